@@ -1,0 +1,101 @@
+// The game core: the board, the single game state, moves with their slide
+// animation, undo, restart, new game and level advance. Portable: it draws
+// and talks to the window only through the operations of game/platform.h.
+#pragma once
+#include <stdint.h>
+
+enum {
+    BoardColumns = 20,
+    BoardRows = 16,
+    BoardCellCount = BoardColumns * BoardRows, // 320
+    CellPixels = 32,
+    LevelCount = 50,
+};
+
+// One byte per cell. Any other byte blocks like a wall and is drawn as floor.
+enum CellCode : unsigned char {
+    CellCodeWall = '@',
+    CellCodeFloor = ' ',
+    CellCodeGoal = 'x',
+    CellCodeBox = 'o',
+    CellCodeBoxOnGoal = '#',
+    CellCodeStart = '$',      // keeper's start, facing up (levels 1 to 8)
+    CellCodeStartRight = '>', // keeper's start with its facing (levels 9 to 50)
+    CellCodeStartLeft = '<',
+    CellCodeStartUp = '^',
+    CellCodeStartDown = 'v',
+};
+
+struct Board {
+    unsigned char cells[BoardCellCount]; // row by row from the top
+};
+
+// The built-in levels, back to back in playing order (game/level_table.cpp).
+extern const unsigned char LevelTable[LevelCount][BoardCellCount];
+
+// Also the first of the keeper's three frames for that direction.
+enum Direction : int32_t {
+    DirectionLeft = 0,
+    DirectionRight = 3,
+    DirectionUp = 6,
+    DirectionDown = 9,
+};
+
+struct Rect {
+    int32_t left, top, right, bottom;
+};
+
+struct Point {
+    int32_t x, y;
+};
+
+struct GameState {
+    Board board;
+    int32_t levelIndex;    // 0..49
+    int32_t playerCell;    // 0..319
+    int32_t boxesLeft;     // cells holding "o"
+    int32_t steps;         // moves made in this level
+    int32_t direction;     // Direction of the move made or last tried
+    int32_t pushing;       // that move pushes a box; selects the pushing frames
+    int32_t pushedBoxCell; // the box the move pushes
+    int32_t playerSliding;
+    int32_t boxSliding;
+    uint32_t slideStep; // 0..5
+    int32_t undoAvailable;
+    Rect playerRect; // square the keeper's sprite covers during a slide
+    Rect boxRect;    // square the pushed box's sprite covers during a slide
+};
+
+// What a move changes, kept for the one-step undo. `steps` is kept too, so an
+// undo that takes back nothing leaves the count as it is.
+struct UndoSnapshot {
+    Board board;
+    int32_t level;
+    int32_t playerCell;
+    int32_t boxesLeft;
+    int32_t steps;
+};
+
+extern GameState game;
+extern UndoSnapshot undoSnapshot;
+
+Point cellToPixel(int32_t cell);
+void startLevel(int32_t n);
+void redrawBoard();
+
+int32_t neighbour(int32_t cell, int32_t direction);
+int testMove();
+void requestMove(int32_t direction);
+void advanceSlide();
+void stepPlayerSlide();
+void stepBoxSlide();
+
+void takeSnapshot();
+void undoMove();
+void restartLevel();
+void newGame();
+void levelSolved();
+
+// Ends a running slide without committing it; the commands that replace the
+// state call it first, so no stale pixels or unchecked move survive them.
+void cancelSlide();

@@ -99,3 +99,41 @@ void levelSolved();
 // Ends a running slide without committing it; the commands that replace the
 // state call it first, so no stale pixels or unchecked move survive them.
 void cancelSlide();
+
+// The saved-game file: an image of the position, exactly 336 bytes with no
+// header, integers 32-bit little-endian, extension "bxr".
+enum {
+    SavedGameSize = 336,
+};
+
+struct SavedGame {
+    Board board;        // the keeper's cell holds " " or "x"
+    int32_t levelIndex; // 0..49
+    int32_t playerCell; // 0..319
+    int32_t boxesLeft;  // equals the number of "o" cells
+    int32_t steps;
+};
+
+// Why a saved game was refused (or that it was not).
+enum SavedGameCheck : int32_t {
+    SavedGameValid = 0,
+    SavedGameUnreadable = 1,    // cannot be opened or read
+    SavedGameWrongSize = 2,     // not exactly 336 bytes
+    SavedGameBadLevel = 3,      // level outside 0..49
+    SavedGameBadKeeperCell = 4, // keeper cell outside 0..319
+    SavedGameOpenBorder = 5,    // an outer row or column cell is not a wall
+    SavedGameKeeperBlocked = 6, // the keeper's cell holds neither " " nor "x"
+    SavedGameBoxCountWrong = 7, // boxes left differs from the "o" cells
+};
+
+void encodeSavedGame(const GameState* state, unsigned char bytes[SavedGameSize]);
+// Checks size and every invariant the game relies on; fills saved only when valid.
+SavedGameCheck decodeSavedGame(const unsigned char* bytes, uint32_t size, SavedGame* saved);
+const char* savedGameCheckName(SavedGameCheck check); // English, for tools
+// Writes the position to fileName through a temporary file beside it, so an
+// existing file is replaced whole or not at all. 1 on success.
+int writeSavedGame(const char* fileName);
+// Reads, checks and installs a saved game; a refused file changes nothing.
+SavedGameCheck readSavedGame(const char* fileName);
+void saveGame(); // command 10002: save dialog, then writeSavedGame
+void loadGame(); // command 10003: open dialog, then readSavedGame

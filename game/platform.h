@@ -33,3 +33,33 @@ void setUndoEnabled(int enabled);
 void postLevelSolved();
 // The modal "Поздравляю!" box; returns when the player closes it.
 void showCongratulation();
+
+// Saved games: the file dialogs, the files and the messages about them.
+enum : uint32_t {
+    // OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES
+    FileDialogSaveFlags = 0x00280004,
+    // the same with OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST
+    FileDialogOpenFlags = 0x00281804,
+};
+enum {
+    FileNameCapacity = 260,
+};
+// The file-name buffer that the save and the open dialog share, so the name
+// chosen in one is proposed by the next; empty at program start.
+extern char fileDialogName[FileNameCapacity];
+// Shows the save or open dialog with these flags over fileDialogName;
+// 1 when the player chose a name.
+int showSaveDialog(uint32_t flags);
+int showOpenDialog(uint32_t flags);
+// Creates or truncates the file, writes all the bytes and flushes them to
+// disk; 1 only when every byte was written and the file closed.
+int writeWholeFile(const char* name, const void* bytes, uint32_t size);
+// Puts from in the place of to in one step; on failure to stays as it was.
+int replaceFile(const char* from, const char* to);
+void removeFile(const char* name);
+// Opens the file for reading only and reads up to capacity bytes; the count
+// goes to *size. 0 when it cannot be opened or read.
+int readFilePrefix(const char* name, void* bytes, uint32_t capacity, uint32_t* size);
+// Message boxes owned by the main window.
+void showLoadRefused(SavedGameCheck check);
+void showSaveFailed();

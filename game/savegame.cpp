@@ -1,0 +1,139 @@
+// The saved-game file: writing the position, and reading, checking and
+// installing it. The dialogs, the files and the messages go through the
+// platform, so this stays portable and the host tests cover every refusal.
+#include <string.h>
+
+#include "game.h"
+#include "platform.h"
+
+char fileDialogName[FileNameCapacity];
+
+namespace {
+
+const char temporarySuffix[] = ".saving";
+
+void putLittleEndian(unsigned char* at, int32_t value) {
+    uint32_t bits = static_cast<uint32_t>(value);
+    at[0] = static_cast<unsigned char>(bits);
+    at[1] = static_cast<unsigned char>(bits >> 8);
+    at[2] = static_cast<unsigned char>(bits >> 16);
+    at[3] = static_cast<unsigned char>(bits >> 24);
+}
+
+int32_t getLittleEndian(const unsigned char* at) {
+    uint32_t bits = static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+                    static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
+    return static_cast<int32_t>(bits);
+}
+
+bool isBorderCell(int32_t cell) {
+    int32_t row = cell / BoardColumns;
+    int32_t column = cell % BoardColumns;
+    return row == 0 || row == BoardRows - 1 || column == 0 || column == BoardColumns - 1;
+}
+
+} // namespace
+
+void encodeSavedGame(const GameState* state, unsigned char bytes[SavedGameSize]) {
+    memcpy(bytes, state->board.cells, BoardCellCount);
+    putLittleEndian(bytes + 320, state->levelIndex);
+    putLittleEndian(bytes + 324, state->playerCell);
+    putLittleEndian(bytes + 328, state->boxesLeft);
+    putLittleEndian(bytes + 332, state->steps);
+}
+
+// The move test reads neighbouring cells without bounds checks and restart
+// indexes the level table, so a file is taken only when the position it holds
+// is one the game could have reached.
+SavedGameCheck decodeSavedGame(const unsigned char* bytes, uint32_t size, SavedGame* saved) {
+    if (size != SavedGameSize) return SavedGameWrongSize;
+    SavedGame read;
+    memcpy(read.board.cells, bytes, BoardCellCount);
+    read.levelIndex = getLittleEndian(bytes + 320);
+    read.playerCell = getLittleEndian(bytes + 324);
+    read.boxesLeft = getLittleEndian(bytes + 328);
+    read.steps = getLittleEndian(bytes + 332);
+
+    if (read.levelIndex < 0 || read.levelIndex >= LevelCount) return SavedGameBadLevel;
+    if (read.playerCell < 0 || read.playerCell >= BoardCellCount) return SavedGameBadKeeperCell;
+    int32_t boxes = 0;
+    for (int32_t cell = 0; cell < BoardCellCount; ++cell) {
+        unsigned char code = read.board.cells[cell];
+        if (isBorderCell(cell) && code != CellCodeWall) return SavedGameOpenBorder;
+        if (code == CellCodeBox) ++boxes;
+    }
+    unsigned char under = read.board.cells[read.playerCell];
+    if (under != CellCodeFloor && under != CellCodeGoal) return SavedGameKeeperBlocked;
+    if (boxes != read.boxesLeft) return SavedGameBoxCountWrong;
+    *saved = read;
+    return SavedGameValid;
+}
+
+const char* savedGameCheckName(SavedGameCheck check) {
+    switch (check) {
+    case SavedGameValid: return "valid";
+    case SavedGameUnreadable: return "the file cannot be opened or read";
+    case SavedGameWrongSize: return "the file is not 336 bytes long";
+    case SavedGameBadLevel: return "the level is outside 0..49";
+    case SavedGameBadKeeperCell: return "the keeper cell is outside 0..319";
+    case SavedGameOpenBorder: return "an outer row or column is not all wall";
+    case SavedGameKeeperBlocked: return "the keeper's cell is neither floor nor goal";
+    case SavedGameBoxCountWrong: return "boxes left does not match the boxes off goals";
+    }
+    return "unknown";
+}
+
+// A save must never lose the game already on disk: the bytes go to a
+// temporary file beside the target, which then takes the target's place in
+// one step. Whatever fails, the temporary file goes and the target stays.
+int writeSavedGame(const char* fileName) {
+    size_t length = strlen(fileName);
+    char temporary[FileNameCapacity + sizeof temporarySuffix];
+    if (length == 0 || length >= FileNameCapacity) return 0;
+    memcpy(temporary, fileName, length);
+    memcpy(temporary + length, temporarySuffix, sizeof temporarySuffix);
+
+    unsigned char bytes[SavedGameSize];
+    encodeSavedGame(&game, bytes);
+    if (!writeWholeFile(temporary, bytes, SavedGameSize) || !replaceFile(temporary, fileName)) {
+        removeFile(temporary);
+        return 0;
+    }
+    return 1;
+}
+
+// Reads one byte more than a saved game holds, so a longer file is told apart.
+SavedGameCheck readSavedGame(const char* fileName) {
+    unsigned char bytes[SavedGameSize + 1];
+    uint32_t size = 0;
+    if (!readFilePrefix(fileName, bytes, sizeof bytes, &size)) return SavedGameUnreadable;
+    SavedGame saved;
+    SavedGameCheck check = decodeSavedGame(bytes, size, &saved);
+    if (check != SavedGameValid) return check;
+
+    // The loaded position replaces the state wholesale; a slide still running
+    // over the old one must not go on and commit into it.
+    cancelSlide();
+    game.board = saved.board;
+    game.levelIndex = saved.levelIndex;
+    game.playerCell = saved.playerCell;
+    game.boxesLeft = saved.boxesLeft;
+    game.steps = saved.steps;
+    redrawBoard();
+    invalidateArea(nullptr);
+    return SavedGameValid;
+}
+
+void saveGame() {
+    if (showSaveDialog(FileDialogSaveFlags) != 1) return;
+    if (!writeSavedGame(fileDialogName)) showSaveFailed();
+}
+
+void loadGame() {
+    if (showOpenDialog(FileDialogOpenFlags) == 1) {
+        SavedGameCheck check = readSavedGame(fileDialogName);
+        if (check != SavedGameValid) showLoadRefused(check);
+    }
+    refreshLevelAndBoxes();
+    refreshSteps();
+}

@@ -1,0 +1,41 @@
+// Saved-game files on Windows. Names are in the ANSI code page, as the
+// ANSI file dialogs give them.
+#include "game/platform.h"
+#include "shell/shell.h"
+
+int writeWholeFile(const char* name, const void* bytes, uint32_t size) {
+    HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes, size, &written, nullptr) && written == size;
+    // On disk before the rename makes it the saved game.
+    ok = FlushFileBuffers(file) && ok;
+    ok = CloseHandle(file) && ok;
+    return ok ? 1 : 0;
+}
+
+int replaceFile(const char* from, const char* to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 1 : 0;
+}
+
+void removeFile(const char* name) {
+    DeleteFileA(name);
+}
+
+// Read access only, so a saved game marked read-only loads.
+int readFilePrefix(const char* name, void* bytes, uint32_t capacity, uint32_t* size) {
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    uint32_t total = 0;
+    BOOL ok = TRUE;
+    while (total < capacity) {
+        DWORD got = 0;
+        ok = ReadFile(file, static_cast<char*>(bytes) + total, capacity - total, &got, nullptr);
+        if (!ok || got == 0) break;
+        total += got;
+    }
+    CloseHandle(file);
+    *size = total;
+    return ok ? 1 : 0;
+}

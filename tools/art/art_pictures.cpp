@@ -17,10 +17,10 @@ constexpr uint32_t FloorSeam = 0x494D57;
 constexpr uint32_t FloorLight = 0x636771;
 constexpr uint32_t FloorShadow = 0x40434C;
 
-constexpr uint32_t BrickTones[3] = {0x9C5B45, 0xA6654B, 0x90533F};
-constexpr uint32_t BrickLight = 0xC07F60;
-constexpr uint32_t BrickDark = 0x6E3C31;
-constexpr uint32_t Mortar = 0x4A3F3E;
+constexpr uint32_t BrickTones[3] = {0x8E5444, 0x965B48, 0x864E40};
+constexpr uint32_t BrickLight = 0xAC725A;
+constexpr uint32_t BrickDark = 0x683B32;
+constexpr uint32_t Mortar = 0x3E3538;
 
 constexpr uint32_t GoalBright = 0xF4C24A;
 constexpr uint32_t GoalMid = 0xD89A2E;
@@ -125,7 +125,7 @@ void drawWall(ArtImage& img, int ox) {
                 c = BrickDark;
             else {
                 c = BrickTones[(brick * 2 + course) % 3];
-                if (noise(x, y, 3) % 13 == 0) c = BrickDark;
+                if (noise(x, y, 3) % 17 == 0) c = BrickTones[(brick * 2 + course + 2) % 3];
             }
             setPixel(img, ox + x, y, c);
         }
@@ -271,7 +271,7 @@ void drawKeeperSide(ArtImage& img, int phase, bool pushing) {
 void drawKeeperFrontBack(ArtImage& img, bool up, int phase, bool pushing) {
     // A stride lifts one foot: phase 1 the left one, phase 2 the right one.
     int leftAnkle = 27 - (phase == 1 ? 2 : 0), rightAnkle = 27 - (phase == 2 ? 2 : 0);
-    int leftX = pushing ? 13 : 14, rightX = pushing ? 18 : 17;
+    int leftX = pushing ? (up ? 13 : 11) : 14, rightX = pushing ? (up ? 18 : 20) : 17;
     stroke(img, 14, 22, leftX, leftAnkle, 3, phase == 1 ? OverallShade : Overall);
     stroke(img, 17, 22, rightX, rightAnkle, 3, phase == 2 ? OverallShade : Overall);
     fillRect(img, leftX - 1, leftAnkle + 1, leftX + 1, leftAnkle + 2, phase == 1 ? BootShade : Boot);
@@ -301,11 +301,19 @@ void drawKeeperFrontBack(ArtImage& img, bool up, int phase, bool pushing) {
         fillRect(img, 21, 3, 22, 16, Sleeve);
         fillRect(img, 9, 1, 10, 2, Skin);
         fillRect(img, 21, 1, 22, 2, Skin);
-    } else if (pushing) { // both arms reaching down in front of the body
-        stroke(img, 11, 15, 13, 25, 2, Sleeve);
-        stroke(img, 20, 15, 18, 25, 2, Sleeve);
-        fillRect(img, 12, 26, 14, 28, Skin);
-        fillRect(img, 17, 26, 19, 28, Skin);
+    } else if (pushing) { // both arms stretched down in front of the body, outlined
+        for (int side = 0; side < 2; ++side) {
+            int sx = side ? 21 : 10, hx = side ? 18 : 13;
+            stroke(img, sx, 15, hx, 24, 4, Ink);
+        }
+        for (int side = 0; side < 2; ++side) {
+            int sx = side ? 21 : 10, hx = side ? 18 : 13;
+            stroke(img, sx, 15, hx, 24, 2, Sleeve);
+            int lx = side ? hx - 1 : hx - 2; // the hands meet in the middle
+            fillRect(img, lx - 1, 24, lx + 3, 28, Ink);
+            fillRect(img, lx, 25, lx + 2, 27, Skin);
+            setPixel(img, side ? lx + 2 : lx, 27, SkinShade);
+        }
     } else { // arms at the sides, swinging against the legs
         int leftHand = 21 + (phase == 1 ? 1 : phase == 2 ? -1 : 0);
         int rightHand = 21 + (phase == 2 ? 1 : phase == 1 ? -1 : 0);
@@ -342,6 +350,12 @@ ArtImage drawKeeperFrame(Facing facing, int phase, bool pushing) {
         drawKeeperSide(img, phase, pushing);
     else
         drawKeeperFrontBack(img, facing == FacingUp, phase, pushing);
+    if (phase != 0) {
+        // With the legs apart the body sinks a pixel; the bob makes a slide read as steps.
+        for (int y = 21; y >= 0; --y)
+            for (int x = 0; x < 32; ++x) setPixel(img, x, y + 1, pixelAt(img, x, y));
+        fillRect(img, 0, 0, 31, 0, ArtEmpty);
+    }
     outline(img);
     if (facing == FacingLeft) {
         ArtImage mirrored = img;

@@ -1,0 +1,79 @@
+// bexaran_probe.exe: looks at a running bexaran.exe from inside Windows (or
+// Wine), where its window class, client size and texts can be seen, then
+// closes it. Used by the smoke test; prints what it found, one item a line,
+// and exits 0 only when everything is as the game promises.
+#include "shell/shell.h"
+#include "shell/texts.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <wchar.h>
+
+namespace {
+
+int failures = 0;
+
+void expect(bool ok, const char* what) {
+    printf("%s: %s\n", ok ? "ok" : "FAILED", what);
+    if (!ok) ++failures;
+}
+
+bool sameAsWindows1251(const wchar_t* shown, const char* text) {
+    wchar_t wide[256];
+    widenWindows1251(text, reinterpret_cast<uint16_t*>(wide), 256);
+    return wcscmp(shown, wide) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Waits up to the given number of seconds for the game's window.
+    int seconds = argc > 1 ? atoi(argv[1]) : 30;
+    const char* exePath = argc > 2 ? argv[2] : nullptr; // for the resource checks
+    HWND window = nullptr;
+    for (int tries = 0; tries < seconds * 10 && !window; ++tries) {
+        window = FindWindowW(L"Win32Bexa", nullptr);
+        if (!window) Sleep(100);
+    }
+    expect(window != nullptr, "a window of class Win32Bexa");
+    if (!window) return 1;
+    Sleep(500); // let the first paint happen
+
+    HWND bar = FindWindowExW(window, nullptr, L"msctls_statusbar32", nullptr);
+    expect(bar != nullptr, "a status bar inside it");
+    RECT client = {}, barRect = {};
+    GetClientRect(window, &client);
+    GetWindowRect(bar, &barRect);
+    int barHeight = barRect.bottom - barRect.top;
+    printf("client %ld x %ld, status bar %d high\n", client.right, client.bottom, barHeight);
+    expect(client.right == 640, "client area 640 wide");
+    expect(barHeight > 0 && client.bottom == 512 + barHeight, "client area 512 plus the status bar high");
+
+    wchar_t text[256];
+    GetWindowTextW(window, text, 256);
+    expect(sameAsWindows1251(text, windowTitleText), "the Russian title");
+    // WM_GETTEXT is carried across processes; a status bar answers it with part 0.
+    SendMessageW(bar, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    expect(wcscmp(text, L"\u0423\u0440\u043e\u0432\u0435\u043d\u044c:  1") == 0, "status part 0 reads Уровень:  1");
+
+    // Menu handles belong to their process, so the menu texts are read from
+    // the executable's own resource.
+    HMODULE exe = exePath ? LoadLibraryExA(exePath, nullptr, LOAD_LIBRARY_AS_DATAFILE) : nullptr;
+    HRSRC found = exe ? FindResourceW(exe, MAKEINTRESOURCEW(10000), reinterpret_cast<LPCWSTR>(RT_MENU)) : nullptr;
+    HMENU menu = found ? LoadMenuIndirectW(LockResource(LoadResource(exe, found))) : nullptr;
+    expect(menu != nullptr, "menu 10000 in the executable");
+    if (menu) {
+        GetMenuStringW(menu, 0, text, 256, MF_BYPOSITION);
+        expect(wcscmp(text, L"\u0418\u0433\u0440\u0430") == 0, "menu bar entry Игра");
+        GetMenuStringW(menu, CommandUndo, text, 256, MF_BYCOMMAND);
+        expect(wcscmp(text, L"&\u041e\u0442\u043c\u0435\u043d\u0430 \u0445\u043e\u0434\u0430\tCtrl+Z") == 0,
+               "Undo item text");
+        UINT undoState = GetMenuState(menu, CommandUndo, MF_BYCOMMAND);
+        expect(undoState != 0xFFFFFFFF && (undoState & MF_GRAYED), "Undo grayed at start");
+    }
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    printf("%d failed\n", failures);
+    return failures == 0 ? 0 : 1;
+}

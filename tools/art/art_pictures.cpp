@@ -219,8 +219,8 @@ void drawKeeperSide(ArtImage& img, int phase, bool pushing) {
 
     // Far limbs first, in darker tones, so the near ones overlap them.
     if (pushing) {
-        stroke(img, 17 + lean, 17, 25, 17, 2, ShirtShade);
-        fillRect(img, 25, 17, 26, 18, SkinShade);
+        stroke(img, 17 + lean, 17, 27, 17, 2, ShirtShade);
+        fillRect(img, 27, 17, 28, 18, SkinShade);
     } else if (phase != 0) {
         int hx = phase == 1 ? 20 : 12;
         stroke(img, 16, 15, hx, 20, 2, ShirtShade);
@@ -240,9 +240,9 @@ void drawKeeperSide(ArtImage& img, int phase, bool pushing) {
 
     // Near arm.
     if (pushing) {
-        stroke(img, 16 + lean, 15, 26, 15, 2, Sleeve);
-        fillRect(img, 27, 14, 28, 17, Skin);
-        setPixel(img, 28, 17, SkinShade);
+        stroke(img, 16 + lean, 15, 28, 15, 2, Sleeve);
+        fillRect(img, 29, 14, 30, 17, Skin);
+        setPixel(img, 30, 17, SkinShade);
     } else {
         static const int handX[3] = {16, 12, 20}, handY[3] = {20, 19, 19};
         stroke(img, 16, 15, handX[phase], handY[phase], 2, Sleeve);
@@ -310,9 +310,9 @@ void drawKeeperFrontBack(ArtImage& img, bool up, int phase, bool pushing) {
             int sx = side ? 21 : 10, hx = side ? 18 : 13;
             stroke(img, sx, 15, hx, 24, 2, Sleeve);
             int lx = side ? hx - 1 : hx - 2; // the hands meet in the middle
-            fillRect(img, lx - 1, 24, lx + 3, 28, Ink);
-            fillRect(img, lx, 25, lx + 2, 27, Skin);
-            setPixel(img, side ? lx + 2 : lx, 27, SkinShade);
+            fillRect(img, lx - 1, 25, lx + 3, 29, Ink);
+            fillRect(img, lx, 26, lx + 2, 28, Skin);
+            setPixel(img, side ? lx + 2 : lx, 28, SkinShade);
         }
     } else { // arms at the sides, swinging against the legs
         int leftHand = 21 + (phase == 1 ? 1 : phase == 2 ? -1 : 0);
@@ -399,9 +399,9 @@ ArtImage drawIcon(int size) {
     ArtImage img = makeImage(size, size, ArtEmpty);
     if (size >= 32) {
         // The keeper pushing a crate to the right.
-        drawCrate(img, 15, 13, 17, WoodPlain);
-        ArtImage keeper = drawKeeperFrame(FacingRight, 1, true);
-        blit(img, -12, 1, keeper, 0, 0, 32, 32);
+        drawCrate(img, 17, 14, 15, WoodPlain);
+        ArtImage keeper = drawKeeperFrame(FacingRight, 0, true);
+        blit(img, -11, 1, keeper, 0, 0, 32, 32);
     } else {
         drawCrate(img, 1, 1, 14, WoodPlain);
     }

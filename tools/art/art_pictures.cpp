@@ -250,7 +250,7 @@ void drawKeeperSide(ArtImage& img, int phase, bool pushing) {
     }
 
     // Head: cap with a brim pointing forward, hair at the back, an eye and a nose.
-    const int hx2 = 33 + 2 * lean;
+    const int hx2 = 34 + 2 * lean;
     for (int y = 3; y <= 13; ++y)
         for (int x = 10; x <= 24; ++x) {
             if (!inEllipse(x, y, hx2, 17, 10, 10)) continue;

@@ -1,0 +1,62 @@
+// The probe: a small DLL that the test driver loads into the game through a
+// WH_CALLWNDPROC hook on the game's thread. Wine keeps menus per process, so
+// the Undo item's state can only be read from inside the game; the GDI
+// handle table is read here too, as GetGuiResources is a stub in Wine.
+#include <windows.h>
+
+#include "probe_protocol.h"
+
+static UINT probeMessage;
+
+// Wine's GDI handle table (the PEB's GdiSharedHandleTable, offset 0x94 on
+// 32-bit): 65536 entries of 24 bytes, a free entry has type 0 (byte 14).
+// Wine keeps one table per process, so every used entry is the game's.
+static LPARAM countGdiObjects() {
+    const unsigned char* peb;
+    __asm__("movl %%fs:0x30, %0" : "=r"(peb)); // the TEB's ProcessEnvironmentBlock
+    const unsigned char* table = *(const unsigned char* const*)(peb + 0x94);
+    if (!table) return -1;
+    LPARAM count = 0;
+    for (int i = 0; i < 0x10000; ++i) {
+        const unsigned char* entry = table + i * 24;
+        if (entry[14] != 0) ++count;
+    }
+    return count;
+}
+
+static LPARAM answer(HWND window, int query, int argument) {
+    switch (query) {
+    case ProbeQueryPing:
+        return 1;
+    case ProbeQueryMenuState:
+        return (LPARAM)GetMenuState(GetMenu(window), argument, MF_BYCOMMAND);
+    case ProbeQueryGdiObjects:
+        return countGdiObjects();
+    case ProbeQueryMenuItemRect: {
+        RECT r;
+        if (!GetMenuItemRect(window, GetMenu(window), argument, &r)) return -1;
+        // Screen coordinates fit 16 bits on any screen the tests use.
+        const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+        return (LPARAM)((y << 16) | (x & 0xFFFF));
+    }
+    }
+    return -1;
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK probeHook(int code, WPARAM wParam,
+                                                            LPARAM lParam) {
+    if (code == HC_ACTION && probeMessage) {
+        const CWPSTRUCT* sent = (const CWPSTRUCT*)lParam;
+        if (sent->message == probeMessage) {
+            const LPARAM result =
+                answer(sent->hwnd, (int)(sent->wParam >> 16), (int)(sent->wParam & 0xFFFF));
+            PostThreadMessageW((DWORD)sent->lParam, probeMessage, sent->wParam, result);
+        }
+    }
+    return CallNextHookEx(0, code, wParam, lParam);
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) probeMessage = RegisterWindowMessageW(ProbeMessageName);
+    return TRUE;
+}

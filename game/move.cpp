@@ -1,0 +1,201 @@
+// Moves and pushes, shown as a four-tick slide; the board changes only when
+// the slide ends.
+#include "game.h"
+#include "platform.h"
+
+enum { SlidePixelsPerTick = 8, SlideLastStep = 4 };
+
+int32_t neighbour(int32_t cell, int32_t direction) {
+    switch (direction) {
+    case DirectionLeft:
+        return cell - 1;
+    case DirectionRight:
+        return cell + 1;
+    case DirectionUp:
+        return cell - BoardColumns;
+    default:
+        return cell + BoardColumns;
+    }
+}
+
+static bool onBoard(int32_t cell) { return cell >= 0 && cell < BoardCellCount; }
+
+static bool isWalkable(unsigned char code) {
+    return code == CellCodeFloor || code == CellCodeGoal;
+}
+
+int testMove() {
+    int32_t t = neighbour(game.playerCell, game.direction);
+    // Closed levels keep the keeper off the outer ring, so both cells below
+    // are on the board; a board that breaks this (a bad saved game, say) must
+    // still never be read outside its 320 bytes, so off-board counts as wall.
+    if (!onBoard(t)) {
+        game.pushing = 0;
+        return 0;
+    }
+    unsigned char target = game.board.cells[t];
+    if (isWalkable(target)) {
+        game.pushing = 0;
+        return 1;
+    }
+    if (target == CellCodeBoxOnGoal || target == CellCodeBox) {
+        game.pushedBoxCell = t;
+        int32_t b = neighbour(t, game.direction);
+        if (onBoard(b) && isWalkable(game.board.cells[b])) {
+            game.pushing = 1;
+            return 1;
+        }
+        game.pushing = 0;
+        return 0;
+    }
+    game.pushing = 0;
+    return 0;
+}
+
+void requestMove(int32_t direction) {
+    if (game.playerSliding == 1)
+        return; // keys during a slide are dropped, not queued
+    takeSnapshot(); // before the test: a blocked attempt replaces it too
+    game.direction = direction;
+    if (!testMove())
+        return;
+    game.playerSliding = 0;
+    game.boxSliding = 0;
+    stepBoxSlide();
+    stepPlayerSlide();
+    if (game.undoAvailable == 0) {
+        game.undoAvailable = 1;
+        setUndoEnabled(1);
+    }
+}
+
+static void offsetRect(Rect* r, int32_t direction) {
+    int32_t dx = 0, dy = 0;
+    switch (direction) {
+    case DirectionLeft:
+        dx = -SlidePixelsPerTick;
+        break;
+    case DirectionRight:
+        dx = SlidePixelsPerTick;
+        break;
+    case DirectionUp:
+        dy = -SlidePixelsPerTick;
+        break;
+    default:
+        dy = SlidePixelsPerTick;
+        break;
+    }
+    r->left += dx;
+    r->right += dx;
+    r->top += dy;
+    r->bottom += dy;
+}
+
+static Rect cellRect(int32_t cell) {
+    Point p = cellToPixel(cell);
+    Rect r = {p.x, p.y, p.x + CellPixels, p.y + CellPixels};
+    return r;
+}
+
+void stepPlayerSlide() {
+    Rect& r = game.playerRect;
+    if (game.playerSliding == 0) {
+        r = cellRect(game.playerCell);
+        // Take the standing keeper off the picture before saving what is under it.
+        unsigned char code = game.board.cells[game.playerCell];
+        if (code == CellCodeFloor)
+            drawTile(SheetTile, 1, r.left, r.top);
+        else if (code == CellCodeGoal)
+            drawTile(SheetTile, 2, r.left, r.top);
+        saveUnder(SaveUnderKeeper, r.left, r.top);
+        drawKeeper(game.direction, r.left, r.top);
+        game.slideStep += 1;
+        game.playerSliding = 1;
+        invalidateArea(&r);
+        game.steps += 1;
+        refreshSteps();
+        return;
+    }
+    restoreUnder(SaveUnderKeeper, r.left, r.top);
+    invalidateArea(&r); // the square being left
+    offsetRect(&r, game.direction);
+    saveUnder(SaveUnderKeeper, r.left, r.top);
+    // Walking frames go d+1, d+2, d+1, d over the four ticks.
+    int32_t frame = game.slideStep <= 2 ? game.direction + (int32_t)game.slideStep
+                                        : game.direction + 4 - (int32_t)game.slideStep;
+    drawKeeper(frame, r.left, r.top);
+    game.slideStep += 1;
+    if (game.slideStep > SlideLastStep) {
+        game.playerSliding = 0;
+        game.slideStep = 0;
+        game.playerCell = neighbour(game.playerCell, game.direction);
+    }
+    invalidateArea(&r); // the square now covered
+}
+
+void stepBoxSlide() {
+    if (game.pushing == 0)
+        return;
+    Rect& r = game.boxRect;
+    if (game.boxSliding == 0) {
+        r = cellRect(game.pushedBoxCell);
+        int32_t boxTile;
+        if (game.board.cells[game.pushedBoxCell] == CellCodeBoxOnGoal) {
+            drawTile(SheetTile, 2, r.left, r.top);
+            boxTile = 1;
+        } else {
+            drawTile(SheetTile, 1, r.left, r.top);
+            boxTile = 0;
+        }
+        saveUnder(SaveUnderBox, r.left, r.top);
+        drawTile(SheetBox, boxTile, r.left, r.top);
+        game.boxSliding = 1;
+        invalidateArea(&r);
+        return;
+    }
+    restoreUnder(SaveUnderBox, r.left, r.top);
+    invalidateArea(&r);
+    offsetRect(&r, game.direction);
+    saveUnder(SaveUnderBox, r.left, r.top);
+    drawTile(SheetBox, 0, r.left, r.top); // a box in motion shows the plain tile
+    if (game.slideStep == SlideLastStep) {
+        // The keeper's step of this same tick follows and commits the keeper.
+        game.boxSliding = 0;
+        int32_t from = game.pushedBoxCell;
+        if (game.board.cells[from] == CellCodeBoxOnGoal) {
+            game.board.cells[from] = CellCodeGoal;
+            game.boxesLeft += 1;
+            refreshLevelAndBoxes();
+        } else {
+            game.board.cells[from] = CellCodeFloor;
+        }
+        int32_t to = neighbour(from, game.direction);
+        if (game.board.cells[to] == CellCodeGoal) {
+            game.boxesLeft -= 1;
+            refreshLevelAndBoxes();
+            if (game.boxesLeft == 0)
+                postLevelSolved();
+            game.board.cells[to] = CellCodeBoxOnGoal;
+        } else {
+            game.board.cells[to] = CellCodeBox;
+        }
+        drawTile(SheetBox, game.board.cells[to] == CellCodeBoxOnGoal ? 1 : 0, r.left, r.top);
+    }
+    invalidateArea(&r);
+}
+
+void advanceSlide() {
+    if (game.playerSliding == 0)
+        return;
+    if (game.boxSliding == 1 && game.pushing == 1)
+        stepBoxSlide(); // the box first: the keeper's save-under then holds background only
+    stepPlayerSlide();
+}
+
+void cancelSlide() {
+    // Nothing is committed and nothing restored: every caller redraws the
+    // whole board right after replacing the state.
+    game.playerSliding = 0;
+    game.boxSliding = 0;
+    game.slideStep = 0;
+}

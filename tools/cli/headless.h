@@ -1,0 +1,33 @@
+// A host implementation of game/platform.h with a null display. It keeps only
+// what a tool needs to follow the game: whether the Undo command is offered
+// and whether the level-solved message was posted.
+#pragma once
+#include "game.h"
+
+#include <stdio.h>
+
+struct HeadlessPlatform {
+    int undoEnabled;         // the Undo command is offered (menu item not grayed)
+    int levelSolvedPosted;   // times postLevelSolved was called since the last reset
+    int congratulationShown; // times showCongratulation was called
+};
+
+extern HeadlessPlatform headless;
+
+// Clears the records above (not the game state).
+void headlessReset();
+// What the window's creation handler does for the first level, for level
+// index n (0..49): levelIndex = n, startLevel, takeSnapshot.
+void headlessStartGame(int32_t n);
+// One arrow-key press followed by timer ticks until no slide runs.
+void headlessMove(int32_t direction);
+// Feeds moves one character at a time as a player gives them: L R U D arrow
+// keys (each followed by ticks until the slide ends), z Undo (nothing while
+// it is not offered), r restart, n new game; other characters are skipped.
+// Stops after the first move that posts the level-solved message, which is
+// left unhandled. Returns the number of characters consumed.
+int headlessPlay(const char* moves);
+// The position as text: 16 rows of 20 cell codes with the keeper as "P" (on
+// floor) or "p" (on a goal), then "level N" (1-based), "boxes B", "steps S"
+// and "solved yes" or "solved no" (whether level solved was posted).
+void headlessPrintPosition(FILE* out);

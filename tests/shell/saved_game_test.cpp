@@ -1,0 +1,337 @@
+// Saved games through the game's own code, over an in-memory file system:
+// the file layout, the round trip, every refusal, the atomic replacement and
+// what loading does to a slide, the snapshot and the status bar.
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <string.h>
+
+#include "game/game.h"
+#include "game/platform.h"
+#include "tests/shell/fake_display.h"
+#include "tests/shell/fake_files.h"
+
+namespace {
+
+void startGame(int32_t level) {
+    game = GameState();
+    game.levelIndex = level;
+    startLevel(level);
+    takeSnapshot();
+}
+
+// Tries the four directions until one is taken; leaves the slide running.
+bool beginSomeMove() {
+    const int32_t directions[] = {DirectionUp, DirectionLeft, DirectionRight, DirectionDown};
+    for (int32_t direction : directions) {
+        requestMove(direction);
+        if (game.playerSliding) return true;
+    }
+    return false;
+}
+
+void finishSlide() {
+    for (int tick = 0; tick < 8 && game.playerSliding; ++tick) advanceSlide();
+}
+
+std::vector<unsigned char> encoded() {
+    std::vector<unsigned char> bytes(SavedGameSize);
+    encodeSavedGame(&game, bytes.data());
+    return bytes;
+}
+
+struct Whole {
+    GameState state;
+    UndoSnapshot snapshot;
+};
+
+Whole capture() { return Whole{game, undoSnapshot}; }
+
+bool sameAs(const Whole& before) {
+    return memcmp(&before.state, &game, sizeof game) == 0 &&
+           memcmp(&before.snapshot, &undoSnapshot, sizeof undoSnapshot) == 0;
+}
+
+class SavedGameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetFakeFiles();
+        startGame(0);
+        resetDisplay();
+    }
+
+    // What the open dialog hands to loadGame.
+    void offerFile(const std::vector<unsigned char>& bytes) {
+        fakeFiles.files["game.bxr"] = bytes;
+        fakeFiles.dialogAnswer = 1;
+        fakeFiles.dialogChoice = "game.bxr";
+    }
+};
+
+TEST_F(SavedGameTest, LayoutIsThePositionIn336LittleEndianBytes) {
+    game.levelIndex = 49;
+    game.boxesLeft = 7;
+    game.steps = -2; // an undo count below zero is stored as it is
+    std::vector<unsigned char> bytes = encoded();
+    ASSERT_EQ(bytes.size(), 336u);
+    EXPECT_EQ(memcmp(bytes.data(), game.board.cells, 320), 0);
+    const unsigned char cell0 = static_cast<unsigned char>(game.playerCell);
+    const unsigned char cell1 = static_cast<unsigned char>(game.playerCell >> 8);
+    const unsigned char tail[16] = {49, 0, 0, 0, cell0, cell1, 0, 0, 7, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(memcmp(bytes.data() + 320, tail, 16), 0);
+    // The keeper is not a cell code: his cell keeps its floor or goal.
+    EXPECT_TRUE(bytes[game.playerCell] == ' ' || bytes[game.playerCell] == 'x');
+}
+
+TEST_F(SavedGameTest, SaveAndLoadGiveBackThePositionByteForByte) {
+    for (int32_t level : {0, 7, 8, 31, 49}) {
+        startGame(level);
+        ASSERT_TRUE(beginSomeMove()) << "level " << level + 1;
+        finishSlide();
+        fakeFiles.dialogAnswer = 1;
+        fakeFiles.dialogChoice = "first.bxr";
+        saveGame();
+        EXPECT_EQ(fakeFiles.lastDialogFlags, 0x00280004u);
+        ASSERT_EQ(fakeFiles.files["first.bxr"], encoded());
+        GameState saved = game;
+
+        startGame((level + 1) % LevelCount);
+        fakeFiles.dialogChoice = "first.bxr";
+        resetDisplay();
+        loadGame();
+        EXPECT_EQ(fakeFiles.lastDialogFlags, 0x00281804u);
+        EXPECT_EQ(memcmp(game.board.cells, saved.board.cells, BoardCellCount), 0);
+        EXPECT_EQ(game.levelIndex, saved.levelIndex);
+        EXPECT_EQ(game.playerCell, saved.playerCell);
+        EXPECT_EQ(game.boxesLeft, saved.boxesLeft);
+        EXPECT_EQ(game.steps, saved.steps);
+        EXPECT_EQ(display.tilesDrawn, BoardCellCount); // the whole picture again
+        EXPECT_EQ(display.lastKeeperFrame, 0);
+        EXPECT_EQ(display.wholeInvalidations, 1);
+
+        fakeFiles.dialogChoice = "second.bxr";
+        saveGame();
+        EXPECT_EQ(fakeFiles.files["second.bxr"], fakeFiles.files["first.bxr"]);
+        EXPECT_TRUE(fakeFiles.refusalsShown.empty());
+    }
+}
+
+struct Refusal {
+    const char* what;
+    SavedGameCheck expected;
+    void (*spoil)(std::vector<unsigned char>* bytes);
+};
+
+void putInt(std::vector<unsigned char>* bytes, size_t at, int32_t value) {
+    uint32_t bits = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i) (*bytes)[at + i] = static_cast<unsigned char>(bits >> (8 * i));
+}
+
+int32_t keeperCell(const std::vector<unsigned char>& bytes) {
+    return static_cast<int32_t>(bytes[324] | bytes[325] << 8);
+}
+
+const Refusal refusals[] = {
+    {"empty file", SavedGameWrongSize, [](std::vector<unsigned char>* b) { b->clear(); }},
+    {"one byte short", SavedGameWrongSize, [](std::vector<unsigned char>* b) { b->pop_back(); }},
+    {"one byte long", SavedGameWrongSize, [](std::vector<unsigned char>* b) { b->push_back(0); }},
+    {"level -1", SavedGameBadLevel, [](std::vector<unsigned char>* b) { putInt(b, 320, -1); }},
+    {"level 50", SavedGameBadLevel, [](std::vector<unsigned char>* b) { putInt(b, 320, 50); }},
+    {"level INT_MAX", SavedGameBadLevel, [](std::vector<unsigned char>* b) { putInt(b, 320, INT_MAX); }},
+    {"keeper -1", SavedGameBadKeeperCell, [](std::vector<unsigned char>* b) { putInt(b, 324, -1); }},
+    {"keeper 320", SavedGameBadKeeperCell, [](std::vector<unsigned char>* b) { putInt(b, 324, 320); }},
+    {"keeper in a wall", SavedGameKeeperBlocked,
+     [](std::vector<unsigned char>* b) { (*b)[keeperCell(*b)] = '@'; }},
+    {"keeper on a box", SavedGameKeeperBlocked,
+     [](std::vector<unsigned char>* b) {
+         (*b)[keeperCell(*b)] = 'o';
+         putInt(b, 328, static_cast<int32_t>((*b)[328]) + 1);
+     }},
+    {"keeper on a start code", SavedGameKeeperBlocked,
+     [](std::vector<unsigned char>* b) { (*b)[keeperCell(*b)] = '$'; }},
+    {"keeper on the outer wall", SavedGameOpenBorder,
+     [](std::vector<unsigned char>* b) {
+         (*b)[5] = ' ';
+         putInt(b, 324, 5);
+     }},
+    {"gap in the top row", SavedGameOpenBorder, [](std::vector<unsigned char>* b) { (*b)[10] = ' '; }},
+    {"gap in the bottom row", SavedGameOpenBorder, [](std::vector<unsigned char>* b) { (*b)[310] = 'x'; }},
+    {"gap in the left column", SavedGameOpenBorder, [](std::vector<unsigned char>* b) { (*b)[140] = 'o'; }},
+    {"gap in the right column", SavedGameOpenBorder, [](std::vector<unsigned char>* b) { (*b)[159] = 0; }},
+    {"one box too many counted", SavedGameBoxCountWrong,
+     [](std::vector<unsigned char>* b) { putInt(b, 328, static_cast<int32_t>((*b)[328]) + 1); }},
+    {"one box too few counted", SavedGameBoxCountWrong,
+     [](std::vector<unsigned char>* b) { putInt(b, 328, static_cast<int32_t>((*b)[328]) - 1); }},
+    {"a box more on the board", SavedGameBoxCountWrong,
+     [](std::vector<unsigned char>* b) {
+         for (int cell = 21; cell < 299; ++cell)
+             if ((*b)[cell] == ' ' && cell != keeperCell(*b)) {
+                 (*b)[cell] = 'o';
+                 return;
+             }
+     }},
+};
+
+// A refused file leaves the game exactly as it was: board, counters, the
+// snapshot, Undo and a slide that is under way; the player is told why.
+TEST_F(SavedGameTest, EveryBadFileIsRefusedAndChangesNothing) {
+    startGame(3);
+    ASSERT_TRUE(beginSomeMove());
+    finishSlide();
+    std::vector<unsigned char> good = encoded();
+    startGame(5);
+    ASSERT_TRUE(beginSomeMove()); // a slide under way while the dialog is open
+    advanceSlide();
+    for (const Refusal& refusal : refusals) {
+        std::vector<unsigned char> bytes = good;
+        refusal.spoil(&bytes);
+        SavedGame unused;
+        EXPECT_EQ(decodeSavedGame(bytes.data(), static_cast<uint32_t>(bytes.size()), &unused), refusal.expected)
+            << refusal.what;
+
+        offerFile(bytes);
+        fakeFiles.refusalsShown.clear();
+        Whole before = capture();
+        int undoBefore = display.undoEnabled;
+        resetDisplay();
+        display.undoEnabled = undoBefore;
+        loadGame();
+        EXPECT_TRUE(sameAs(before)) << refusal.what;
+        EXPECT_EQ(display.tilesDrawn + display.keepersDrawn + display.wholeInvalidations, 0) << refusal.what;
+        EXPECT_EQ(display.undoEnabled, undoBefore) << refusal.what;
+        ASSERT_EQ(fakeFiles.refusalsShown.size(), 1u) << refusal.what;
+        EXPECT_EQ(fakeFiles.refusalsShown[0], refusal.expected) << refusal.what;
+    }
+    // The unspoilt file still loads.
+    offerFile(good);
+    fakeFiles.refusalsShown.clear();
+    loadGame();
+    EXPECT_TRUE(fakeFiles.refusalsShown.empty());
+    EXPECT_EQ(game.levelIndex, 3);
+}
+
+TEST_F(SavedGameTest, UnreadableFileIsRefused) {
+    fakeFiles.dialogAnswer = 1;
+    fakeFiles.dialogChoice = "gone.bxr";
+    Whole before = capture();
+    loadGame();
+    EXPECT_TRUE(sameAs(before));
+    ASSERT_EQ(fakeFiles.refusalsShown.size(), 1u);
+    EXPECT_EQ(fakeFiles.refusalsShown[0], SavedGameUnreadable);
+
+    offerFile(encoded());
+    fakeFiles.failRead = true;
+    loadGame();
+    EXPECT_TRUE(sameAs(before));
+    EXPECT_EQ(fakeFiles.refusalsShown.back(), SavedGameUnreadable);
+}
+
+TEST_F(SavedGameTest, KeeperOnAGoalAndExtremeStepsAreAccepted) {
+    std::vector<unsigned char> bytes = encoded();
+    bytes[keeperCell(bytes)] = 'x';
+    putInt(&bytes, 332, INT_MIN);
+    offerFile(bytes);
+    loadGame();
+    EXPECT_TRUE(fakeFiles.refusalsShown.empty());
+    EXPECT_EQ(game.steps, INT_MIN);
+    EXPECT_EQ(game.board.cells[game.playerCell], 'x');
+}
+
+// A slide running when the file arrives is cancelled, not committed: later
+// ticks change nothing, and the loaded keeper stays where the file put him.
+TEST_F(SavedGameTest, LoadingCancelsARunningSlide) {
+    std::vector<unsigned char> saved = encoded();
+    int32_t savedCell = game.playerCell;
+    ASSERT_TRUE(beginSomeMove());
+    advanceSlide();
+    ASSERT_EQ(game.playerSliding, 1);
+    offerFile(saved);
+    loadGame();
+    EXPECT_EQ(game.playerSliding, 0);
+    EXPECT_EQ(game.boxSliding, 0);
+    EXPECT_EQ(game.slideStep, 0u);
+    GameState after = game;
+    for (int tick = 0; tick < 6; ++tick) advanceSlide();
+    EXPECT_EQ(memcmp(&after, &game, sizeof game), 0);
+    EXPECT_EQ(game.playerCell, savedCell);
+}
+
+// Loading leaves Undo and the snapshot alone: undo then brings back the game
+// that was played before the load.
+TEST_F(SavedGameTest, LoadingKeepsUndoAndItsSnapshot) {
+    std::vector<unsigned char> otherLevel;
+    startGame(9);
+    otherLevel = encoded();
+    startGame(2);
+    ASSERT_TRUE(beginSomeMove());
+    finishSlide();
+    UndoSnapshot snapshot = undoSnapshot;
+    offerFile(otherLevel);
+    loadGame();
+    EXPECT_EQ(game.levelIndex, 9);
+    EXPECT_EQ(game.undoAvailable, 1);
+    EXPECT_EQ(memcmp(&snapshot, &undoSnapshot, sizeof snapshot), 0);
+    undoMove();
+    EXPECT_EQ(game.levelIndex, 2);
+}
+
+TEST_F(SavedGameTest, CancelledDialogsChangeNothing) {
+    Whole before = capture();
+    fakeFiles.dialogAnswer = 0;
+    saveGame();
+    EXPECT_TRUE(fakeFiles.files.empty());
+    EXPECT_EQ(display.levelRefreshes + display.stepsRefreshes, 0); // a cancelled save touches nothing
+    loadGame();
+    EXPECT_TRUE(sameAs(before));
+    EXPECT_EQ(display.levelRefreshes, 1); // a cancelled load only refreshes the status bar
+    EXPECT_EQ(display.stepsRefreshes, 1);
+    EXPECT_EQ(display.tilesDrawn, 0);
+}
+
+// An existing saved game is replaced whole or not at all; any failure is
+// reported, and no temporary file is left behind.
+TEST_F(SavedGameTest, FailedSaveLeavesTheOldFileAndTellsThePlayer) {
+    const std::vector<unsigned char> old(SavedGameSize, 'A');
+    struct Case {
+        const char* what;
+        bool failWrite, failReplace, readOnly;
+    } cases[] = {
+        {"write fails", true, false, false},
+        {"replace fails", false, true, false},
+        {"target read-only", false, false, true},
+    };
+    for (const Case& c : cases) {
+        resetFakeFiles();
+        fakeFiles.files["keep.bxr"] = old;
+        fakeFiles.failWrite = c.failWrite;
+        fakeFiles.failReplace = c.failReplace;
+        if (c.readOnly) fakeFiles.readOnlyNames.push_back("keep.bxr");
+        fakeFiles.dialogAnswer = 1;
+        fakeFiles.dialogChoice = "keep.bxr";
+        Whole before = capture();
+        saveGame();
+        EXPECT_EQ(fakeFiles.files["keep.bxr"], old) << c.what;
+        EXPECT_EQ(fakeFiles.files.size(), 1u) << c.what << ": a temporary file was left";
+        EXPECT_EQ(fakeFiles.saveFailuresShown, 1) << c.what;
+        EXPECT_TRUE(sameAs(before)) << c.what;
+    }
+}
+
+TEST_F(SavedGameTest, SavingAgainReplacesWithoutQuestionAndTheNameIsProposedNext) {
+    fakeFiles.files["again.bxr"] = std::vector<unsigned char>(10, 'z');
+    fakeFiles.dialogAnswer = 1;
+    fakeFiles.dialogChoice = "again.bxr";
+    saveGame();
+    EXPECT_EQ(fakeFiles.files["again.bxr"], encoded());
+    EXPECT_EQ(fakeFiles.files.size(), 1u);
+    EXPECT_EQ(fakeFiles.saveFailuresShown, 0);
+    EXPECT_STREQ(fileDialogName, "again.bxr"); // the buffer both dialogs show
+}
+
+TEST_F(SavedGameTest, LongestNameFitsAndEmptyNameFails) {
+    std::string longest(FileNameCapacity - 1, 'n');
+    EXPECT_EQ(writeSavedGame(longest.c_str()), 1);
+    EXPECT_EQ(fakeFiles.files[longest], encoded());
+    EXPECT_EQ(writeSavedGame(""), 0);
+}
+
+} // namespace

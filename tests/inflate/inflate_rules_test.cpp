@@ -1,0 +1,464 @@
+// Hand-made streams for each decoding rule, the lenient cases that must keep
+// decoding, and every malformed input that must fail without leaving the
+// buffers or the PNG data.
+#include "deflate_writer.h"
+#include "inflate/inflate.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const size_t FirstIdat = 33;
+
+Bytes wrap(const Bytes& stream) { return pngFile(ihdrData(1, 1, 8, 0), idatChunks(stream, {})); }
+
+// Inflates a stream in one IDAT into `size` bytes; returns the result.
+int run(const Bytes& stream, uint32_t size, Bytes* output) {
+    return inflateInto(wrap(stream), FirstIdat, size, output);
+}
+
+BitWriter zlibStart(uint8_t cmf = 0x78, uint8_t flg = 0x9c) {
+    BitWriter w;
+    w.bits(cmf, 8);
+    w.bits(flg, 8);
+    return w;
+}
+
+// Fixed literal/length code (RFC 1951 3.2.6).
+void fixedSymbol(BitWriter* w, uint32_t s) {
+    if (s < 144) w->code(0x30 + s, 8);
+    else if (s < 256) w->code(0x190 + s - 144, 9);
+    else if (s < 280) w->code(s - 256, 7);
+    else w->code(0xc0 + s - 280, 8);
+}
+
+void storedBlock(BitWriter* w, bool final, const Bytes& data) {
+    w->bits(final, 1);
+    w->bits(0, 2);
+    w->alignToByte();
+    w->bits((uint32_t)data.size(), 16);
+    w->bits(~(uint32_t)data.size() & 0xffff, 16);
+    for (uint8_t b : data) w->bits(b, 8);
+}
+
+Bytes finish(BitWriter w, const Bytes& expected) {
+    writeTrailer(&w, expected);
+    return w.bytes;
+}
+
+// Streams that zlib refuses but this decoder accepts on purpose.
+void expectDecodesLeniently(const Bytes& stream, const Bytes& expected) {
+    Bytes output;
+    ASSERT_EQ(run(stream, (uint32_t)expected.size(), &output), 1);
+    EXPECT_EQ(output, expected);
+}
+
+// Valid streams are checked with zlib first, so the test knows its stream is right.
+void expectDecodes(const Bytes& stream, const Bytes& expected) {
+    ASSERT_EQ(zlibInflate(stream, expected.size()), expected) << "zlib disagrees with the test";
+    Bytes output;
+    ASSERT_EQ(run(stream, (uint32_t)expected.size(), &output), 1);
+    EXPECT_EQ(output, expected);
+}
+
+void expectFails(const Bytes& stream, uint32_t size = 1000) {
+    Bytes output;
+    EXPECT_EQ(run(stream, size, &output), 0);
+}
+
+TEST(InflateHeader, AcceptsDeflateWithAnyFcheckAndRefusesTheRest) {
+    Bytes data = {'h', 'i'};
+    auto streamWith = [&](uint8_t cmf, uint8_t flg) {
+        BitWriter w = zlibStart(cmf, flg);
+        storedBlock(&w, true, data);
+        return finish(w, data);
+    };
+    Bytes output;
+    EXPECT_EQ(run(streamWith(0x78, 0x9c), 2, &output), 1); // CM 8, CINFO 7
+    EXPECT_EQ(run(streamWith(0x78, 0x9d), 2, &output), 1); // FCHECK wrong: not looked at
+    EXPECT_EQ(run(streamWith(0x08, 0xc0), 2, &output), 1); // CINFO 0, FLEVEL 3
+    EXPECT_EQ(output, data);
+    expectFails(streamWith(0x88, 0x1c)); // CINFO 8
+    expectFails(streamWith(0x79, 0x9c)); // CM 9
+    expectFails(streamWith(0x78, 0xbb)); // FDICT
+}
+
+TEST(InflateStored, EdgeCases) {
+    Bytes data = {1, 2, 3, 4, 5};
+    { // LEN 0 writes nothing and decoding goes on
+        BitWriter w = zlibStart();
+        storedBlock(&w, false, {});
+        storedBlock(&w, true, data);
+        expectDecodes(finish(w, data), data);
+    }
+    { // LEN 5 with NLEN 5
+        BitWriter w = zlibStart();
+        w.bits(3, 3); // final, fixed
+        w.alignToByte();
+        w.bits(5, 16);
+        w.bits(5, 16);
+        for (uint8_t b : data) w.bits(b, 8);
+        expectFails(finish(w, data));
+    }
+    { // a block header that ends on a byte boundary: LEN is the very next byte
+        BitWriter w = zlibStart();
+        w.bits(0, 1);
+        w.bits(1, 2);
+        for (int i = 0; i < 3; ++i) fixedSymbol(&w, 200); // 9-bit codes
+        fixedSymbol(&w, 256);
+        w.bits(1, 1);
+        w.bits(0, 2); // stored, final
+        ASSERT_EQ(w.bitCount % 8, 0u);
+        w.bits(5, 16);
+        w.bits(0xfffa, 16);
+        for (uint8_t b : data) w.bits(b, 8);
+        Bytes expected = {200, 200, 200, 1, 2, 3, 4, 5};
+        expectDecodes(finish(w, expected), expected);
+    }
+}
+
+TEST(InflateFixed, LiteralsLengthsAndReversedDistances) {
+    { // one literal, then distance 1 and length 258: the byte 259 times
+        BitWriter w = zlibStart();
+        w.bits(1, 1);
+        w.bits(1, 2);
+        fixedSymbol(&w, 'a');
+        fixedSymbol(&w, 285);
+        w.code(0, 5); // distance symbol 0: distance 1
+        fixedSymbol(&w, 256);
+        Bytes expected(259, 'a');
+        expectDecodes(finish(w, expected), expected);
+    }
+    { // distance symbol 9 (base 25, 3 extra bits) and length symbol 266 (13 + 1 bit)
+        BitWriter w = zlibStart();
+        w.bits(1, 1);
+        w.bits(1, 2);
+        Bytes expected;
+        for (int i = 0; i < 40; ++i) {
+            fixedSymbol(&w, 'A' + i % 26);
+            expected.push_back((uint8_t)('A' + i % 26));
+        }
+        fixedSymbol(&w, 266);
+        w.bits(1, 1);  // length 14
+        w.code(9, 5);  // distance symbol 9, MSB first
+        w.bits(5, 3);  // distance 30
+        for (int i = 0; i < 14; ++i) expected.push_back(expected[expected.size() - 30]);
+        fixedSymbol(&w, 256);
+        expectDecodes(finish(w, expected), expected);
+    }
+    for (uint32_t bad : {286u, 287u}) { // length symbols with no length
+        BitWriter w = zlibStart();
+        w.bits(3, 3); // final, fixed
+        fixedSymbol(&w, 'a');
+        fixedSymbol(&w, bad);
+        w.code(0, 5);
+        fixedSymbol(&w, 256);
+        expectFails(w.bytes);
+    }
+    for (uint32_t bad : {30u, 31u}) { // distance symbols with no distance
+        BitWriter w = zlibStart();
+        w.bits(3, 3); // final, fixed
+        fixedSymbol(&w, 'a');
+        fixedSymbol(&w, 257);
+        w.code(bad, 5);
+        fixedSymbol(&w, 256);
+        expectFails(w.bytes);
+    }
+}
+
+TEST(InflateBlocks, ReservedBlockTypeFails) {
+    BitWriter w = zlibStart();
+    w.bits(1, 1);
+    w.bits(3, 2);
+    expectFails(w.bytes);
+}
+
+// Lengths for a dynamic block: literals 0-255 of 9 bits and 256 of 1 bit,
+// plus `distances` distance lengths.
+std::vector<uint8_t> simpleLiteralLengths() {
+    std::vector<uint8_t> lengths(257, 9);
+    lengths[256] = 1;
+    return lengths;
+}
+
+TEST(InflateDynamic, CodeLengthRepeats) {
+    { // 16 as the first symbol repeats length 0; 17 and 18 write zeros
+        std::vector<CodeLengthSymbol> symbols = {{16, 0}}; // symbols 0-2: no code
+        std::vector<uint8_t> lit(259, 8);
+        lit[0] = lit[1] = lit[2] = 0;
+        for (int s = 3; s < 259; ++s) symbols.push_back({8, 0});
+        symbols.push_back({1, 0}); // distance 0
+        symbols.push_back({1, 0}); // distance 1
+        BitWriter w = zlibStart();
+        writeDynamicHeader(&w, true, 259, 2, symbols);
+        std::vector<uint32_t> codes = canonicalCodes(lit);
+        w.code(codes['x'], 8);
+        w.code(codes[256], 8);
+        Bytes expected = {'x'};
+        expectDecodesLeniently(finish(w, expected), expected);
+    }
+    { // a repeat running past HLIT + HDIST but inside 320 positions is accepted
+        std::vector<uint8_t> lit = simpleLiteralLengths();
+        std::vector<CodeLengthSymbol> symbols = literalLengths(lit);
+        symbols.push_back({16, 1}); // 4 more 1s: distances 0 and 1, then two surplus
+        BitWriter w = zlibStart();
+        writeDynamicHeader(&w, true, 257, 2, symbols);
+        std::vector<uint32_t> codes = canonicalCodes(lit);
+        w.code(codes['q'], 9);
+        w.code(codes[256], 1);
+        Bytes expected = {'q'};
+        expectDecodesLeniently(finish(w, expected), expected);
+    }
+    { // a repeat that would pass position 319 fails
+        std::vector<CodeLengthSymbol> symbols;
+        for (int i = 0; i < 250; ++i) symbols.push_back({8, 0});
+        symbols.push_back({18, 127}); // 138 zeros from position 250
+        BitWriter w = zlibStart();
+        writeDynamicHeader(&w, true, 257, 1, symbols);
+        expectFails(w.bytes);
+    }
+}
+
+TEST(InflateDynamic, LargestCountsAndLongestCodes) {
+    { // HLIT 288 and HDIST 32
+        std::vector<uint8_t> lit(288, 6);
+        for (int s = 0; s < 256; ++s) lit[s] = 9;
+        std::vector<uint8_t> dist(32, 5);
+        std::vector<uint8_t> all = lit;
+        all.insert(all.end(), dist.begin(), dist.end());
+        BitWriter w = zlibStart();
+        writeDynamicHeader(&w, true, 288, 32, literalLengths(all));
+        std::vector<uint32_t> codes = canonicalCodes(lit), dcodes = canonicalCodes(dist);
+        w.code(codes['z'], 9);
+        w.code(codes[258], 6); // length 4
+        w.code(dcodes[0], 5);  // distance 1
+        w.code(codes[256], 6);
+        Bytes expected(5, 'z');
+        expectDecodesLeniently(finish(w, expected), expected);
+    }
+    { // literal/length and distance codes of 15 bits
+        std::vector<uint8_t> lit(258, 0), dist(16, 0);
+        for (int s = 0; s <= 12; ++s) lit[s] = (uint8_t)(s + 1); // 1..13
+        lit[257] = 14;
+        lit['Z'] = 15;
+        lit[256] = 15;
+        for (int d = 0; d <= 13; ++d) dist[d] = (uint8_t)(d + 1); // 1..14
+        dist[14] = 15;
+        dist[15] = 15;
+        std::vector<uint8_t> all = lit;
+        all.insert(all.end(), dist.begin(), dist.end());
+        Bytes history(300);
+        for (size_t i = 0; i < history.size(); ++i) history[i] = (uint8_t)(i * 7);
+        BitWriter w = zlibStart();
+        storedBlock(&w, false, history);
+        writeDynamicHeader(&w, true, 258, 16, literalLengths(all));
+        std::vector<uint32_t> codes = canonicalCodes(lit), dcodes = canonicalCodes(dist);
+        Bytes expected = history;
+        w.code(codes['Z'], 15);
+        expected.push_back('Z');
+        w.code(codes[12], 13);
+        expected.push_back(12);
+        w.code(codes[257], 14); // length 3
+        w.code(dcodes[15], 15); // distance 193 + 6 extra bits
+        w.bits(10, 6);
+        for (int i = 0; i < 3; ++i) expected.push_back(expected[expected.size() - 203]);
+        w.code(codes[256], 15);
+        expectDecodes(finish(w, expected), expected);
+    }
+}
+
+TEST(InflateDynamic, InvalidCodesFailCleanly) {
+    { // a distance code of a single 1-bit code meets the other 1-bit code
+        std::vector<uint8_t> lit = simpleLiteralLengths();
+        lit.resize(258, 0);
+        lit[257] = 9;
+        lit[255] = 0; // keep the literal code from being over-full
+        std::vector<uint8_t> all = lit;
+        all.push_back(1);
+        BitWriter w = zlibStart();
+        writeDynamicHeader(&w, true, 258, 1, literalLengths(all));
+        std::vector<uint32_t> codes = canonicalCodes(lit);
+        w.code(codes['a'], 9);
+        w.code(codes[257], 9);
+        w.code(1, 1); // no distance symbol has this code
+        expectFails(w.bytes);
+    }
+    { // a distance code with no symbols at all
+        std::vector<uint8_t> lit = simpleLiteralLengths();
+        lit.resize(258, 0);
+        lit[257] = 9;
+        lit[255] = 0;
+        std::vector<uint8_t> all = lit;
+        all.push_back(0);
+        BitWriter w = zlibStart();
+        writeDynamicHeader(&w, true, 258, 1, literalLengths(all));
+        std::vector<uint32_t> codes = canonicalCodes(lit);
+        w.code(codes['a'], 9);
+        w.code(codes[257], 9);
+        for (int i = 0; i < 16; ++i) w.bits(i & 1, 1);
+        expectFails(w.bytes);
+    }
+    { // over-subscribed codes decode inside their tables, whatever they yield
+        for (uint8_t length = 1; length <= 8; ++length) {
+            std::vector<uint8_t> all(258, length);
+            BitWriter w = zlibStart();
+            writeDynamicHeader(&w, true, 257, 1, literalLengths(all));
+            for (int i = 0; i < 200; ++i) w.bits(i * 37 % 5 == 0, 1);
+            Bytes output;
+            EXPECT_GE(run(w.bytes, 64, &output), 0);
+        }
+    }
+}
+
+TEST(InflateBounds, OutputAndDistanceStayInsideTheBuffer) {
+    Bytes data(10, 'd');
+    { // a stored block longer than the buffer
+        BitWriter w = zlibStart();
+        storedBlock(&w, true, data);
+        expectFails(finish(w, data), 9);
+    }
+    { // literals past the end
+        BitWriter w = zlibStart();
+        w.bits(3, 3); // final, fixed
+        for (int i = 0; i < 10; ++i) fixedSymbol(&w, 'd');
+        fixedSymbol(&w, 256);
+        expectFails(finish(w, data), 9);
+        Bytes output;
+        EXPECT_EQ(run(finish(w, data), 10, &output), 1); // exactly full is fine
+    }
+    { // a copy past the end
+        BitWriter w = zlibStart();
+        w.bits(3, 3); // final, fixed
+        fixedSymbol(&w, 'd');
+        fixedSymbol(&w, 265); // length 11
+        w.bits(0, 1);
+        w.code(0, 5);
+        fixedSymbol(&w, 256);
+        expectFails(w.bytes, 11);
+    }
+    { // a distance reaching before the buffer's start
+        BitWriter w = zlibStart();
+        w.bits(3, 3); // final, fixed
+        fixedSymbol(&w, 'd');
+        fixedSymbol(&w, 257);
+        w.code(1, 5); // distance 2 after one byte
+        fixedSymbol(&w, 256);
+        expectFails(w.bytes);
+    }
+}
+
+TEST(InflateLeniency, TrailerAndRunningOutOfData) {
+    Bytes data = {'o', 'k'};
+    BitWriter w = zlibStart();
+    storedBlock(&w, true, data);
+    Bytes output;
+    Bytes noTrailer = w.bytes;
+    EXPECT_EQ(run(noTrailer, 2, &output), 1); // cut right after the final block
+    Bytes badTrailer = noTrailer;
+    badTrailer.insert(badTrailer.end(), {1, 2, 3, 4});
+    EXPECT_EQ(run(badTrailer, 2, &output), 1); // wrong Adler-32
+    EXPECT_EQ(output, data);
+
+    { // zeros after the end finish a final fixed block (seven 0 bits: end of block)
+        BitWriter f = zlibStart();
+        f.bits(3, 3); // final, fixed
+        fixedSymbol(&f, 'x');
+        Bytes out;
+        ASSERT_EQ(run(f.bytes, 6, &out), 1);
+        EXPECT_EQ(out, (Bytes{'x', 0, 0, 0, 0, 0})); // the rest cleared
+    }
+    { // zeros after a non-final block read as a stored block with LEN 0, NLEN 0
+        BitWriter f = zlibStart();
+        f.bits(0, 1);
+        f.bits(1, 2); // not final, fixed
+        fixedSymbol(&f, 'x');
+        fixedSymbol(&f, 256);
+        expectFails(f.bytes);
+    }
+    { // zeros that keep decoding as literals run into the output bound
+        BitWriter f = zlibStart();
+        f.bits(1, 1);
+        f.bits(2, 2);
+        std::vector<uint8_t> lit = simpleLiteralLengths(); // literal 0 is the all-zero code
+        std::vector<uint8_t> all = lit;
+        all.push_back(1);
+        writeDynamicHeader(&f, true, 257, 1, literalLengths(all));
+        Bytes out;
+        EXPECT_EQ(run(f.bytes, 5000, &out), 0);
+    }
+}
+
+// Builds a PNG by hand from raw chunk bytes so the chain can be anything.
+Bytes rawChunk(const char* type, const Bytes& data, uint32_t length) {
+    Bytes c = pngChunk(type, data);
+    c[0] = (uint8_t)(length >> 24);
+    c[1] = (uint8_t)(length >> 16);
+    c[2] = (uint8_t)(length >> 8);
+    c[3] = (uint8_t)length;
+    return c;
+}
+
+TEST(InflateIdatChain, ChunkRules) {
+    Bytes data(50);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = (uint8_t)(i * 5);
+    Bytes stream = zlibCompress(data, 0); // one stored block: cut data is easy to predict
+    size_t half = 30;                     // 2 header + 1 block header + 4 LEN/NLEN + 23 data
+    Bytes first(stream.begin(), stream.begin() + half), second(stream.begin() + half, stream.end());
+    auto chain = [&](std::vector<Bytes> chunks) { return pngFile(ihdrData(1, 1, 8, 0), chunks); };
+    Bytes output;
+
+    // an empty IDAT inside the chain is passed over; IDAt continues it
+    EXPECT_EQ(inflateInto(chain({pngChunk("IDAT", first), pngChunk("IDAT", {}),
+                                 pngChunk("IDAt", second)}),
+                          FirstIdat, 50, &output), 1);
+    EXPECT_EQ(output, data);
+    // iDAT, IEND or an ancillary chunk ends the data: the rest reads as zeros
+    for (const char* stop : {"iDAT", "IEND", "tEXt", "IDAX"}) {
+        SCOPED_TRACE(stop);
+        Bytes png = chain({pngChunk("IDAT", first), pngChunk(stop, second)});
+        EXPECT_EQ(inflateInto(png, FirstIdat, 50, &output), 1);
+        Bytes cut(data.begin(), data.begin() + 23);
+        cut.resize(50, 0);
+        EXPECT_EQ(output, cut);
+        // and at firstIdat itself: nothing is read, the header reads as 0
+        Bytes alone = chain({pngChunk(stop, stream)});
+        EXPECT_EQ(inflateInto(alone, FirstIdat, 50, &output), 0);
+    }
+    // no IDAT at all: fails and writes nothing
+    Bytes none = chain({});
+    EXPECT_EQ(inflateInto(none, SIZE_MAX, 50, &output), 0);
+    EXPECT_EQ(std::count(output.begin(), output.end(), 0xA5), 50);
+}
+
+TEST(InflateIdatChain, ChunksReachingPastTheEndOfThePngData) {
+    Bytes data(300, 'r');
+    Bytes stream = zlibCompress(data, 0); // stored: what a cut leaves is easy to predict
+    Bytes output;
+    { // the length claims more than the file holds: read up to the end only
+        Bytes png = pngFile(ihdrData(1, 1, 8, 0), {}, false);
+        Bytes c = rawChunk("IDAT", stream, 0x7ffffff0);
+        c.resize(c.size() - 4); // no CRC: the file ends with the stream
+        png.insert(png.end(), c.begin(), c.end());
+        EXPECT_EQ(inflateInto(png, FirstIdat, 300, &output), 1);
+        EXPECT_EQ(output, data);
+    }
+    { // the next chunk's header is cut short: the reader ends there
+        Bytes first(stream.begin(), stream.begin() + 10); // 3 data bytes
+        Bytes png = pngFile(ihdrData(1, 1, 8, 0), {pngChunk("IDAT", first)}, false);
+        png.insert(png.end(), {0, 0, 0, 9, 'I', 'D'});
+        EXPECT_EQ(inflateInto(png, FirstIdat, 300, &output), 1);
+        Bytes cut(3, 'r');
+        cut.resize(300, 0);
+        EXPECT_EQ(output, cut);
+    }
+    { // a length near 2^32 on a later chunk
+        Bytes first(stream.begin(), stream.begin() + 3);
+        Bytes rest(stream.begin() + 3, stream.end());
+        Bytes png = pngFile(ihdrData(1, 1, 8, 0),
+                            {pngChunk("IDAT", first), rawChunk("IDAT", rest, 0xfffffffc)}, false);
+        EXPECT_EQ(inflateInto(png, FirstIdat, 300, &output), 1);
+        EXPECT_EQ(output, data);
+    }
+}
+
+} // namespace

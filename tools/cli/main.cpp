@@ -4,6 +4,11 @@
 //                                L R U D arrow keys, z undo (only while
 //                                offered), r restart, n new game; stops at the
 //                                first move that solves the level
+//   bexaran-cli save N MOVES FILE   plays like play, then writes the saved
+//                                game to FILE (exit 1 if it cannot be written)
+//   bexaran-cli load FILE        checks and loads FILE and prints the position
+//                                as level does; a refused file: the reason on
+//                                stderr and exit 1
 // Output: the position as headlessPrintPosition writes it, and for play a
 // last line "moves K", the number of MOVES characters consumed. New
 // subcommands go into Commands below.
@@ -76,6 +81,31 @@ static int commandPlay(char** args) {
     return ExitOk;
 }
 
+enum { ExitRefused = 1 };
+
+// Saved games go through the same code as the game's save and load commands.
+static int commandSave(char** args) {
+    int code = commandPlay(args);
+    if (code != ExitOk)
+        return code;
+    if (!writeSavedGame(args[2])) {
+        fprintf(stderr, "%s: %s: the game could not be saved\n", ProgramName, args[2]);
+        return ExitRefused;
+    }
+    return ExitOk;
+}
+
+static int commandLoad(char** args) {
+    headlessReset();
+    SavedGameCheck check = readSavedGame(args[0]);
+    if (check != SavedGameValid) {
+        fprintf(stderr, "%s: %s: refused: %s\n", ProgramName, args[0], savedGameCheckName(check));
+        return ExitRefused;
+    }
+    headlessPrintPosition(stdout);
+    return ExitOk;
+}
+
 struct CliCommand {
     const char* name;
     int argumentCount; // after the command name
@@ -86,6 +116,8 @@ struct CliCommand {
 static const CliCommand Commands[] = {
     {"level", 1, "level N", commandLevel},
     {"play", 2, "play N MOVES", commandPlay},
+    {"save", 3, "save N MOVES FILE", commandSave},
+    {"load", 1, "load FILE", commandLoad},
 };
 
 static int usage() {

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <wchar.h>
 
 namespace {
@@ -28,7 +29,8 @@ bool sameAsWindows1251(const wchar_t* shown, const char* text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Waits up to the given number of seconds for the game's window.
+    // bexaran_probe SECONDS [EXE [close|exit]]: waits up to SECONDS for the
+    // game's window, reads the menu from EXE, and ends the game.
     int seconds = argc > 1 ? atoi(argv[1]) : 30;
     const char* exePath = argc > 2 ? argv[2] : nullptr; // for the resource checks
     HWND window = nullptr;
@@ -73,7 +75,10 @@ int main(int argc, char** argv) {
         expect(undoState != 0xFFFFFFFF && (undoState & MF_GRAYED), "Undo grayed at start");
     }
 
-    PostMessageW(window, WM_CLOSE, 0, 0);
+    // Ends the game one of its two ways: the close box, or the Exit command.
+    bool byExitCommand = argc > 3 && strcmp(argv[3], "exit") == 0;
+    if (byExitCommand) PostMessageW(window, WM_COMMAND, CommandExit, 0);
+    else PostMessageW(window, WM_CLOSE, 0, 0);
     printf("%d failed\n", failures);
     return failures == 0 ? 0 : 1;
 }

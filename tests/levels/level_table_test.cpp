@@ -1,0 +1,129 @@
+// The compiled level table: what the core relies on (closed layouts, one
+// start cell, as many boxes as goals) and what makes it a game (a rising
+// number of boxes, distinct and varied shapes, no box lost from the start).
+#include "game.h"
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+bool isStartCode(unsigned char code) { return code && strchr("$<>^v", code); }
+
+int countCode(int level, unsigned char code) {
+    int n = 0;
+    for (unsigned char c : LevelTable[level]) n += c == code;
+    return n;
+}
+
+bool isBorder(int cell) {
+    int row = cell / BoardColumns, column = cell % BoardColumns;
+    return row == 0 || row == BoardRows - 1 || column == 0 || column == BoardColumns - 1;
+}
+
+} // namespace
+
+TEST(LevelTable, EveryLevelIsClosedWithOneStartAndAsManyBoxesAsGoals) {
+    for (int n = 0; n < LevelCount; ++n) {
+        SCOPED_TRACE("level " + std::to_string(n + 1));
+        const unsigned char* level = LevelTable[n];
+        int starts = 0, start = -1, open = 0;
+        for (int i = 0; i < BoardCellCount; ++i) {
+            unsigned char code = level[i];
+            ASSERT_TRUE(code && strchr("@ xo#$<>^v", code)) << "cell " << i << " holds " << (int)code;
+            if (isBorder(i)) {
+                EXPECT_EQ('@', code) << "open border at cell " << i;
+            }
+            if (isStartCode(code)) {
+                ++starts;
+                start = i;
+            }
+            open += code != '@';
+        }
+        ASSERT_EQ(1, starts);
+        // The first eight levels use the plain start mark, the others a facing.
+        if (n < 8)
+            EXPECT_EQ('$', level[start]);
+        else
+            EXPECT_TRUE(strchr("<>^v", level[start])) << level[start];
+        int boxes = countCode(n, 'o');
+        EXPECT_EQ(boxes, countCode(n, 'x'));
+        EXPECT_GE(boxes, 6);
+        EXPECT_LE(boxes, 32);
+
+        // Every open cell is reachable from the start through open cells, so
+        // nothing of the level lies outside the player's room.
+        std::vector<int> todo{start};
+        std::vector<bool> seen(BoardCellCount, false);
+        seen[start] = true;
+        int reached = 0;
+        while (!todo.empty()) {
+            int c = todo.back();
+            todo.pop_back();
+            ++reached;
+            for (int d : {-1, 1, -(int)BoardColumns, (int)BoardColumns}) {
+                int m = c + d;
+                if (m >= 0 && m < BoardCellCount && !seen[m] && level[m] != '@') {
+                    seen[m] = true;
+                    todo.push_back(m);
+                }
+            }
+        }
+        EXPECT_EQ(open, reached);
+    }
+}
+
+// A box off a goal with a wall beside it on both axes can never move again:
+// such a level could not be solved, whatever its stored solution says.
+TEST(LevelTable, NoBoxStartsStuckInACorner) {
+    for (int n = 0; n < LevelCount; ++n) {
+        const unsigned char* level = LevelTable[n];
+        for (int i = 0; i < BoardCellCount; ++i) {
+            if (level[i] != 'o') continue;
+            bool acrossBlocked = level[i - 1] == '@' || level[i + 1] == '@';
+            bool alongBlocked = level[i - BoardColumns] == '@' || level[i + BoardColumns] == '@';
+            EXPECT_FALSE(acrossBlocked && alongBlocked) << "level " << n + 1 << " cell " << i;
+        }
+    }
+}
+
+TEST(LevelTable, BoxCountRisesThroughTheGame) {
+    EXPECT_EQ(6, countCode(0, 'o'));
+    EXPECT_EQ(0, countCode(0, '#')) << "the first level keeps to the basics";
+    for (int n = 1; n < LevelCount; ++n)
+        EXPECT_LE(countCode(n - 1, 'o'), countCode(n, 'o')) << "level " << n + 1;
+    EXPECT_GE(countCode(LevelCount - 1, 'o'), 25);
+    int withBoxesOnGoals = 0;
+    for (int n = 0; n < LevelCount; ++n) withBoxesOnGoals += countCode(n, '#') > 0;
+    EXPECT_GE(withBoxesOnGoals, 5);
+}
+
+TEST(LevelTable, LevelsAreDistinctAndVariedInShape) {
+    std::set<std::string> layouts;
+    std::set<std::pair<int, int>> sizes;
+    int rectangles = 0;
+    for (int n = 0; n < LevelCount; ++n) {
+        const unsigned char* level = LevelTable[n];
+        layouts.insert(std::string(level, level + BoardCellCount));
+        int top = BoardRows, bottom = -1, left = BoardColumns, right = -1, open = 0;
+        for (int i = 0; i < BoardCellCount; ++i) {
+            if (level[i] == '@') continue;
+            ++open;
+            top = std::min(top, i / BoardColumns);
+            bottom = std::max(bottom, i / BoardColumns);
+            left = std::min(left, i % BoardColumns);
+            right = std::max(right, i % BoardColumns);
+        }
+        sizes.insert({right - left + 1, bottom - top + 1});
+        rectangles += open == (right - left + 1) * (bottom - top + 1);
+    }
+    EXPECT_EQ((size_t)LevelCount, layouts.size()) << "two levels are the same";
+    EXPECT_GE(sizes.size(), 15u) << "too few different level sizes";
+    EXPECT_LE(rectangles, 5) << "too many levels are plain rectangles";
+}

@@ -18,7 +18,9 @@ int32_t neighbour(int32_t cell, int32_t direction) {
     }
 }
 
-static bool onBoard(int32_t cell) { return cell >= 0 && cell < BoardCellCount; }
+static bool onBoard(int32_t cell) {
+    return cell >= 0 && cell < BoardCellCount;
+}
 
 static bool isWalkable(unsigned char code) {
     return code == CellCodeFloor || code == CellCodeGoal;
@@ -53,12 +55,10 @@ int testMove() {
 }
 
 void requestMove(int32_t direction) {
-    if (game.playerSliding == 1)
-        return; // keys during a slide are dropped, not queued
-    takeSnapshot(); // before the test: a blocked attempt replaces it too
+    if (game.playerSliding == 1) return; // keys during a slide are dropped, not queued
+    takeSnapshot();                      // before the test: a blocked attempt replaces it too
     game.direction = direction;
-    if (!testMove())
-        return;
+    if (!testMove()) return;
     game.playerSliding = 0;
     game.boxSliding = 0;
     stepBoxSlide();
@@ -134,8 +134,7 @@ void stepPlayerSlide() {
 }
 
 void stepBoxSlide() {
-    if (game.pushing == 0)
-        return;
+    if (game.pushing == 0) return;
     Rect& r = game.boxRect;
     if (game.boxSliding == 0) {
         r = cellRect(game.pushedBoxCell);
@@ -173,8 +172,7 @@ void stepBoxSlide() {
         if (game.board.cells[to] == CellCodeGoal) {
             game.boxesLeft -= 1;
             refreshLevelAndBoxes();
-            if (game.boxesLeft == 0)
-                postLevelSolved();
+            if (game.boxesLeft == 0) postLevelSolved();
             game.board.cells[to] = CellCodeBoxOnGoal;
         } else {
             game.board.cells[to] = CellCodeBox;
@@ -185,8 +183,7 @@ void stepBoxSlide() {
 }
 
 void advanceSlide() {
-    if (game.playerSliding == 0)
-        return;
+    if (game.playerSliding == 0) return;
     if (game.boxSliding == 1 && game.pushing == 1)
         stepBoxSlide(); // the box first: the keeper's save-under then holds background only
     stepPlayerSlide();

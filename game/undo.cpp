@@ -51,8 +51,7 @@ void levelSolved() {
     // of that slide must not run on into the next level.
     cancelSlide();
     game.levelIndex += 1;
-    if (game.levelIndex > LevelCount - 1)
-        game.levelIndex = 0;
+    if (game.levelIndex > LevelCount - 1) game.levelIndex = 0;
     startLevel(game.levelIndex);
     invalidateArea(nullptr);
 }

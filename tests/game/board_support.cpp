@@ -34,8 +34,7 @@ std::vector<std::string> boardRows() {
     std::vector<std::string> rows;
     for (int32_t r = 0; r < BoardRows; ++r) {
         std::string row((const char*)game.board.cells + r * BoardColumns, BoardColumns);
-        if (game.playerCell / BoardColumns == r)
-            row[game.playerCell % BoardColumns] = 'P';
+        if (game.playerCell / BoardColumns == r) row[game.playerCell % BoardColumns] = 'P';
         rows.push_back(row);
     }
     return rows;

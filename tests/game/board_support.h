@@ -11,7 +11,9 @@
 // and flags 0, boxesLeft counted, levelIndex 0. The recorder is reset.
 void useBoard(const std::vector<std::string>& rows);
 // The cell at (row, column).
-inline int32_t cellAt(int32_t row, int32_t column) { return row * BoardColumns + column; }
+inline int32_t cellAt(int32_t row, int32_t column) {
+    return row * BoardColumns + column;
+}
 int countCells(const Board& board, unsigned char code);
 // The live board as 16 strings, the keeper shown as "P".
 std::vector<std::string> boardRows();

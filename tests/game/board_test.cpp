@@ -180,9 +180,9 @@ TEST(StartLevel, StatusShowsTheLevelIndexNotTheStartedLevel) {
 }
 
 TEST(RedrawBoard, DrawsEveryCodeThenTheKeeperWithFrameZeroInTheCurrentRow) {
-    useBoard({"@@@@@@@",     //
-              "@ xo#$@",     //
-              "@\x01v<@ @",  // stray bytes are drawn as floor
+    useBoard({"@@@@@@@",    //
+              "@ xo#$@",    //
+              "@\x01v<@ @", // stray bytes are drawn as floor
               "@@@@@@@"});
     game.board.cells[cellAt(1, 5)] = '$'; // a start code left on the board: floor
     game.playerCell = cellAt(1, 1);

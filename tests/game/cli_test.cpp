@@ -62,8 +62,7 @@ std::string startText(int32_t n, int32_t* startCell) {
         }
         boxes += c == 'o';
         text += c;
-        if (i % BoardColumns == BoardColumns - 1)
-            text += '\n';
+        if (i % BoardColumns == BoardColumns - 1) text += '\n';
     }
     return text + "level " + std::to_string(n + 1) + "\nboxes " + std::to_string(boxes) +
            "\nsteps 0\nsolved no\n";
@@ -87,8 +86,7 @@ void useRoom(const std::vector<std::string>& rows) {
         for (size_t c = 0; c < rows[r].size(); ++c) {
             int32_t cell = (int32_t)(r * BoardColumns + c);
             game.board.cells[cell] = (unsigned char)(rows[r][c] == '$' ? ' ' : rows[r][c]);
-            if (rows[r][c] == '$')
-                game.playerCell = cell;
+            if (rows[r][c] == '$') game.playerCell = cell;
             game.boxesLeft += rows[r][c] == 'o';
         }
     headlessReset();
@@ -173,11 +171,10 @@ TEST(Cli, PlayFeedsKeysAndCommands) {
 // Bad arguments: nothing on stdout, one line on stderr, exit code 2.
 TEST(Cli, BadArgumentsExitWithCodeTwo) {
     const std::vector<std::vector<std::string>> cases = {
-        {"level", "0"},    {"level", "51"},       {"level", "x"},   {"level", ""},
-        {"level", "1x"},   {"level", "-3"},       {"level", "100"}, {"play", "0", "R"},
-        {"play", "1", "RX"}, {"play", "1", "l"},  {"play", "1", "R U"},
-        {},                {"levels", "1"},       {"level"},        {"play", "1"},
-        {"level", "1", "2"},
+        {"level", "0"},      {"level", "51"},    {"level", "x"},       {"level", ""},
+        {"level", "1x"},     {"level", "-3"},    {"level", "100"},     {"play", "0", "R"},
+        {"play", "1", "RX"}, {"play", "1", "l"}, {"play", "1", "R U"}, {},
+        {"levels", "1"},     {"level"},          {"play", "1"},        {"level", "1", "2"},
     };
     for (const std::vector<std::string>& args : cases) {
         std::string joined;

@@ -20,7 +20,9 @@ static std::string invalidateCall(int x, int y) {
     return "invalidate(" + std::to_string(x) + "," + std::to_string(y) + "," +
            std::to_string(x + 32) + "," + std::to_string(y + 32) + ")";
 }
-static void append(Calls& to, const Calls& more) { to.insert(to.end(), more.begin(), more.end()); }
+static void append(Calls& to, const Calls& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
 
 // A later keeper step from (x0, y0) to (x1, y1) showing the given frame.
 static Calls keeperTick(int frame, int x0, int y0, int x1, int y1, const char* row) {
@@ -50,15 +52,15 @@ TEST(Neighbour, EachDirectionAndAnyOtherCodeGoesDown) {
 // The key press and four ticks of a walk, call by call, as the slide table
 // gives them: frames d, d+1, d+2, d+1, d at offsets 0, 8, 16, 24, 32.
 TEST_F(MoveTest, WalkRightFollowsTheTickTableExactly) {
-    useBoard({"@@@@@@",  //
-              "@ $  @",  //
+    useBoard({"@@@@@@", //
+              "@ $  @", //
               "@@@@@@"});
     int32_t start = cellAt(1, 2);
     requestMove(DirectionRight);
-    EXPECT_EQ((Calls{"drawTile(tile,1,64,32)", "saveUnder(keeper,64,32)",
-                     keeperCall(3, 64, 32, "walk"), invalidateCall(64, 32), "refreshSteps(1)",
-                     "setUndoEnabled(1)"}),
-              takeCalls());
+    EXPECT_EQ(
+        (Calls{"drawTile(tile,1,64,32)", "saveUnder(keeper,64,32)", keeperCall(3, 64, 32, "walk"),
+               invalidateCall(64, 32), "refreshSteps(1)", "setUndoEnabled(1)"}),
+        takeCalls());
     expectState(1, start, 1);
     EXPECT_EQ(1, game.steps);
     EXPECT_EQ(1, game.undoAvailable);
@@ -72,8 +74,7 @@ TEST_F(MoveTest, WalkRightFollowsTheTickTableExactly) {
         EXPECT_EQ(keeperTick(frames[tick - 1], 64 + 8 * (tick - 1), 32, 64 + 8 * tick, 32, "walk"),
                   takeCalls());
         EXPECT_EQ(0, memcmp(&before, &game.board, sizeof before));
-        if (tick < 4)
-            expectState(tick + 1, start, 1);
+        if (tick < 4) expectState(tick + 1, start, 1);
     }
     expectState(0, start + 1, 0);
     EXPECT_EQ(1, game.steps);
@@ -90,9 +91,9 @@ TEST_F(MoveTest, WalkRightFollowsTheTickTableExactly) {
 
 // A goal under the keeper is what the first step draws back; the goal stays.
 TEST_F(MoveTest, WalkOntoAGoalAndOffItKeepsTheGoal) {
-    useBoard({"@@@@@",  //
-              "@ x @",  //
-              "@ $ @",  //
+    useBoard({"@@@@@", //
+              "@ x @", //
+              "@ $ @", //
               "@@@@@"});
     requestMove(DirectionUp);
     takeCalls();
@@ -120,8 +121,8 @@ TEST_F(MoveTest, WalkOntoAGoalAndOffItKeepsTheGoal) {
 // every tick, the box commits at tick 4 (posting level solved once) and the
 // keeper commits in the same tick.
 TEST_F(MoveTest, PushOfTheLastBoxFollowsTheTickTableAndPostsSolvedOnce) {
-    useBoard({"@@@@@@@",  //
-              "@ $ox @",  //
+    useBoard({"@@@@@@@", //
+              "@ $ox @", //
               "@@@@@@@"});
     int32_t start = cellAt(1, 2), box = cellAt(1, 3), goal = cellAt(1, 4);
     requestMove(DirectionRight);
@@ -166,9 +167,9 @@ TEST_F(MoveTest, PushOfTheLastBoxFollowsTheTickTableAndPostsSolvedOnce) {
 }
 
 TEST_F(MoveTest, PushOffAGoalOntoFloorRaisesBoxesLeft) {
-    useBoard({"@@@@@@@",  //
-              "@ $# x@",  //
-              "@    o@",  //
+    useBoard({"@@@@@@@", //
+              "@ $# x@", //
+              "@    o@", //
               "@@@@@@@"});
     game.boxesLeft = 1;
     requestMove(DirectionRight);
@@ -191,18 +192,18 @@ TEST_F(MoveTest, PushOffAGoalOntoFloorRaisesBoxesLeft) {
 }
 
 TEST_F(MoveTest, PushFromGoalToGoalRefreshesTwiceAndEndsOnAGoal) {
-    useBoard({"@@@@@@@",  //
-              "@ $#x @",  //
-              "@   xo@",  //
+    useBoard({"@@@@@@@", //
+              "@ $#x @", //
+              "@   xo@", //
               "@@@@@@@"});
     requestMove(DirectionRight);
     finishSlide();
     Calls calls = takeCalls();
     Calls tick4Box(calls.end() - 5 - 5, calls.end() - 5);
-    EXPECT_EQ((Calls{"drawTile(box,0,128,32)", "refreshLevelAndBoxes(1,2)",
-                     "refreshLevelAndBoxes(1,1)", "drawTile(box,1,128,32)",
-                     invalidateCall(128, 32)}),
-              Calls(tick4Box.begin(), tick4Box.end()));
+    EXPECT_EQ(
+        (Calls{"drawTile(box,0,128,32)", "refreshLevelAndBoxes(1,2)", "refreshLevelAndBoxes(1,1)",
+               "drawTile(box,1,128,32)", invalidateCall(128, 32)}),
+        Calls(tick4Box.begin(), tick4Box.end()));
     EXPECT_EQ('x', game.board.cells[cellAt(1, 3)]);
     EXPECT_EQ('#', game.board.cells[cellAt(1, 4)]);
     EXPECT_EQ(1, game.boxesLeft);
@@ -276,9 +277,9 @@ TEST_F(MoveTest, MovesOffTheBoardEdgeAreBlocked) {
 // Held arrow keys: presses during a slide are dropped (no snapshot, no
 // direction change); the first one after tick 4 starts the next move.
 TEST_F(MoveTest, KeysDuringASlideAreDropped) {
-    useBoard({"@@@@@@@",  //
-              "@ $   @",  //
-              "@     @",  //
+    useBoard({"@@@@@@@", //
+              "@ $   @", //
+              "@     @", //
               "@@@@@@@"});
     requestMove(DirectionRight);
     UndoSnapshot snapshot = undoSnapshot;

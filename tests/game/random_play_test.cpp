@@ -31,9 +31,9 @@ int tableBoxes(int32_t level) {
 }
 
 struct Play {
-    int boxes;          // boxes the current level holds, on goals or not
-    int pendingSolved;  // level-solved messages posted but not yet handled
-    int postsSeen;      // recorder.levelSolvedPosted already accounted for
+    int boxes;         // boxes the current level holds, on goals or not
+    int pendingSolved; // level-solved messages posted but not yet handled
+    int postsSeen;     // recorder.levelSolvedPosted already accounted for
     int levelsSolved;
     int pushesDone;
     int undosDone;

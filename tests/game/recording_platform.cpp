@@ -25,8 +25,7 @@ std::vector<std::string> takeCalls() {
 
 static void record(const char* format, ...) __attribute__((format(printf, 1, 2)));
 static void record(const char* format, ...) {
-    if (!recorder.recording)
-        return;
+    if (!recorder.recording) return;
     char text[128];
     va_list args;
     va_start(args, format);
@@ -42,8 +41,12 @@ static void checkSquare(int32_t x, int32_t y) {
         recorder.drawsOutsideBoard += 1;
 }
 
-static const char* sheetName(Sheet sheet) { return sheet == SheetTile ? "tile" : "box"; }
-static const char* surfaceName(SaveUnderSurface s) { return s == SaveUnderKeeper ? "keeper" : "box"; }
+static const char* sheetName(Sheet sheet) {
+    return sheet == SheetTile ? "tile" : "box";
+}
+static const char* surfaceName(SaveUnderSurface s) {
+    return s == SaveUnderKeeper ? "keeper" : "box";
+}
 
 void drawTile(Sheet sheet, int32_t n, int32_t x, int32_t y) {
     checkSquare(x, y);
@@ -51,10 +54,8 @@ void drawTile(Sheet sheet, int32_t n, int32_t x, int32_t y) {
 }
 void drawKeeper(int32_t frame, int32_t x, int32_t y) {
     checkSquare(x, y);
-    if (frame < 0 || frame > 11)
-        recorder.drawsOutsideBoard += 1;
-    record("drawKeeper(%d,%d,%d,%s)", (int)frame, (int)x, (int)y,
-           game.pushing ? "push" : "walk");
+    if (frame < 0 || frame > 11) recorder.drawsOutsideBoard += 1;
+    record("drawKeeper(%d,%d,%d,%s)", (int)frame, (int)x, (int)y, game.pushing ? "push" : "walk");
 }
 void saveUnder(SaveUnderSurface surface, int32_t x, int32_t y) {
     checkSquare(x, y);
@@ -79,7 +80,9 @@ void invalidateArea(const Rect* area) {
 void refreshLevelAndBoxes() {
     record("refreshLevelAndBoxes(%d,%d)", (int)game.levelIndex + 1, (int)game.boxesLeft);
 }
-void refreshSteps() { record("refreshSteps(%d)", (int)game.steps); }
+void refreshSteps() {
+    record("refreshSteps(%d)", (int)game.steps);
+}
 void setUndoEnabled(int enabled) {
     recorder.undoEnabled = enabled;
     record("setUndoEnabled(%d)", enabled);
@@ -91,6 +94,5 @@ void postLevelSolved() {
 void showCongratulation() {
     recorder.congratulationShown += 1;
     record("showCongratulation()");
-    if (recorder.onCongratulation)
-        recorder.onCongratulation();
+    if (recorder.onCongratulation) recorder.onCongratulation();
 }

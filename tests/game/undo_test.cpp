@@ -58,9 +58,9 @@ static Calls redrawCalls() {
 }
 
 TEST(UndoMove, TakesBackAWalkAndAPushWithTheExactCalls) {
-    useBoard({"@@@@@@@",  //
-              "@ $ox @",  //
-              "@   xo@",  //
+    useBoard({"@@@@@@@", //
+              "@ $ox @", //
+              "@   xo@", //
               "@@@@@@@"});
     game.levelIndex = 6;
     takeSnapshot();
@@ -105,8 +105,8 @@ TEST(UndoMove, TakesBackAWalkAndAPushWithTheExactCalls) {
 // The snapshot is taken before every move test, so these undos take back no
 // move: the board stays and so does the step count.
 TEST(UndoMove, AnUndoThatTakesBackNoMoveKeepsBoardAndSteps) {
-    useBoard({"@@@@@@",  //
-              "@ $ @@",  //
+    useBoard({"@@@@@@", //
+              "@ $ @@", //
               "@@@@@@"});
     takeSnapshot();
     requestMove(DirectionRight);
@@ -176,15 +176,17 @@ TEST(LevelCommands, NewGameStartsTheFirstLevelFromAnyLevel) {
 }
 
 static int32_t levelShownDuringCongratulation;
-static void noteLevelShown() { levelShownDuringCongratulation = game.levelIndex; }
+static void noteLevelShown() {
+    levelShownDuringCongratulation = game.levelIndex;
+}
 
 // Solving a level: the box first, then the next level in table order, 50
 // wrapping to 1; Undo is grayed, so a solving push cannot be taken back.
 TEST(LevelCommands, LevelSolvedCongratulatesThenStartsTheNextLevel) {
     for (int32_t n : {0, 7, 48, LevelCount - 1}) {
         SCOPED_TRACE("level index " + std::to_string(n));
-        useBoard({"@@@@@@",  //
-                  "@$ox @",  //
+        useBoard({"@@@@@@", //
+                  "@$ox @", //
                   "@@@@@@"});
         game.levelIndex = n;
         takeSnapshot();
@@ -214,16 +216,18 @@ TEST(LevelCommands, CommandsDuringAWalkOrAPushCancelTheSlide) {
         const char* name;
         void (*run)();
     };
-    const Command commands[] = {{"undo", undoMove}, {"restart", restartLevel}, {"new game", newGame}};
-    const std::vector<std::string> board = {"@@@@@@@",  //
-                                            "@ $ox @",  //
-                                            "@   x @",  //
+    const Command commands[] = {
+        {"undo", undoMove}, {"restart", restartLevel}, {"new game", newGame}};
+    const std::vector<std::string> board = {"@@@@@@@", //
+                                            "@ $ox @", //
+                                            "@   x @", //
                                             "@@@@@@@"};
     for (const Command& command : commands) {
         for (int32_t direction : {DirectionRight, DirectionDown}) { // push, walk
             for (int ticks = 0; ticks < 4; ++ticks) {
-                SCOPED_TRACE(std::string(command.name) + (direction == DirectionRight ? " push" : " walk") +
-                             " after " + std::to_string(ticks) + " ticks");
+                SCOPED_TRACE(std::string(command.name) +
+                             (direction == DirectionRight ? " push" : " walk") + " after " +
+                             std::to_string(ticks) + " ticks");
                 useBoard(board);
                 game.levelIndex = 5;
                 game.steps = 3;
@@ -262,9 +266,9 @@ TEST(LevelCommands, CommandsDuringAWalkOrAPushCancelTheSlide) {
 // A key queued ahead of the solved message starts a move in the solved level;
 // the level that follows must not inherit that slide.
 TEST(LevelCommands, LevelSolvedCancelsAMoveStartedAfterTheSolvingPush) {
-    useBoard({"@@@@@@",  //
-              "@ $ox@",  //
-              "@    @",  //
+    useBoard({"@@@@@@", //
+              "@ $ox@", //
+              "@    @", //
               "@@@@@@"});
     takeSnapshot();
     requestMove(DirectionRight);

@@ -11,9 +11,15 @@ void restoreUnder(SaveUnderSurface, int32_t, int32_t) {}
 void invalidateArea(const Rect*) {}
 void refreshLevelAndBoxes() {}
 void refreshSteps() {}
-void setUndoEnabled(int enabled) { headless.undoEnabled = enabled; }
-void postLevelSolved() { headless.levelSolvedPosted += 1; }
-void showCongratulation() { headless.congratulationShown += 1; }
+void setUndoEnabled(int enabled) {
+    headless.undoEnabled = enabled;
+}
+void postLevelSolved() {
+    headless.levelSolvedPosted += 1;
+}
+void showCongratulation() {
+    headless.congratulationShown += 1;
+}
 
 void headlessReset() {
     headless.undoEnabled = 0;
@@ -64,8 +70,7 @@ int headlessPlay(const char* moves) {
         default:
             break;
         }
-        if (headless.levelSolvedPosted)
-            break;
+        if (headless.levelSolvedPosted) break;
     }
     return consumed;
 }
@@ -76,8 +81,7 @@ void headlessPrintPosition(FILE* out) {
         for (int32_t column = 0; column < BoardColumns; ++column) {
             int32_t cell = row * BoardColumns + column;
             char code = (char)game.board.cells[cell];
-            if (cell == game.playerCell)
-                code = code == CellCodeGoal ? 'p' : 'P';
+            if (cell == game.playerCell) code = code == CellCodeGoal ? 'p' : 'P';
             line[column] = code;
         }
         line[BoardColumns] = '\0';

@@ -25,22 +25,18 @@ static const char ProgramName[] = "bexaran-cli";
 // Level numbers are 1..50 as the player sees them; decimal digits only.
 static bool parseLevel(const char* text, int32_t* index) {
     int32_t value = 0;
-    if (text[0] == '\0' || strlen(text) > 2)
-        return false;
+    if (text[0] == '\0' || strlen(text) > 2) return false;
     for (const char* c = text; *c; ++c) {
-        if (*c < '0' || *c > '9')
-            return false;
+        if (*c < '0' || *c > '9') return false;
         value = value * 10 + (*c - '0');
     }
-    if (value < 1 || value > LevelCount)
-        return false;
+    if (value < 1 || value > LevelCount) return false;
     *index = value - 1;
     return true;
 }
 
 static bool checkLevel(const char* text, int32_t* index) {
-    if (parseLevel(text, index))
-        return true;
+    if (parseLevel(text, index)) return true;
     fprintf(stderr, "%s: bad level number \"%s\" (expected 1 to %d)\n", ProgramName, text,
             LevelCount);
     return false;
@@ -61,8 +57,7 @@ static bool checkMoves(const char* moves) {
 
 static int commandLevel(char** args) {
     int32_t index;
-    if (!checkLevel(args[0], &index))
-        return ExitBadArguments;
+    if (!checkLevel(args[0], &index)) return ExitBadArguments;
     headlessReset();
     headlessStartGame(index);
     headlessPrintPosition(stdout);
@@ -71,8 +66,7 @@ static int commandLevel(char** args) {
 
 static int commandPlay(char** args) {
     int32_t index;
-    if (!checkLevel(args[0], &index) || !checkMoves(args[1]))
-        return ExitBadArguments;
+    if (!checkLevel(args[0], &index) || !checkMoves(args[1])) return ExitBadArguments;
     headlessReset();
     headlessStartGame(index);
     int consumed = headlessPlay(args[1]);
@@ -86,8 +80,7 @@ enum { ExitRefused = 1 };
 // Saved games go through the same code as the game's save and load commands.
 static int commandSave(char** args) {
     int code = commandPlay(args);
-    if (code != ExitOk)
-        return code;
+    if (code != ExitOk) return code;
     if (!writeSavedGame(args[2])) {
         fprintf(stderr, "%s: %s: the game could not be saved\n", ProgramName, args[2]);
         return ExitRefused;
@@ -132,12 +125,10 @@ static int usage() {
 }
 
 int main(int argc, char** argv) {
-    if (argc < 2)
-        return usage();
+    if (argc < 2) return usage();
     for (const CliCommand& command : Commands) {
         if (strcmp(argv[1], command.name) == 0) {
-            if (argc - 2 != command.argumentCount)
-                return usage();
+            if (argc - 2 != command.argumentCount) return usage();
             return command.run(argv + 2);
         }
     }

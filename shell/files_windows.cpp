@@ -14,7 +14,11 @@ int writeWholeFile(const char* name, const void* bytes, uint32_t size) {
     return ok ? 1 : 0;
 }
 
+// A file the player marked read-only is not replaced. Windows refuses that
+// by itself; Wine would replace it, so it is checked here for both.
 int replaceFile(const char* from, const char* to) {
+    DWORD attributes = GetFileAttributesA(to);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return 0;
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 1 : 0;
 }
 

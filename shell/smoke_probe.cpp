@@ -28,20 +28,54 @@ bool sameAsWindows1251(const wchar_t* shown, const char* text) {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    // bexaran_probe SECONDS [EXE [close|exit]]: waits up to SECONDS for the
-    // game's window, reads the menu from EXE, and ends the game.
-    int seconds = argc > 1 ? atoi(argv[1]) : 30;
-    const char* exePath = argc > 2 ? argv[2] : nullptr; // for the resource checks
-    HWND window = nullptr;
-    for (int tries = 0; tries < seconds * 10 && !window; ++tries) {
-        window = FindWindowW(L"Win32Bexa", nullptr);
-        if (!window) Sleep(100);
+// Presses OK on every open message box with this caption; returns how many.
+int dismissBoxes(const wchar_t* caption) {
+    int count = 0;
+    while (HWND box = FindWindowW(L"#32770", caption)) {
+        SendMessageW(box, WM_COMMAND, IDOK, 0);
+        ++count;
+        Sleep(100);
     }
-    expect(window != nullptr, "a window of class Win32Bexa");
-    if (!window) return 1;
-    Sleep(500); // let the first paint happen
+    return count;
+}
 
+// bexaran_probe MODE EXE [BOXES]. MODE close or exit: waits for the game's
+// window, checks it and ends the game by the close box or the Exit command;
+// BOXES "Error Loading PNG" boxes must come first (pictures missing).
+// MODE small-screen: the game must refuse to start with its message box.
+int main(int argc, char** argv) {
+    const char* mode = argc > 1 ? argv[1] : "close";
+    const char* exePath = argc > 2 ? argv[2] : nullptr;
+    int expectedImageBoxes = argc > 3 ? atoi(argv[3]) : 0;
+    const int tries = 600; // 60 s
+
+    if (strcmp(mode, "small-screen") == 0) {
+        int boxes = 0;
+        for (int i = 0; i < tries && boxes == 0; ++i) {
+            boxes = dismissBoxes(L"Can't continue!");
+            if (FindWindowW(L"Win32Bexa", nullptr)) break;
+            if (!boxes) Sleep(100);
+        }
+        expect(boxes == 1, "the screen check's box \"Can't continue!\"");
+        expect(FindWindowW(L"Win32Bexa", nullptr) == nullptr, "no game window");
+        printf("%d failed\n", failures);
+        return failures == 0 ? 0 : 1;
+    }
+
+    // The window exists while it is being created; it is shown after that.
+    HWND window = nullptr;
+    int imageBoxes = 0;
+    for (int i = 0; i < tries; ++i) {
+        imageBoxes += dismissBoxes(L"Error Loading PNG");
+        window = FindWindowW(L"Win32Bexa", nullptr);
+        if (window && IsWindowVisible(window)) break;
+        Sleep(100);
+    }
+    expect(window != nullptr && IsWindowVisible(window), "a window of class Win32Bexa");
+    if (!window) return 1;
+    printf("%d \"Error Loading PNG\" boxes\n", imageBoxes);
+    expect(imageBoxes == expectedImageBoxes, "one \"Error Loading PNG\" box for each missing picture");
+    Sleep(500); // let the first paint happen
     HWND bar = FindWindowExW(window, nullptr, L"msctls_statusbar32", nullptr);
     expect(bar != nullptr, "a status bar inside it");
     RECT client = {}, barRect = {};
@@ -75,8 +109,16 @@ int main(int argc, char** argv) {
         expect(undoState != 0xFFFFFFFF && (undoState & MF_GRAYED), "Undo grayed at start");
     }
 
+    // A few moves, whatever the pictures: the game goes on.
+    const WPARAM keys[] = {VK_UP, VK_LEFT, VK_DOWN, VK_RIGHT};
+    for (WPARAM key : keys) {
+        PostMessageW(window, WM_KEYDOWN, key, 0);
+        Sleep(250);
+    }
+    expect(IsWindow(window) != FALSE, "still running after some moves");
+
     // Ends the game one of its two ways: the close box, or the Exit command.
-    bool byExitCommand = argc > 3 && strcmp(argv[3], "exit") == 0;
+    bool byExitCommand = strcmp(mode, "exit") == 0;
     if (byExitCommand) PostMessageW(window, WM_COMMAND, CommandExit, 0);
     else PostMessageW(window, WM_CLOSE, 0, 0);
     printf("%d failed\n", failures);

@@ -1,58 +1,88 @@
 #!/usr/bin/env bash
-# Smoke test of the real game: runs bexaran.exe from the cross build under
-# Wine on a private virtual X server, lets bexaran_probe.exe find the window
-# of class "Win32Bexa" and check its client size and texts, ends the game by
-# the close box and then by the Exit command, and wants exit code 0 each time.
-#   wine_smoke.sh CROSS_BUILD_FOLDER WORK_FOLDER
+# Smoke test of the real game under Wine, each case on a private virtual X
+# server. bexaran_probe.exe looks at the game from inside Wine: the window of
+# class "Win32Bexa", its client size and texts; it then ends the game by the
+# close box or the Exit command, and the game must exit with code 0.
+#   - the game on a screen of exactly 800 x 600, ended by the close box
+#   - the game ended by the Exit command
+#   - the game without its pictures: one "Error Loading PNG" box each, then it runs
+#   - screens of 799 x 600 and 800 x 599: refused with a box, exit code 1 (IDOK)
+#   - the saved-game file operations on the Windows file system
+# Usage: wine_smoke.sh CROSS_BUILD_FOLDER WORK_FOLDER
 set -euo pipefail
 win_build=$1
 work=$2
 mkdir -p "$work"
 
-# Build (or confirm up to date) what is run.
-cmake --build "$win_build" --target bexaran bexaran_probe >/dev/null
-exe=$win_build/shell/bexaran.exe
-probe=$win_build/shell/bexaran_probe.exe
+cmake --build "$win_build" --target bexaran bexaran_without_pictures bexaran_probe bexaran_files_probe >/dev/null
+shell=$win_build/shell
+export WINEPREFIX=$work/prefix WINEDEBUG=-all
 
-display=90
-while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-export DISPLAY=:$display WINEPREFIX=$work/prefix WINEDEBUG=-all
-cleanup() {
+xvfb=""
+stop_display() {
     wineserver -k 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; wait "$xvfb" 2>/dev/null || true; fi
+    xvfb=""
 }
-trap cleanup EXIT
-for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
+trap stop_display EXIT
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1
-    # No window manager: Wine draws the frames itself; a crash ends quietly.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    wineserver -w
-fi
+# A fresh virtual X server of the given size; Wine started anew on it.
+start_display() {
+    stop_display
+    local display=90
+    while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
+    Xvfb :$display -screen 0 "$1x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    export DISPLAY=:$display
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        wineboot -i >/dev/null 2>&1
+        # No window manager: Wine draws the frames itself; a crash ends quietly.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        wineserver -w
+    fi
+}
 
 status=0
-for way in close exit; do
-    echo "== start, check, end by $way"
+# run_case NAME EXE EXPECTED_EXIT PROBE_ARGUMENTS...
+run_case() {
+    local name=$1 exe=$2 expected=$3
+    shift 3
+    echo "== $name"
     wine "$exe" &
-    game=$!
-    if ! wine "$probe" 60 "$exe" "$way"; then
-        echo "probe found faults"
+    local game=$! code=0
+    if ! wine "$shell/bexaran_probe.exe" "$@"; then
+        echo "FAILED: $name: the probe found faults"
         status=1
     fi
-    code=0
     for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
     if kill -0 "$game" 2>/dev/null; then
-        echo "FAILED: the game did not end within 10 s"
+        echo "FAILED: $name: the game did not end within 10 s"
         kill "$game"
         status=1
-        continue
+        return
     fi
     wait "$game" || code=$?
     echo "game exit code $code"
-    [ "$code" = 0 ] || status=1
+    if [ "$code" != "$expected" ]; then
+        echo "FAILED: $name: exit code $code, expected $expected"
+        status=1
+    fi
+}
+
+start_display 800x600
+run_case "800 x 600, ended by the close box" "$shell/bexaran.exe" 0 close "$shell/bexaran.exe"
+start_display 1024x768
+run_case "ended by the Exit command" "$shell/bexaran.exe" 0 exit "$shell/bexaran.exe"
+run_case "pictures missing" "$shell/bexaran_without_pictures.exe" 0 close "$shell/bexaran.exe" 3
+echo "== saved-game files"
+files=$(mktemp -d "$work/files.XXXXXX")
+wine "$shell/bexaran_files_probe.exe" "$(winepath -w "$files")" || { echo "FAILED: saved-game files"; status=1; }
+rm -rf "$files"
+for size in 799x600 800x599; do
+    start_display $size
+    run_case "screen $size refused" "$shell/bexaran.exe" 1 small-screen
 done
 exit $status

@@ -16,7 +16,7 @@ mkdir -p "$work"
 
 cmake --build "$win_build" --target bexaran bexaran_without_pictures bexaran_probe bexaran_files_probe >/dev/null
 shell=$win_build/shell
-export WINEPREFIX=$work/prefix WINEDEBUG=-all
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 xvfb=""
 stop_display() {

@@ -150,7 +150,6 @@ void postLevelSolved() { ++modelSignals.levelSolvedPosted; }
 void showCongratulation() { ++modelSignals.congratulations; }
 
 // Saved games: the model loads the very file the real game loads.
-char fileDialogName[FileNameCapacity];
 
 static int answerDialog() {
     if (dialogAnswer.empty() || dialogAnswer.size() >= FileNameCapacity) return 0;
@@ -215,6 +214,13 @@ Picture levelStartPicture(int32_t n) {
 Picture keeperFrame(int32_t frame, int32_t row) {
     Picture block = blank(CellPixels, CellPixels);
     copyBlock(&block, 0, 0, playerSheet, frame * CellPixels, row * CellPixels, false);
+    return block;
+}
+
+Picture keeperOnCell(int32_t frame, int32_t row, unsigned char cellCode) {
+    Picture block = blank(CellPixels, CellPixels);
+    copyBlock(&block, 0, 0, tileSheet, (cellCode == CellCodeGoal ? 2 : 1) * CellPixels, 0, false);
+    copyBlock(&block, 0, 0, playerSheet, frame * CellPixels, row * CellPixels, true);
     return block;
 }
 

@@ -37,6 +37,9 @@ Picture levelStartPicture(int32_t n);
 // Keeper frame f of the walking (row 0) or pushing (row 1) row, 32 by 32.
 Picture keeperFrame(int32_t frame, int32_t row);
 
+// The keeper frame standing on a floor (" ") or goal ("x") cell, as drawn.
+Picture keeperOnCell(int32_t frame, int32_t row, unsigned char cellCode);
+
 // A 32 by 32 block of a picture.
 Picture cutSquare(const Picture& picture, int32_t x, int32_t y);
 

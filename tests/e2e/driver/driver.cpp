@@ -21,6 +21,8 @@
 //   capture <x> <y> <w> <h> <file>  client-area pixels of the main window to a PPM file
 //   screenshot <file>            the whole screen to a PPM file
 //   windows                      other visible top-level windows of the game: hwnd,class,enabled
+//   boxes                        visible dialog boxes of any process (before attach, when the
+//                                game may have no main window): hwnd,class,enabled
 //   texts <hwnd>                 caption and children id=text, tab-separated
 //   itemtext <hwnd> <id>         a control's text
 //   settext <hwnd> <id> <text>   WM_SETTEXT on a control
@@ -214,6 +216,22 @@ static BOOL CALLBACK collectGameWindow(HWND window, LPARAM list) {
     return TRUE;
 }
 
+static BOOL CALLBACK collectDialog(HWND window, LPARAM list) {
+    if (IsWindowVisible(window) && className(window) == "#32770")
+        ((WindowList*)list)->windows.push_back(window);
+    return TRUE;
+}
+
+static std::string listWindows(const WindowList& list) {
+    std::string out = "ok";
+    for (size_t i = 0; i < list.windows.size(); ++i) {
+        HWND x = list.windows[i];
+        out += (i ? "\t" : " ") + number((ULONG_PTR)x) + "," + className(x) + "," +
+               (IsWindowEnabled(x) ? "1" : "0");
+    }
+    return out;
+}
+
 static BOOL CALLBACK collectChild(HWND window, LPARAM list) {
     ((WindowList*)list)->windows.push_back(window);
     return TRUE;
@@ -318,6 +336,47 @@ static std::string handle(const std::string& line) {
         if (!attach()) return "err no game window";
         return "ok " + number((ULONG_PTR)mainWindow) + " " + number(gameProcessId);
     }
+    if (c == "boxes") {
+        WindowList list;
+        EnumWindows(collectDialog, (LPARAM)&list);
+        return listWindows(list);
+    }
+    if (c == "texts" && w.size() > 1) {
+        HWND dialog = handleOf(w[1]);
+        if (!IsWindow(dialog)) return "err no such window";
+        WindowList children;
+        EnumChildWindows(dialog, collectChild, (LPARAM)&children);
+        std::string out = "ok " + windowText(dialog);
+        for (HWND child : children.windows)
+            out += "\t" + number(GetDlgCtrlID(child)) + "=" + windowText(child);
+        return out;
+    }
+    if (c == "key" && w.size() > 1) {
+        const WORD vk = (WORD)atoi(w[1].c_str());
+        std::vector<WORD> mods;
+        for (size_t i = 2; i < w.size(); ++i)
+            mods.push_back(w[i] == "ctrl" ? VK_CONTROL : w[i] == "shift" ? VK_SHIFT : VK_MENU);
+        for (WORD m : mods) sendKey(m, false);
+        sendKey(vk, false);
+        sendKey(vk, true);
+        for (size_t i = mods.size(); i-- > 0;) sendKey(mods[i], true);
+        return "ok";
+    }
+    if (c == "clickitem" && w.size() > 2) {
+        HWND item = GetDlgItem(handleOf(w[1]), atoi(w[2].c_str()));
+        if (!item) return "err no such control";
+        RECT r;
+        GetWindowRect(item, &r);
+        clickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        return "ok";
+    }
+    if (c == "screenshot" && w.size() > 1) {
+        HDC dc = GetDC(0);
+        const bool done = capture(dc, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                  GetSystemMetrics(SM_CYSCREEN), w[1].c_str());
+        ReleaseDC(0, dc);
+        return done ? "ok" : "err capture failed";
+    }
     if (!mainWindow) return "err not attached";
     if (c == "title") {
         wchar_t title[512];
@@ -342,31 +401,12 @@ static std::string handle(const std::string& line) {
         SetForegroundWindow(target);
         return GetForegroundWindow() == target ? "ok" : "err not in the foreground";
     }
-    if (c == "key" && w.size() > 1) {
-        const WORD vk = (WORD)atoi(w[1].c_str());
-        std::vector<WORD> mods;
-        for (size_t i = 2; i < w.size(); ++i)
-            mods.push_back(w[i] == "ctrl" ? VK_CONTROL : w[i] == "shift" ? VK_SHIFT : VK_MENU);
-        for (WORD m : mods) sendKey(m, false);
-        sendKey(vk, false);
-        sendKey(vk, true);
-        for (size_t i = mods.size(); i-- > 0;) sendKey(mods[i], true);
-        return "ok";
-    }
     if ((c == "down" || c == "up") && w.size() > 1) {
         sendKey((WORD)atoi(w[1].c_str()), c == "up");
         return "ok";
     }
     if (c == "click" && w.size() > 2) {
         clickAt(atoi(w[1].c_str()), atoi(w[2].c_str()));
-        return "ok";
-    }
-    if (c == "clickitem" && w.size() > 2) {
-        HWND item = GetDlgItem(handleOf(w[1]), atoi(w[2].c_str()));
-        if (!item) return "err no such control";
-        RECT r;
-        GetWindowRect(item, &r);
-        clickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         return "ok";
     }
     if (c == "closebox") return clickCloseBox() ? "ok" : "err no close box";
@@ -377,33 +417,10 @@ static std::string handle(const std::string& line) {
         ReleaseDC(mainWindow, dc);
         return done ? "ok" : "err capture failed";
     }
-    if (c == "screenshot" && w.size() > 1) {
-        HDC dc = GetDC(0);
-        const bool done = capture(dc, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                                  GetSystemMetrics(SM_CYSCREEN), w[1].c_str());
-        ReleaseDC(0, dc);
-        return done ? "ok" : "err capture failed";
-    }
     if (c == "windows") {
         WindowList list;
         EnumWindows(collectGameWindow, (LPARAM)&list);
-        std::string out = "ok";
-        for (size_t i = 0; i < list.windows.size(); ++i) {
-            HWND x = list.windows[i];
-            out += (i ? "\t" : " ") + number((ULONG_PTR)x) + "," + className(x) + "," +
-                   (IsWindowEnabled(x) ? "1" : "0");
-        }
-        return out;
-    }
-    if (c == "texts" && w.size() > 1) {
-        HWND dialog = handleOf(w[1]);
-        if (!IsWindow(dialog)) return "err no such window";
-        WindowList children;
-        EnumChildWindows(dialog, collectChild, (LPARAM)&children);
-        std::string out = "ok " + windowText(dialog);
-        for (HWND child : children.windows)
-            out += "\t" + number(GetDlgCtrlID(child)) + "=" + windowText(child);
-        return out;
+        return listWindows(list);
     }
     if (c == "itemtext" && w.size() > 2) {
         HWND item = GetDlgItem(handleOf(w[1]), atoi(w[2].c_str()));

@@ -16,10 +16,14 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <math.h>
 #include <time.h>
 
 #include <algorithm>
+#include <queue>
 #include <string>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -240,6 +244,7 @@ struct Plan {
     int boxesOff;   // boxes that start off a goal
     int boxesOn;    // boxes that start on a goal
     int spareBoxes; // extra boxes for the backward play
+    int straightPercent, sameBoxPercent; // how the backward play keeps to one box
     int floorCells; // open cells wanted
     int partitions;
     int pullCap;    // most pulls any one box may get (small on the first levels)
@@ -255,7 +260,8 @@ struct Level {
     char cells[CellCount];
     std::string solution;
     Metrics metrics;
-    double score;
+    int score;
+    int effort; // search effort, or -1 where not measured
 };
 
 struct PullRecord {
@@ -444,7 +450,7 @@ bool makeCandidate(Rng& rng, const Plan& plan, int levelIndex, Level& out) {
         lastBox = id;
         lastDir = pull.dir;
     };
-    double bestScore = -1;
+    int bestScore = -1;
     int bestKeeper = keeper;
     int bestBoxAt[CellCount];
     int backtracks = 0;
@@ -455,6 +461,8 @@ bool makeCandidate(Rng& rng, const Plan& plan, int levelIndex, Level& out) {
         PullRecord options[CellCount * 4];
         int count = 0;
         PullRecord straight = {-1, -1};
+        PullRecord sameBox[4];
+        int sameCount = 0;
         for (int b = 0; b < CellCount; ++b) {
             int id = boxAt[b];
             if (id < 0 || pullsOf[id] >= plan.pullCap) continue;
@@ -466,6 +474,7 @@ bool makeCandidate(Rng& rng, const Plan& plan, int levelIndex, Level& out) {
                 if (id == lastBox && d == (lastDir ^ 1)) continue;
                 options[count++] = {b, d};
                 if (id == lastBox && d == lastDir && k == keeper) straight = {b, d};
+                if (id == lastBox) sameBox[sameCount++] = {b, d};
             }
         }
         if (count == 0) {
@@ -481,8 +490,14 @@ bool makeCandidate(Rng& rng, const Plan& plan, int levelIndex, Level& out) {
             for (const PullRecord& p : history) applyPull(p);
             continue;
         }
+        // Mostly keep to the box last pulled, often in a straight line: the
+        // solution then moves one box a good way before turning to another,
+        // as a player does, and every change of box is one that matters.
         PullRecord pull = straight;
-        if (pull.box < 0 || randomBelow(rng, 100) >= 55) {
+        if (pull.box < 0 || randomBelow(rng, 100) >= plan.straightPercent) pull.box = -1;
+        if (pull.box < 0 && sameCount > 0 && randomBelow(rng, 100) < plan.sameBoxPercent)
+            pull = sameBox[randomBelow(rng, sameCount)];
+        if (pull.box < 0) {
             // Of a few pulls drawn at random, prefer one that takes a box off
             // a goal, does not park it on another, and leaves the keeper
             // room: a keeper walled in by his own boxes ends the play.
@@ -521,7 +536,7 @@ bool makeCandidate(Rng& rng, const Plan& plan, int levelIndex, Level& out) {
             }
         }
         if (off != plan.boxesOff || onMoved > plan.boxesOn || onMoved + unmoved < plan.boxesOn) continue;
-        double score = spread + 2.0 * changes;
+        int score = spread + 2 * changes;
         if (score > bestScore) {
             bestScore = score;
             bestHistory = history;
@@ -586,6 +601,42 @@ bool makeCandidate(Rng& rng, const Plan& plan, int levelIndex, Level& out) {
         ++pushes;
     }
 
+    // Corners that the solution never uses are walled up, again and again
+    // while new ones appear: a box pushed there would be lost for good, and
+    // they only make the outline ragged. The solution does not touch them,
+    // so it still holds.
+    {
+        bool used[CellCount] = {};
+        int at[CellCount];
+        memcpy(at, bestBoxAt, sizeof at);
+        int k = start;
+        used[k] = true;
+        for (int c = 0; c < CellCount; ++c) used[c] = used[c] || at[c] >= 0;
+        for (char letter : solution) {
+            int d = 0;
+            while (DirLetter[d] != letter) ++d;
+            k += DirOffset[d];
+            if (at[k] >= 0) {
+                at[k + DirOffset[d]] = at[k];
+                at[k] = -1;
+                used[k + DirOffset[d]] = true;
+            }
+            used[k] = true;
+        }
+        for (bool changed = true; changed;) {
+            changed = false;
+            for (int c = 0; c < CellCount; ++c) {
+                if (l.wall[c] || used[c] || goal[c] || !isCornerCell(l, c)) continue;
+                l.wall[c] = true;
+                if (isConnected(l)) changed = true;
+                else l.wall[c] = false;
+            }
+        }
+        open.clear();
+        for (int c = 0; c < CellCount; ++c)
+            if (!l.wall[c]) open.push_back(c);
+    }
+
     // The level's text.
     for (int c = 0; c < CellCount; ++c) {
         char v = l.wall[c] ? '@' : goal[c] ? 'x' : ' ';
@@ -610,8 +661,141 @@ bool makeCandidate(Rng& rng, const Plan& plan, int levelIndex, Level& out) {
     // What makes a level hard for a player: many pushes, and many times the
     // player must leave one box for another, which is where the order of the
     // pushes matters. Cells where a box is lost for good only add clutter.
-    out.score = pushes + 3.0 * boxChanges + solution.size() / 10.0 - 3.0 * dead;
+    out.score = 10 * pushes + 30 * boxChanges + (int)solution.size() - 30 * dead;
     return true;
+}
+
+// ------------------------------------------------------- solver effort
+
+// How hard a level is for a searcher that knows nothing of its making: a
+// weighted best-first search over box positions (the keeper anywhere in his
+// reachable area), guided by the pushes each box still needs at least. It
+// counts the positions it expands until all boxes are on goals; more
+// positions, more dead ends and orderings to sort out. Gives up at `limit`.
+struct SearchKey {
+    uint64_t boxes[5];
+    int keeper; // the lowest cell the keeper can reach: one key per area
+    bool operator==(const SearchKey& o) const {
+        return keeper == o.keeper && memcmp(boxes, o.boxes, sizeof boxes) == 0;
+    }
+};
+
+struct SearchKeyHash {
+    size_t operator()(const SearchKey& k) const {
+        uint64_t h = 1469598103934665603ull ^ (uint64_t)k.keeper;
+        for (uint64_t w : k.boxes) h = (h ^ w) * 1099511628211ull + (h >> 29);
+        return (size_t)h;
+    }
+};
+
+struct SearchNode {
+    SearchKey key;
+    int keeperCell;
+    int pushes;
+};
+
+int searchEffort(const char* cells, int limit) {
+    Layout l;
+    bool goal[CellCount];
+    int start = -1;
+    SearchKey first = {};
+    for (int c = 0; c < CellCount; ++c) {
+        char v = cells[c];
+        l.wall[c] = v == '@';
+        goal[c] = v == 'x' || v == '#';
+        if (v == 'o' || v == '#') first.boxes[c / 64] |= 1ull << (c % 64);
+        if (strchr("$<>^v", v)) start = c;
+    }
+    // Pushes a lone box needs from each cell to the nearest goal; -1 where
+    // it can never reach one (a push moves a box from p to p + d with the
+    // keeper at p - d).
+    int pushDistance[CellCount];
+    {
+        for (int c = 0; c < CellCount; ++c) pushDistance[c] = -1;
+        int queue[CellCount], head = 0, tail = 0;
+        for (int c = 0; c < CellCount; ++c)
+            if (goal[c]) {
+                pushDistance[c] = 0;
+                queue[tail++] = c;
+            }
+        while (head < tail) {
+            int q = queue[head++];
+            for (int d = 0; d < 4; ++d) {
+                int p = q - DirOffset[d], k = p - DirOffset[d];
+                if (p < 0 || k < 0 || l.wall[p] || l.wall[k] || pushDistance[p] >= 0) continue;
+                pushDistance[p] = pushDistance[q] + 1;
+                queue[tail++] = p;
+            }
+        }
+    }
+    auto hasBox = [](const SearchKey& k, int c) { return (k.boxes[c / 64] >> (c % 64)) & 1; };
+    auto estimate = [&](const SearchKey& k) {
+        int h = 0;
+        for (int c = 0; c < CellCount; ++c)
+            if (hasBox(k, c)) h += pushDistance[c];
+        return h;
+    };
+    auto normalise = [&](SearchKey& k, int keeper) {
+        bool blocked[CellCount], reach[CellCount];
+        for (int c = 0; c < CellCount; ++c) blocked[c] = hasBox(k, c);
+        floodFill(l, blocked, keeper, reach);
+        int lowest = 0;
+        while (!reach[lowest]) ++lowest;
+        k.keeper = lowest;
+    };
+    // A box off a goal in a square of four cells that are all walls or boxes
+    // can never move again.
+    auto frozen = [&](const SearchKey& k, int t) {
+        const int corners[4] = {0, -1, -Columns, -Columns - 1};
+        for (int corner : corners) {
+            int a = t + corner;
+            int square[4] = {a, a + 1, a + Columns, a + Columns + 1};
+            bool closed = true, offGoal = false;
+            for (int c : square) {
+                bool box = hasBox(k, c);
+                closed = closed && (l.wall[c] || box);
+                offGoal = offGoal || (box && !goal[c]);
+            }
+            if (closed && offGoal) return true;
+        }
+        return false;
+    };
+
+    std::vector<SearchNode> nodes;
+    std::unordered_set<SearchKey, SearchKeyHash> seen;
+    // Entries: (priority, node number), lowest priority first.
+    std::priority_queue<std::pair<int, int>, std::vector<std::pair<int, int>>, std::greater<std::pair<int, int>>> open;
+    normalise(first, start);
+    nodes.push_back({first, start, 0});
+    seen.insert(first);
+    open.push({estimate(first), 0});
+    int expanded = 0;
+    while (!open.empty() && expanded < limit) {
+        int at = open.top().second;
+        open.pop();
+        SearchNode node = nodes[at];
+        if (estimate(node.key) == 0) return expanded;
+        ++expanded;
+        bool blocked[CellCount], reach[CellCount];
+        for (int c = 0; c < CellCount; ++c) blocked[c] = hasBox(node.key, c);
+        floodFill(l, blocked, node.keeperCell, reach);
+        for (int b = 0; b < CellCount; ++b) {
+            if (!blocked[b]) continue;
+            for (int d = 0; d < 4; ++d) {
+                int k = b - DirOffset[d], t = b + DirOffset[d];
+                if (!reach[k] || l.wall[t] || blocked[t] || pushDistance[t] < 0) continue;
+                SearchKey next = node.key;
+                next.boxes[b / 64] &= ~(1ull << (b % 64));
+                next.boxes[t / 64] |= 1ull << (t % 64);
+                if (!goal[t] && frozen(next, t)) continue;
+                normalise(next, b);
+                if (!seen.insert(next).second) continue;
+                nodes.push_back({next, b, node.pushes + 1});
+                open.push({node.pushes + 1 + 3 * estimate(next), (int)nodes.size() - 1});
+            }
+        }
+    }
+    return -1;
 }
 
 Plan planFor(int i) {
@@ -624,22 +808,33 @@ Plan planFor(int i) {
     p.partitions = i < 6 ? 0 : i < 20 ? (i % 2) : 1 + i % 2;
     p.pullCap = i == 0 ? 1 : i < 3 ? 2 : i < 6 ? 3 : i < 10 ? 5 : 1000;
     p.pulls = total * (2 + std::min(i, 30) / 3);
-    p.candidates = 40 + i * 4;
+    p.candidates = 30 + i * 2;
+    p.straightPercent = 60;
+    p.sameBoxPercent = 65;
     return p;
 }
 
 bool sameCells(const char* a, const char* b) { return memcmp(a, b, CellCount) == 0; }
 
+enum {
+    EffortLimit = 20000, // positions the search may expand before it gives up
+    MeasuredLevels = 20, // beyond these every good candidate exceeds the limit
+    MeasuredCandidates = 8,
+};
+
+// The search effort wanted for level i of the first MeasuredLevels: rising
+// evenly on a log scale from a handful of positions to the limit.
+double effortTarget(int i) {
+    return log(8.0) + (log((double)EffortLimit) - log(8.0)) * i / (MeasuredLevels - 1);
+}
+
 Level designLevel(uint64_t seed, int i, const std::vector<Level>& earlier) {
     Plan plan = planFor(i);
     Rng rng = {seed * 1000003ull + (uint64_t)i * 7919ull};
-    Level best;
-    best.score = -1e9;
-    bool have = false;
-    for (int attempt = 0, made = 0; made < plan.candidates && attempt < plan.candidates * 50; ++attempt) {
+    std::vector<Level> found;
+    for (int attempt = 0; (int)found.size() < plan.candidates && attempt < plan.candidates * 50; ++attempt) {
         Level cand;
         if (!makeCandidate(rng, plan, i, cand)) continue;
-        ++made;
         const char* why = "";
         // A candidate whose boxes all reach goals before its last push (the
         // backward play passed through a solved position) is dropped.
@@ -647,16 +842,53 @@ Level designLevel(uint64_t seed, int i, const std::vector<Level>& earlier) {
         bool repeat = false;
         for (const Level& e : earlier) repeat = repeat || sameCells(e.cells, cand.cells);
         if (repeat) continue;
-        if (!have || cand.score > best.score) {
-            best = cand;
-            have = true;
-        }
+        cand.effort = -1;
+        found.push_back(cand);
     }
-    if (!have) {
+    if (found.empty()) {
         fprintf(stderr, "levelgen: no candidate for level %d\n", i + 1);
         exit(1);
     }
-    return best;
+    std::stable_sort(found.begin(), found.end(), [](const Level& a, const Level& b) { return a.score > b.score; });
+    if (i >= MeasuredLevels) return found[0];
+    // Of the best few, the one whose search effort is nearest the ramp's.
+    size_t pick = 0;
+    double nearest = 1e9;
+    for (size_t k = 0; k < found.size() && k < MeasuredCandidates; ++k) {
+        int effort = searchEffort(found[k].cells, EffortLimit);
+        found[k].effort = effort < 0 ? EffortLimit : effort;
+        double off = fabs(log(1.0 + found[k].effort) - effortTarget(i));
+        if (off < nearest) {
+            nearest = off;
+            pick = k;
+        }
+    }
+    return found[pick];
+}
+
+int boxesOffGoal(const Level& l) { return (int)std::count(l.cells, l.cells + CellCount, 'o'); }
+
+// Levels with the same number of boxes come easier first: by search effort
+// where it was measured, else by score. Then every start cell gets the mark
+// its place in the game asks for.
+void orderWithinBoxCounts(std::vector<Level>& levels) {
+    for (size_t from = 0; from < levels.size();) {
+        size_t to = from;
+        while (to < levels.size() && boxesOffGoal(levels[to]) == boxesOffGoal(levels[from])) ++to;
+        std::stable_sort(levels.begin() + from, levels.begin() + to, [](const Level& a, const Level& b) {
+            if (a.effort != b.effort) return a.effort < b.effort;
+            return a.score < b.score;
+        });
+        from = to;
+    }
+    for (size_t i = 0; i < levels.size(); ++i) {
+        char* cells = levels[i].cells;
+        int firstDir = 0;
+        while (DirLetter[firstDir] != levels[i].solution[0]) ++firstDir;
+        for (int c = 0; c < CellCount; ++c)
+            if (strchr("$<>^v", cells[c]) && cells[c])
+                cells[c] = (int)i < FirstFacingLevel ? '$' : FacingCode[firstDir];
+    }
 }
 
 bool writeTable(const char* path, const std::vector<Level>& levels, uint64_t seed) {
@@ -714,7 +946,7 @@ int main(int argc, char** argv) {
     uint64_t seed = 1;
     const char* tablePath = nullptr;
     const char* solutionsPath = nullptr;
-    bool quiet = false;
+    bool quiet = false, measure = false;
     for (int a = 1; a < argc; ++a) {
         if (!strcmp(argv[a], "--seed") && a + 1 < argc) {
             seed = strtoull(argv[++a], nullptr, 10);
@@ -724,32 +956,42 @@ int main(int argc, char** argv) {
             solutionsPath = argv[++a];
         } else if (!strcmp(argv[a], "--quiet")) {
             quiet = true;
+        } else if (!strcmp(argv[a], "--effort")) {
+            measure = true;
         } else {
-            fprintf(stderr, "usage: %s [--seed N] [--table FILE] [--solutions FILE] [--quiet]\n", argv[0]);
+            fprintf(stderr, "usage: %s [--seed N] [--table FILE] [--solutions FILE] [--quiet] [--effort]\n", argv[0]);
             return 2;
         }
     }
     clock_t begun = clock();
     std::vector<Level> levels;
+    for (int i = 0; i < LevelCount; ++i) levels.push_back(designLevel(seed, i, levels));
+    orderWithinBoxCounts(levels);
+    double designSeconds = (double)(clock() - begun) / CLOCKS_PER_SEC;
     for (int i = 0; i < LevelCount; ++i) {
-        levels.push_back(designLevel(seed, i, levels));
         const char* why = "";
-        if (!replaySolution(levels.back().cells, levels.back().solution, &why)) {
+        if (!replaySolution(levels[i].cells, levels[i].solution, &why)) {
             fprintf(stderr, "levelgen: level %d fails its replay: %s\n", i + 1, why);
             return 1;
         }
     }
     if (!quiet) {
-        printf("level  off  on  steps  pushes  changes  dead  floor  size\n");
+        printf("level  off  on  steps  pushes  changes  dead  floor  size   effort\n");
         for (size_t i = 0; i < levels.size(); ++i) {
             const Level& l = levels[i];
             const Metrics& m = l.metrics;
-            printf("%5d  %3d  %2d  %5d  %6d  %7d  %4d  %5d  %2dx%d\n", (int)i + 1,
+            printf("%5d  %3d  %2d  %5d  %6d  %7d  %4d  %5d  %2dx%-2d", (int)i + 1,
                    (int)std::count(l.cells, l.cells + CellCount, 'o'),
                    (int)std::count(l.cells, l.cells + CellCount, '#'), m.steps, m.pushes, m.boxChanges,
                    m.deadCells, m.floorCells, m.width, m.height);
+            if (measure) {
+                int e = l.effort >= 0 ? l.effort : searchEffort(l.cells, EffortLimit);
+                if (e < 0 || e >= EffortLimit) printf("  >%d", (int)EffortLimit);
+                else printf("  %d", e);
+            }
+            printf("\n");
         }
-        printf("designed in %.2f s of processor time\n", (double)(clock() - begun) / CLOCKS_PER_SEC);
+        printf("designed in %.2f s of processor time\n", designSeconds);
     }
     if (tablePath && !writeTable(tablePath, levels, seed)) {
         fprintf(stderr, "levelgen: cannot write %s\n", tablePath);

@@ -17,7 +17,12 @@
 
 extern char** environ;
 
-std::string gameExePath() { return BEXARAN_E2E_GAME_EXE; }
+// BEXARAN_E2E_GAME_EXE in the environment runs the suite against another
+// build of the game, for example one broken on purpose to see the suite fail.
+std::string gameExePath() {
+    const char* other = getenv("BEXARAN_E2E_GAME_EXE");
+    return other && *other ? other : BEXARAN_E2E_GAME_EXE;
+}
 std::string driverExePath() { return BEXARAN_E2E_DRIVER_EXE; }
 std::string shellSourceFolder() { return BEXARAN_E2E_SHELL_FOLDER; }
 std::string workFolder() { return BEXARAN_E2E_WORK_FOLDER; }

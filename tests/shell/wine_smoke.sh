@@ -6,6 +6,7 @@
 #   - the game on a screen of exactly 800 x 600, ended by the close box
 #   - the game ended by the Exit command
 #   - the game without its pictures: one "Error Loading PNG" box each, then it runs
+#   - a window that cannot be created: a box, then exit code 1 instead of waiting
 #   - screens of 799 x 600 and 800 x 599: refused with a box, exit code 1 (IDOK)
 #   - the saved-game file operations on the Windows file system
 # Usage: wine_smoke.sh CROSS_BUILD_FOLDER WORK_FOLDER
@@ -13,8 +14,10 @@ set -euo pipefail
 win_build=$1
 work=$2
 mkdir -p "$work"
+work=$(cd "$work" && pwd) # Wine wants an absolute prefix
 
-cmake --build "$win_build" --target bexaran bexaran_without_pictures bexaran_probe bexaran_files_probe >/dev/null
+cmake --build "$win_build" --target bexaran bexaran_without_pictures bexaran_without_window bexaran_probe \
+      bexaran_files_probe >/dev/null
 shell=$win_build/shell
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -77,6 +80,7 @@ run_case "800 x 600, ended by the close box" "$shell/bexaran.exe" 0 close "$shel
 start_display 1024x768
 run_case "ended by the Exit command" "$shell/bexaran.exe" 0 exit "$shell/bexaran.exe"
 run_case "pictures missing" "$shell/bexaran_without_pictures.exe" 0 close "$shell/bexaran.exe" 3
+run_case "window not created" "$shell/bexaran_without_window.exe" 1 no-window
 echo "== saved-game files"
 files=$(mktemp -d "$work/files.XXXXXX")
 wine "$shell/bexaran_files_probe.exe" "$(winepath -w "$files")" || { echo "FAILED: saved-game files"; status=1; }

@@ -71,14 +71,22 @@ SavedGameCheck decodeSavedGame(const unsigned char* bytes, uint32_t size, SavedG
 
 const char* savedGameCheckName(SavedGameCheck check) {
     switch (check) {
-    case SavedGameValid: return "valid";
-    case SavedGameUnreadable: return "the file cannot be opened or read";
-    case SavedGameWrongSize: return "the file is not 336 bytes long";
-    case SavedGameBadLevel: return "the level is outside 0..49";
-    case SavedGameBadKeeperCell: return "the keeper cell is outside 0..319";
-    case SavedGameOpenBorder: return "an outer row or column is not all wall";
-    case SavedGameKeeperBlocked: return "the keeper's cell is neither floor nor goal";
-    case SavedGameBoxCountWrong: return "boxes left does not match the boxes off goals";
+    case SavedGameValid:
+        return "valid";
+    case SavedGameUnreadable:
+        return "the file cannot be opened or read";
+    case SavedGameWrongSize:
+        return "the file is not 336 bytes long";
+    case SavedGameBadLevel:
+        return "the level is outside 0..49";
+    case SavedGameBadKeeperCell:
+        return "the keeper cell is outside 0..319";
+    case SavedGameOpenBorder:
+        return "an outer row or column is not all wall";
+    case SavedGameKeeperBlocked:
+        return "the keeper's cell is neither floor nor goal";
+    case SavedGameBoxCountWrong:
+        return "boxes left does not match the boxes off goals";
     }
     return "unknown";
 }

@@ -19,8 +19,12 @@ void refreshSteps() {}
 void setUndoEnabled(int) {}
 void postLevelSolved() {}
 void showCongratulation() {}
-int showSaveDialog(uint32_t) { return 0; }
-int showOpenDialog(uint32_t) { return 0; }
+int showSaveDialog(uint32_t) {
+    return 0;
+}
+int showOpenDialog(uint32_t) {
+    return 0;
+}
 void showLoadRefused(SavedGameCheck) {}
 void showSaveFailed() {}
 
@@ -39,7 +43,9 @@ DWORD sizeOf(const char* name) {
     return data.nFileSizeLow;
 }
 
-bool exists(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const char* name) {
+    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+}
 
 void writeJunk(const char* name, DWORD size) {
     static char junk[1000];
@@ -86,7 +92,8 @@ int main(int argc, char** argv) {
     char nowhere[300];
     snprintf(nowhere, sizeof nowhere, "%sno\\such\\folder.bxr", folder);
     expect(writeSavedGame(nowhere) == 0, "save into a missing folder reports failure");
-    expect(readSavedGame(nowhere) == SavedGameUnreadable, "a missing file is refused as unreadable");
+    expect(readSavedGame(nowhere) == SavedGameUnreadable,
+           "a missing file is refused as unreadable");
 
     DeleteFileA(target);
     DeleteFileA(locked);

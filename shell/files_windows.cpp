@@ -4,7 +4,8 @@
 #include "shell/shell.h"
 
 int writeWholeFile(const char* name, const void* bytes, uint32_t size) {
-    HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 0;
     DWORD written = 0;
     BOOL ok = WriteFile(file, bytes, size, &written, nullptr) && written == size;
@@ -28,8 +29,8 @@ void removeFile(const char* name) {
 
 // Read access only, so a saved game marked read-only loads.
 int readFilePrefix(const char* name, void* bytes, uint32_t capacity, uint32_t* size) {
-    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 0;
     uint32_t total = 0;
     BOOL ok = TRUE;

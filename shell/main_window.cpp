@@ -5,8 +5,8 @@
 #include "game/platform.h"
 #include "shell/shell.h"
 
-#include <commctrl.h>
 #include "shell/texts.h"
+#include <commctrl.h>
 
 HINSTANCE instance;
 HWND mainWindow;
@@ -20,7 +20,8 @@ const wchar_t className[] = L"Win32Bexa";
 #ifndef BEXARAN_CREATED_CLASS
 #define BEXARAN_CREATED_CLASS className
 #endif
-const DWORD windowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX; // fixed size: no resizing, no maximise
+const DWORD windowStyle =
+    WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX; // fixed size: no resizing, no maximise
 
 enum {
     MenuId = 10000,
@@ -50,8 +51,8 @@ void onCreate(HWND window) {
                  SWP_NOMOVE | SWP_NOZORDER);
     RECT client;
     GetClientRect(window, &client);
-    SetWindowPos(statusBar, nullptr, 0, client.bottom - barHeight, client.right - client.left, barHeight,
-                 SWP_NOZORDER);
+    SetWindowPos(statusBar, nullptr, 0, client.bottom - barHeight, client.right - client.left,
+                 barHeight, SWP_NOZORDER);
 
     fillFileDialog(window);
     SetTimer(window, AnimationTimerId, AnimationPeriodMs, nullptr);
@@ -68,8 +69,8 @@ void paintFromBackBuffer(HWND window) {
     if (!GetUpdateRect(window, &update, TRUE)) return;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    BitBlt(dc, update.left, update.top, update.right - update.left, update.bottom - update.top, backBufferDc,
-           update.left, update.top, SRCCOPY);
+    BitBlt(dc, update.left, update.top, update.right - update.left, update.bottom - update.top,
+           backBufferDc, update.left, update.top, SRCCOPY);
     EndPaint(window, &paint);
 }
 
@@ -83,10 +84,18 @@ void stopGame(HWND window) {
 // WM_KEYDOWN: the arrows move the keeper; every other key does nothing.
 void onKeyDown(WPARAM key) {
     switch (key) {
-    case VK_LEFT: requestMove(DirectionLeft); break;
-    case VK_UP: requestMove(DirectionUp); break;
-    case VK_RIGHT: requestMove(DirectionRight); break;
-    case VK_DOWN: requestMove(DirectionDown); break;
+    case VK_LEFT:
+        requestMove(DirectionLeft);
+        break;
+    case VK_UP:
+        requestMove(DirectionUp);
+        break;
+    case VK_RIGHT:
+        requestMove(DirectionRight);
+        break;
+    case VK_DOWN:
+        requestMove(DirectionDown);
+        break;
     }
 }
 
@@ -106,12 +115,24 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 // WM_COMMAND: menu items and their accelerators alike, by the low word.
 void onCommand(HWND window, WPARAM wParam) {
     switch (LOWORD(wParam)) {
-    case CommandNewGame: newGame(); break;
-    case CommandSave: saveGame(); break;
-    case CommandLoad: loadGame(); break;
-    case CommandExit: stopGame(window); break; // the window goes with the process
-    case CommandUndo: undoMove(); break;
-    case CommandRestart: restartLevel(); break;
+    case CommandNewGame:
+        newGame();
+        break;
+    case CommandSave:
+        saveGame();
+        break;
+    case CommandLoad:
+        loadGame();
+        break;
+    case CommandExit:
+        stopGame(window);
+        break; // the window goes with the process
+    case CommandUndo:
+        undoMove();
+        break;
+    case CommandRestart:
+        restartLevel();
+        break;
     case CommandAbout:
         DialogBoxParamW(instance, MAKEINTRESOURCEW(AboutDialogId), mainWindow, aboutDialogProc, 0);
         break;
@@ -120,14 +141,29 @@ void onCommand(HWND window, WPARAM wParam) {
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE: onCreate(window); return 0;
-    case WM_PAINT: paintFromBackBuffer(window); return 0;
-    case WM_KEYDOWN: onKeyDown(wParam); return 0;
-    case WM_KEYUP: return 0;
-    case WM_TIMER: advanceSlide(); return 0;
-    case WM_COMMAND: onCommand(window, wParam); return 0;
-    case MessageLevelSolved: levelSolved(); return 0;
-    case WM_DESTROY: stopGame(window); return 0;
+    case WM_CREATE:
+        onCreate(window);
+        return 0;
+    case WM_PAINT:
+        paintFromBackBuffer(window);
+        return 0;
+    case WM_KEYDOWN:
+        onKeyDown(wParam);
+        return 0;
+    case WM_KEYUP:
+        return 0;
+    case WM_TIMER:
+        advanceSlide();
+        return 0;
+    case WM_COMMAND:
+        onCommand(window, wParam);
+        return 0;
+    case MessageLevelSolved:
+        levelSolved();
+        return 0;
+    case WM_DESTROY:
+        stopGame(window);
+        return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -158,8 +194,9 @@ int runMessageLoop(HINSTANCE module, int showCommand) {
     }
     wchar_t title[TitleCapacity];
     widenWindows1251(windowTitleText, reinterpret_cast<uint16_t*>(title), TitleCapacity);
-    mainWindow = CreateWindowExW(0, BEXARAN_CREATED_CLASS, title, windowStyle, CW_USEDEFAULT, CW_USEDEFAULT, InitialWidth,
-                                 InitialHeight, nullptr, nullptr, module, nullptr);
+    mainWindow =
+        CreateWindowExW(0, BEXARAN_CREATED_CLASS, title, windowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                        InitialWidth, InitialHeight, nullptr, nullptr, module, nullptr);
     if (!mainWindow) {
         showMessage(nullptr, cannotStartText, errorCaption, MB_ICONERROR | MB_OK);
         return 1;
@@ -184,7 +221,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     unsigned width = GetSystemMetrics(SM_CXSCREEN);
     unsigned height = GetSystemMetrics(SM_CYSCREEN);
     if (width < MinimumScreenWidth || height < MinimumScreenHeight) {
-        int answer = showMessage(nullptr, screenTooSmallText, screenTooSmallCaption, MB_ICONERROR | MB_OK);
+        int answer =
+            showMessage(nullptr, screenTooSmallText, screenTooSmallCaption, MB_ICONERROR | MB_OK);
         ExitProcess(answer);
     }
     ExitProcess(runMessageLoop(instance, SW_SHOWNORMAL));

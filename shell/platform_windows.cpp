@@ -3,8 +3,8 @@
 #include "game/platform.h"
 #include "shell/shell.h"
 
-#include <commdlg.h>
 #include "shell/texts.h"
+#include <commdlg.h>
 
 namespace {
 
@@ -39,7 +39,8 @@ void showCongratulation() {
 }
 
 void fillFileDialog(HWND owner) {
-    fileDialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A; // 76: the record without the places bar
+    fileDialog.lStructSize =
+        OPENFILENAME_SIZE_VERSION_400A; // 76: the record without the places bar
     fileDialog.hwndOwner = owner;
     fileDialog.hInstance = instance;
     fileDialog.lpstrFilter = fileFilter;

@@ -3,8 +3,8 @@
 #include "game/platform.h"
 #include "shell/shell.h"
 
-#include <commctrl.h>
 #include "shell/texts.h"
+#include <commctrl.h>
 
 HWND statusBar;
 

@@ -104,7 +104,8 @@ HBITMAP loadImageResource(UINT resourceId) {
         bitmap = static_cast<HBITMAP>(pngMakeBitmap(&image, mainWindow, OutputFormatAutomatic, 0));
     pngFree(&image);
     // The main window is still being created, so the box has no owner.
-    if (!bitmap) showMessage(nullptr, errorLoadingPngText, errorLoadingPngText, MB_ICONERROR | MB_OK);
+    if (!bitmap)
+        showMessage(nullptr, errorLoadingPngText, errorLoadingPngText, MB_ICONERROR | MB_OK);
     return bitmap;
 }
 

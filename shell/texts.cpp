@@ -3,8 +3,8 @@
 #include "shell/texts.h"
 
 StatusText levelText = {"\xD3\xF0\xEE\xE2\xE5\xED\xFC:    "}; // "Уровень:" and 4 blanks
-StatusText boxesText = {"\xDF\xF9\xE8\xEA\xEE\xE2:     "};  // "Ящиков:" and 5 blanks
-StatusText stepsText = {"\xD8\xE0\xE3\xEE\xE2:         "};  // "Шагов:" and 9 blanks
+StatusText boxesText = {"\xDF\xF9\xE8\xEA\xEE\xE2:     "};    // "Ящиков:" and 5 blanks
+StatusText stepsText = {"\xD8\xE0\xE3\xEE\xE2:         "};    // "Шагов:" and 9 blanks
 
 // "Win32 Bexaran на Ассемблере (50 уровней) v1.30"
 const char windowTitleText[] = "Win32 Bexaran \xED\xE0 \xC0\xF1\xF1\xE5\xEC\xE1\xEB\xE5\xF0\xE5"
@@ -16,17 +16,20 @@ const char screenTooSmallCaption[] = "Can't continue!";
 // "Не удалось создать главное окно игры."
 const char cannotStartText[] = "\xCD\xE5 \xF3\xE4\xE0\xEB\xEE\xF1\xFC \xF1\xEE\xE7\xE4\xE0\xF2\xFC"
                                " \xE3\xEB\xE0\xE2\xED\xEE\xE5 \xEE\xEA\xED\xEE \xE8\xE3\xF0\xFB.";
-const char errorCaption[] = "\xCE\xF8\xE8\xE1\xEA\xE0";                                   // "Ошибка"
-const char loadCaption[] = "\xC7\xE0\xE3\xF0\xF3\xE7\xEA\xE0 \xE8\xE3\xF0\xFB";           // "Загрузка игры"
-const char saveCaption[] = "\xD1\xEE\xF5\xF0\xE0\xED\xE5\xED\xE8\xE5 \xE8\xE3\xF0\xFB"; // "Сохранение игры"
+const char errorCaption[] = "\xCE\xF8\xE8\xE1\xEA\xE0";                         // "Ошибка"
+const char loadCaption[] = "\xC7\xE0\xE3\xF0\xF3\xE7\xEA\xE0 \xE8\xE3\xF0\xFB"; // "Загрузка игры"
+const char saveCaption[] =
+    "\xD1\xEE\xF5\xF0\xE0\xED\xE5\xED\xE8\xE5 \xE8\xE3\xF0\xFB"; // "Сохранение игры"
 // "Не удалось сохранить игру. Прежний файл не изменён."
-const char saveFailedText[] = "\xCD\xE5 \xF3\xE4\xE0\xEB\xEE\xF1\xFC \xF1\xEE\xF5\xF0\xE0\xED\xE8\xF2\xFC"
-                              " \xE8\xE3\xF0\xF3. \xCF\xF0\xE5\xE6\xED\xE8\xE9 \xF4\xE0\xE9\xEB"
-                              " \xED\xE5 \xE8\xE7\xEC\xE5\xED\xB8\xED.";
+const char saveFailedText[] =
+    "\xCD\xE5 \xF3\xE4\xE0\xEB\xEE\xF1\xFC \xF1\xEE\xF5\xF0\xE0\xED\xE8\xF2\xFC"
+    " \xE8\xE3\xF0\xF3. \xCF\xF0\xE5\xE6\xED\xE8\xE9 \xF4\xE0\xE9\xEB"
+    " \xED\xE5 \xE8\xE7\xEC\xE5\xED\xB8\xED.";
 
 const char* loadRefusedText(SavedGameCheck check) {
     switch (check) {
-    case SavedGameValid: return "";
+    case SavedGameValid:
+        return "";
     case SavedGameUnreadable: // "Не удалось открыть или прочитать файл."
         return "\xCD\xE5 \xF3\xE4\xE0\xEB\xEE\xF1\xFC \xEE\xF2\xEA\xF0\xFB\xF2\xFC \xE8\xEB\xE8"
                " \xEF\xF0\xEE\xF7\xE8\xF2\xE0\xF2\xFC \xF4\xE0\xE9\xEB.";
@@ -43,14 +46,16 @@ const char* loadRefusedText(SavedGameCheck check) {
                " \xEA\xEB\xE0\xE4\xEE\xE2\xF9\xE8\xEA\xE0.";
     case SavedGameOpenBorder: // "Файл повреждён: поле не окружено стеной."
         return "\xD4\xE0\xE9\xEB \xEF\xEE\xE2\xF0\xE5\xE6\xE4\xB8\xED:"
-               " \xEF\xEE\xEB\xE5 \xED\xE5 \xEE\xEA\xF0\xF3\xE6\xE5\xED\xEE \xF1\xF2\xE5\xED\xEE\xE9.";
+               " \xEF\xEE\xEB\xE5 \xED\xE5 \xEE\xEA\xF0\xF3\xE6\xE5\xED\xEE "
+               "\xF1\xF2\xE5\xED\xEE\xE9.";
     case SavedGameKeeperBlocked: // "Файл повреждён: кладовщик стоит не на полу."
         return "\xD4\xE0\xE9\xEB \xEF\xEE\xE2\xF0\xE5\xE6\xE4\xB8\xED:"
                " \xEA\xEB\xE0\xE4\xEE\xE2\xF9\xE8\xEA \xF1\xF2\xEE\xE8\xF2 \xED\xE5 \xED\xE0"
                " \xEF\xEE\xEB\xF3.";
     case SavedGameBoxCountWrong: // "Файл повреждён: число ящиков не сходится."
         return "\xD4\xE0\xE9\xEB \xEF\xEE\xE2\xF0\xE5\xE6\xE4\xB8\xED:"
-               " \xF7\xE8\xF1\xEB\xEE \xFF\xF9\xE8\xEA\xEE\xE2 \xED\xE5 \xF1\xF5\xEE\xE4\xE8\xF2\xF1\xFF.";
+               " \xF7\xE8\xF1\xEB\xEE \xFF\xF9\xE8\xEA\xEE\xE2 \xED\xE5 "
+               "\xF1\xF5\xEE\xE4\xE8\xF2\xF1\xFF.";
     }
     return loadRefusedText(SavedGameUnreadable);
 }
@@ -60,14 +65,16 @@ void writeStatusNumber(StatusText* text, int32_t value) {
     // that the most negative value has one too.
     char digits[11];
     int count = 0;
-    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    uint32_t magnitude =
+        value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
     do {
         digits[count++] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude != 0);
     char* at = text->bytes + StatusNumberColumn; // room for 11 characters and the terminator
     if (value < 0) *at++ = '-';
-    while (count > 0) *at++ = digits[--count];
+    while (count > 0)
+        *at++ = digits[--count];
     *at = '\0';
 }
 
@@ -92,9 +99,12 @@ size_t widenWindows1251(const char* text, uint16_t* wide, size_t capacity) {
     size_t count = 0;
     for (; text[count] != '\0' && count + 1 < capacity; ++count) {
         unsigned char byte = static_cast<unsigned char>(text[count]);
-        if (byte < 0x80) wide[count] = byte;
-        else if (byte < 0xC0) wide[count] = upperHalf[byte - 0x80];
-        else wide[count] = static_cast<uint16_t>(0x0410 + (byte - 0xC0));
+        if (byte < 0x80)
+            wide[count] = byte;
+        else if (byte < 0xC0)
+            wide[count] = upperHalf[byte - 0x80];
+        else
+            wide[count] = static_cast<uint16_t>(0x0410 + (byte - 0xC0));
     }
     wide[count] = 0;
     return count;

@@ -42,7 +42,7 @@ extern const char congratulationText[];  // "Поздравляю!": text and ca
 extern const char errorLoadingPngText[]; // "Error Loading PNG": text and caption
 extern const char screenTooSmallText[];  // the screen check's text
 extern const char screenTooSmallCaption[];
-extern const char cannotStartText[];     // window class or window not created
+extern const char cannotStartText[]; // window class or window not created
 extern const char errorCaption[];
 extern const char loadCaption[];
 extern const char saveCaption[];

@@ -19,8 +19,8 @@ int main() {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = L"TickBenchmark";
     RegisterClassExW(&windowClass);
-    HWND window = CreateWindowExW(0, L"TickBenchmark", L"ticks", WS_POPUP | WS_VISIBLE, 0, 0, 640, 512, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(0, L"TickBenchmark", L"ticks", WS_POPUP | WS_VISIBLE, 0, 0, 640,
+                                  512, nullptr, nullptr, instance, nullptr);
     createSurfaces(window);
     mainWindow = window;
 
@@ -33,7 +33,6 @@ int main() {
     }
     game.playerCell = 8 * BoardColumns + 3;
     redrawBoard();
-
 
     const int32_t startCell = 8 * BoardColumns + 3;
     LARGE_INTEGER frequency, before, after;
@@ -55,7 +54,8 @@ int main() {
                     advanceSlide();
                     if (paint) UpdateWindow(window);
                     QueryPerformanceCounter(&after);
-                    seconds += double(after.QuadPart - before.QuadPart) / double(frequency.QuadPart);
+                    seconds +=
+                        double(after.QuadPart - before.QuadPart) / double(frequency.QuadPart);
                     ++ticks;
                 }
             }
@@ -66,4 +66,3 @@ int main() {
     deleteSurfaces();
     return 0;
 }
-

@@ -21,7 +21,8 @@ CliRun run(const std::string& arguments) {
     if (!pipe) return result;
     char buffer[512];
     size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        result.out.append(buffer, got);
     int status = pclose(pipe);
     result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
@@ -51,7 +52,8 @@ TEST(CliSavedGame, RefusalsAndFailuresExitWithOne) {
     fclose(out);
     CliRun refused = run("load " + file);
     EXPECT_EQ(refused.code, 1);
-    EXPECT_NE(refused.out.find("refused: the file is not 336 bytes long"), std::string::npos) << refused.out;
+    EXPECT_NE(refused.out.find("refused: the file is not 336 bytes long"), std::string::npos)
+        << refused.out;
     CliRun missing = run("load " + testing::TempDir() + "no-such.bxr");
     EXPECT_EQ(missing.code, 1);
     CliRun unwritable = run("save 1 U " + testing::TempDir() + "no/such/folder.bxr");

@@ -9,7 +9,9 @@ void resetDisplay() {
     display.lastKeeperFrame = -1;
 }
 
-void drawTile(Sheet, int32_t, int32_t, int32_t) { ++display.tilesDrawn; }
+void drawTile(Sheet, int32_t, int32_t, int32_t) {
+    ++display.tilesDrawn;
+}
 void drawKeeper(int32_t frame, int32_t, int32_t) {
     ++display.keepersDrawn;
     display.lastKeeperFrame = frame;
@@ -19,8 +21,14 @@ void restoreUnder(SaveUnderSurface, int32_t, int32_t) {}
 void invalidateArea(const Rect* area) {
     if (!area) ++display.wholeInvalidations;
 }
-void refreshLevelAndBoxes() { ++display.levelRefreshes; }
-void refreshSteps() { ++display.stepsRefreshes; }
-void setUndoEnabled(int enabled) { display.undoEnabled = enabled; }
+void refreshLevelAndBoxes() {
+    ++display.levelRefreshes;
+}
+void refreshSteps() {
+    ++display.stepsRefreshes;
+}
+void setUndoEnabled(int enabled) {
+    display.undoEnabled = enabled;
+}
 void postLevelSolved() {}
 void showCongratulation() {}

@@ -30,8 +30,12 @@ int showDialog(uint32_t flags) {
 
 } // namespace
 
-int showSaveDialog(uint32_t flags) { return showDialog(flags); }
-int showOpenDialog(uint32_t flags) { return showDialog(flags); }
+int showSaveDialog(uint32_t flags) {
+    return showDialog(flags);
+}
+int showOpenDialog(uint32_t flags) {
+    return showDialog(flags);
+}
 
 int writeWholeFile(const char* name, const void* bytes, uint32_t size) {
     if (isReadOnly(name)) return 0;
@@ -52,16 +56,22 @@ int replaceFile(const char* from, const char* to) {
     return 1;
 }
 
-void removeFile(const char* name) { fakeFiles.files.erase(name); }
+void removeFile(const char* name) {
+    fakeFiles.files.erase(name);
+}
 
 int readFilePrefix(const char* name, void* bytes, uint32_t capacity, uint32_t* size) {
     auto found = fakeFiles.files.find(name);
     if (fakeFiles.failRead || found == fakeFiles.files.end()) return 0;
     uint32_t count = static_cast<uint32_t>(std::min<size_t>(capacity, found->second.size()));
-    memcpy(bytes, found->second.data(), count);
+    if (count > 0) memcpy(bytes, found->second.data(), count);
     *size = count;
     return 1;
 }
 
-void showLoadRefused(SavedGameCheck check) { fakeFiles.refusalsShown.push_back(check); }
-void showSaveFailed() { ++fakeFiles.saveFailuresShown; }
+void showLoadRefused(SavedGameCheck check) {
+    fakeFiles.refusalsShown.push_back(check);
+}
+void showSaveFailed() {
+    ++fakeFiles.saveFailuresShown;
+}

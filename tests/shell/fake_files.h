@@ -13,8 +13,8 @@ struct FakeFiles {
     bool failWrite;                         // writeWholeFile fails after writing half
     bool failReplace;
     bool failRead;
-    int dialogAnswer;          // what the save and open dialogs return
-    std::string dialogChoice;  // the name the player "types"
+    int dialogAnswer;         // what the save and open dialogs return
+    std::string dialogChoice; // the name the player "types"
     uint32_t lastDialogFlags;
     std::vector<SavedGameCheck> refusalsShown;
     int saveFailuresShown;

@@ -21,7 +21,8 @@ std::vector<unsigned char> fileBytes(const std::string& name) {
     FILE* file = fopen(name.c_str(), "rb");
     if (!file) return bytes;
     int c;
-    while ((c = fgetc(file)) != EOF) bytes.push_back(static_cast<unsigned char>(c));
+    while ((c = fgetc(file)) != EOF)
+        bytes.push_back(static_cast<unsigned char>(c));
     fclose(file);
     return bytes;
 }
@@ -34,7 +35,7 @@ void writeBytes(const std::string& name, const std::vector<unsigned char>& bytes
 }
 
 class SavedGameDiskTest : public ::testing::Test {
-protected:
+  protected:
     std::string folder;
 
     void SetUp() override {

@@ -30,7 +30,8 @@ bool beginSomeMove() {
 }
 
 void finishSlide() {
-    for (int tick = 0; tick < 8 && game.playerSliding; ++tick) advanceSlide();
+    for (int tick = 0; tick < 8 && game.playerSliding; ++tick)
+        advanceSlide();
 }
 
 std::vector<unsigned char> encoded() {
@@ -44,7 +45,9 @@ struct Whole {
     UndoSnapshot snapshot;
 };
 
-Whole capture() { return Whole{game, undoSnapshot}; }
+Whole capture() {
+    return Whole{game, undoSnapshot};
+}
 
 bool sameAs(const Whole& before) {
     return memcmp(&before.state, &game, sizeof game) == 0 &&
@@ -52,7 +55,7 @@ bool sameAs(const Whole& before) {
 }
 
 class SavedGameTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         resetFakeFiles();
         startGame(0);
@@ -76,7 +79,8 @@ TEST_F(SavedGameTest, LayoutIsThePositionIn336LittleEndianBytes) {
     EXPECT_EQ(memcmp(bytes.data(), game.board.cells, 320), 0);
     const unsigned char cell0 = static_cast<unsigned char>(game.playerCell);
     const unsigned char cell1 = static_cast<unsigned char>(game.playerCell >> 8);
-    const unsigned char tail[16] = {49, 0, 0, 0, cell0, cell1, 0, 0, 7, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF};
+    const unsigned char tail[16] = {49, 0, 0, 0, cell0, cell1, 0,    0,
+                                    7,  0, 0, 0, 0xFE,  0xFF,  0xFF, 0xFF};
     EXPECT_EQ(memcmp(bytes.data() + 320, tail, 16), 0);
     // The keeper is not a cell code: his cell keeps its floor or goal.
     EXPECT_TRUE(bytes[game.playerCell] == ' ' || bytes[game.playerCell] == 'x');
@@ -123,7 +127,8 @@ struct Refusal {
 
 void putInt(std::vector<unsigned char>* bytes, size_t at, int32_t value) {
     uint32_t bits = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) (*bytes)[at + i] = static_cast<unsigned char>(bits >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        (*bytes)[at + i] = static_cast<unsigned char>(bits >> (8 * i));
 }
 
 int32_t keeperCell(const std::vector<unsigned char>& bytes) {
@@ -136,9 +141,12 @@ const Refusal refusals[] = {
     {"one byte long", SavedGameWrongSize, [](std::vector<unsigned char>* b) { b->push_back(0); }},
     {"level -1", SavedGameBadLevel, [](std::vector<unsigned char>* b) { putInt(b, 320, -1); }},
     {"level 50", SavedGameBadLevel, [](std::vector<unsigned char>* b) { putInt(b, 320, 50); }},
-    {"level INT_MAX", SavedGameBadLevel, [](std::vector<unsigned char>* b) { putInt(b, 320, INT_MAX); }},
-    {"keeper -1", SavedGameBadKeeperCell, [](std::vector<unsigned char>* b) { putInt(b, 324, -1); }},
-    {"keeper 320", SavedGameBadKeeperCell, [](std::vector<unsigned char>* b) { putInt(b, 324, 320); }},
+    {"level INT_MAX", SavedGameBadLevel,
+     [](std::vector<unsigned char>* b) { putInt(b, 320, INT_MAX); }},
+    {"keeper -1", SavedGameBadKeeperCell,
+     [](std::vector<unsigned char>* b) { putInt(b, 324, -1); }},
+    {"keeper 320", SavedGameBadKeeperCell,
+     [](std::vector<unsigned char>* b) { putInt(b, 324, 320); }},
     {"keeper in a wall", SavedGameKeeperBlocked,
      [](std::vector<unsigned char>* b) { (*b)[keeperCell(*b)] = '@'; }},
     {"keeper on a box", SavedGameKeeperBlocked,
@@ -153,10 +161,14 @@ const Refusal refusals[] = {
          (*b)[5] = ' ';
          putInt(b, 324, 5);
      }},
-    {"gap in the top row", SavedGameOpenBorder, [](std::vector<unsigned char>* b) { (*b)[10] = ' '; }},
-    {"gap in the bottom row", SavedGameOpenBorder, [](std::vector<unsigned char>* b) { (*b)[310] = 'x'; }},
-    {"gap in the left column", SavedGameOpenBorder, [](std::vector<unsigned char>* b) { (*b)[140] = 'o'; }},
-    {"gap in the right column", SavedGameOpenBorder, [](std::vector<unsigned char>* b) { (*b)[159] = 0; }},
+    {"gap in the top row", SavedGameOpenBorder,
+     [](std::vector<unsigned char>* b) { (*b)[10] = ' '; }},
+    {"gap in the bottom row", SavedGameOpenBorder,
+     [](std::vector<unsigned char>* b) { (*b)[310] = 'x'; }},
+    {"gap in the left column", SavedGameOpenBorder,
+     [](std::vector<unsigned char>* b) { (*b)[140] = 'o'; }},
+    {"gap in the right column", SavedGameOpenBorder,
+     [](std::vector<unsigned char>* b) { (*b)[159] = 0; }},
     {"one box too many counted", SavedGameBoxCountWrong,
      [](std::vector<unsigned char>* b) { putInt(b, 328, static_cast<int32_t>((*b)[328]) + 1); }},
     {"one box too few counted", SavedGameBoxCountWrong,
@@ -185,7 +197,8 @@ TEST_F(SavedGameTest, EveryBadFileIsRefusedAndChangesNothing) {
         std::vector<unsigned char> bytes = good;
         refusal.spoil(&bytes);
         SavedGame unused;
-        EXPECT_EQ(decodeSavedGame(bytes.data(), static_cast<uint32_t>(bytes.size()), &unused), refusal.expected)
+        EXPECT_EQ(decodeSavedGame(bytes.data(), static_cast<uint32_t>(bytes.size()), &unused),
+                  refusal.expected)
             << refusal.what;
 
         offerFile(bytes);
@@ -196,7 +209,8 @@ TEST_F(SavedGameTest, EveryBadFileIsRefusedAndChangesNothing) {
         display.undoEnabled = undoBefore;
         loadGame();
         EXPECT_TRUE(sameAs(before)) << refusal.what;
-        EXPECT_EQ(display.tilesDrawn + display.keepersDrawn + display.wholeInvalidations, 0) << refusal.what;
+        EXPECT_EQ(display.tilesDrawn + display.keepersDrawn + display.wholeInvalidations, 0)
+            << refusal.what;
         EXPECT_EQ(display.undoEnabled, undoBefore) << refusal.what;
         ASSERT_EQ(fakeFiles.refusalsShown.size(), 1u) << refusal.what;
         EXPECT_EQ(fakeFiles.refusalsShown[0], refusal.expected) << refusal.what;
@@ -250,7 +264,8 @@ TEST_F(SavedGameTest, LoadingCancelsARunningSlide) {
     EXPECT_EQ(game.boxSliding, 0);
     EXPECT_EQ(game.slideStep, 0u);
     GameState after = game;
-    for (int tick = 0; tick < 6; ++tick) advanceSlide();
+    for (int tick = 0; tick < 6; ++tick)
+        advanceSlide();
     EXPECT_EQ(memcmp(&after, &game, sizeof game), 0);
     EXPECT_EQ(game.playerCell, savedCell);
 }
@@ -279,7 +294,8 @@ TEST_F(SavedGameTest, CancelledDialogsChangeNothing) {
     fakeFiles.dialogAnswer = 0;
     saveGame();
     EXPECT_TRUE(fakeFiles.files.empty());
-    EXPECT_EQ(display.levelRefreshes + display.stepsRefreshes, 0); // a cancelled save touches nothing
+    EXPECT_EQ(display.levelRefreshes + display.stepsRefreshes,
+              0); // a cancelled save touches nothing
     loadGame();
     EXPECT_TRUE(sameAs(before));
     EXPECT_EQ(display.levelRefreshes, 1); // a cancelled load only refreshes the status bar

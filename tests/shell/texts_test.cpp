@@ -11,11 +11,13 @@
 
 namespace {
 
-std::string shown(const StatusText& text) { return std::string(text.bytes); }
+std::string shown(const StatusText& text) {
+    return std::string(text.bytes);
+}
 
 const std::string levelLabel = "\xD3\xF0\xEE\xE2\xE5\xED\xFC:"; // "Уровень:"
-const std::string boxesLabel = "\xDF\xF9\xE8\xEA\xEE\xE2:";    // "Ящиков:"
-const std::string stepsLabel = "\xD8\xE0\xE3\xEE\xE2:";        // "Шагов:"
+const std::string boxesLabel = "\xDF\xF9\xE8\xEA\xEE\xE2:";     // "Ящиков:"
+const std::string stepsLabel = "\xD8\xE0\xE3\xEE\xE2:";         // "Шагов:"
 
 TEST(StatusText, NumbersStartInColumnTenAfterTheirLabels) {
     StatusText level = levelText, boxes = boxesText, steps = stepsText;
@@ -36,8 +38,8 @@ TEST(StatusText, NegativeAndOversizedNumbersAreShownWholeAndStayInTheirBuffer) {
         int32_t value;
         const char* digits;
     } cases[] = {
-        {-1, "-1"}, {-10000, "-10000"}, {100, "100"}, {123456, "123456"},
-        {INT_MAX, "2147483647"}, {INT_MIN, "-2147483648"},
+        {-1, "-1"},         {-10000, "-10000"},      {100, "100"},
+        {123456, "123456"}, {INT_MAX, "2147483647"}, {INT_MIN, "-2147483648"},
     };
     for (const auto& c : cases) {
         // Guards on both sides show any write outside the buffer.
@@ -56,7 +58,8 @@ TEST(StatusText, NegativeAndOversizedNumbersAreShownWholeAndStayInTheirBuffer) {
             EXPECT_EQ(guarded.after[i], 0x55);
         }
     }
-    static_assert(StatusTextCapacity >= StatusNumberColumn + sizeof "-2147483648", "room for any value");
+    static_assert(StatusTextCapacity >= StatusNumberColumn + sizeof "-2147483648",
+                  "room for any value");
 }
 
 TEST(StatusText, OneTextNeverChangesAnother) {
@@ -83,7 +86,8 @@ TEST(Windows1251, EveryByteMatchesTheSystemTable) {
         unsigned char out[4];
         char* outAt = reinterpret_cast<char*>(out);
         size_t outLeft = sizeof out;
-        ASSERT_NE(iconv(convert, &inAt, &inLeft, &outAt, &outLeft), static_cast<size_t>(-1)) << byte;
+        ASSERT_NE(iconv(convert, &inAt, &inLeft, &outAt, &outLeft), static_cast<size_t>(-1))
+            << byte;
         EXPECT_EQ(wide[0], out[0] | out[1] << 8) << "byte 0x" << std::hex << byte;
     }
     iconv_close(convert);
@@ -96,7 +100,7 @@ TEST(Windows1251, TextsReadAsRussianAndLongTextsAreCutWithATerminator) {
     uint16_t wide[16];
     EXPECT_EQ(widenWindows1251(congratulationText, wide, 16), 11u);
     const uint16_t expected[] = {0x041F, 0x043E, 0x0437, 0x0434, 0x0440, 0x0430,
-                                 0x0432, 0x043B, 0x044F, 0x044E, '!', 0};
+                                 0x0432, 0x043B, 0x044F, 0x044E, '!',    0};
     EXPECT_EQ(memcmp(wide, expected, sizeof expected), 0);
     uint16_t small[4] = {1, 1, 1, 1};
     EXPECT_EQ(widenWindows1251(windowTitleText, small, 3), 2u);

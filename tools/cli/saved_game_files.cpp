@@ -53,8 +53,12 @@ int readFilePrefix(const char* name, void* bytes, uint32_t capacity, uint32_t* s
 }
 
 // Without a window there are no dialogs: the tools name their files.
-int showSaveDialog(uint32_t) { return 0; }
-int showOpenDialog(uint32_t) { return 0; }
+int showSaveDialog(uint32_t) {
+    return 0;
+}
+int showOpenDialog(uint32_t) {
+    return 0;
+}
 
 void showLoadRefused(SavedGameCheck check) {
     fprintf(stderr, "saved game refused: %s\n", savedGameCheckName(check));

@@ -164,12 +164,38 @@ bool findPush(bool blocked, std::vector<int>* path, int* direction) {
 }
 
 // How many free cells lie in a straight line from the keeper.
-int freeRun(int direction) {
+int freeRunOf(int cell, int direction) {
     int run = 0;
-    for (int cell = nextCell(game.playerCell, direction); cell >= 0 && walkable(modelCell(cell));
-         cell = nextCell(cell, direction))
-        ++run;
+    for (int c = nextCell(cell, direction); c >= 0 && walkable(modelCell(c)); c = nextCell(c, direction)) ++run;
     return run;
+}
+
+int freeRun(int direction) { return freeRunOf(game.playerCell, direction); }
+
+int opposite(int direction) {
+    switch (direction) {
+    case DirectionLeft: return DirectionRight;
+    case DirectionRight: return DirectionLeft;
+    case DirectionUp: return DirectionDown;
+    default: return DirectionUp;
+    }
+}
+
+// A cell the keeper can walk to with at least `length` free cells in a row
+// beyond it.
+bool findStraightRun(int length, int* cell, int* direction) {
+    std::vector<int> previous;
+    const std::vector<int> entered = walkFromKeeper(&previous);
+    for (int c = 0; c < BoardCellCount; ++c) {
+        if (entered[c] == -1) continue;
+        for (int d : Directions)
+            if (freeRunOf(c, d) >= length) {
+                *cell = c;
+                *direction = d;
+                return true;
+            }
+    }
+    return false;
 }
 
 int levelStartCell(int levelIndex) {
@@ -474,6 +500,31 @@ class WineGame : public ::testing::Test {
         expectModelBoard(when);
     }
 
+    // Holds an arrow key down for `repeats` key-downs `gapMs` apart, like the
+    // keyboard's auto-repeat, then lets it go; waits for the board to rest and
+    // returns how many moves the game made, which the model then makes too.
+    int holdKey(int direction, int repeats, int gapMs) {
+        const int stepsBefore = game.steps;
+        for (int i = 0; i < repeats; ++i) {
+            request("down " + std::to_string(vkOf(direction)));
+            sleepMilliseconds(gapMs);
+        }
+        request("up " + std::to_string(vkOf(direction)));
+        Picture previous, current;
+        EXPECT_TRUE(pollUntil([&] {
+            const bool same = captureBoard(&current) && previous.pixels == current.pixels;
+            previous = current;
+            return same;
+        }, CheckTimeoutMs, 250));
+        const std::vector<std::string> bar = status();
+        if (bar.size() != 4) return -1;
+        const int moves = atoi(bar[2].c_str() + bar[2].find_last_of(' ') + 1) - stepsBefore;
+        for (int i = 0; i < moves; ++i) modelMove(direction);
+        expectModelStatus("after holding an arrow key");
+        expectModelBoard("after holding an arrow key");
+        return moves;
+    }
+
     void walk(const std::vector<int>& path, const std::string& when) {
         for (size_t i = 0; i < path.size(); ++i) move(path[i], when + ", step " + std::to_string(i + 1));
     }
@@ -637,7 +688,6 @@ TEST_F(WineGame, MovesWalkPushAndHeldKeys) {
     int pushDirection = -1;
     ASSERT_TRUE(findPush(false, &path, &pushDirection)) << "no push possible in level 1";
     walk(path, "walking to a box");
-    const int boxesBefore = game.boxesLeft;
     move(pushDirection, "the push");
     EXPECT_EQ(game.pushing, 1);
     const Point keeper = cellToPixel(game.playerCell);
@@ -648,7 +698,6 @@ TEST_F(WineGame, MovesWalkPushAndHeldKeys) {
                                nullptr, nullptr),
               0)
         << "the keeper is not in the pushing row after a push";
-    (void)boxesBefore;
 
     // A blocked push: nothing changes, not even the steps count.
     if (findPush(true, &path, &pushDirection)) {
@@ -662,52 +711,31 @@ TEST_F(WineGame, MovesWalkPushAndHeldKeys) {
         expectModelBoard("after a blocked push");
     }
 
-    // A held arrow key: repeats that arrive during a slide are dropped.
-    int heldDirection = -1;
-    for (int d : Directions)
-        if (heldDirection < 0 && freeRun(d) >= 3) heldDirection = d;
-    if (heldDirection < 0) {
-        std::vector<int> previous;
-        const std::vector<int> entered = walkFromKeeper(&previous);
-        for (int cell = 0; cell < BoardCellCount && heldDirection < 0; ++cell) {
-            if (entered[cell] == -1) continue;
-            for (int d : Directions) {
-                int run = 0;
-                for (int c = nextCell(cell, d); c >= 0 && walkable(modelCell(c)); c = nextCell(c, d)) ++run;
-                if (run >= 3) {
-                    walk(pathFromKeeper(cell, entered, previous), "walking to a corridor");
-                    heldDirection = d;
-                    break;
-                }
-            }
+    // A held arrow key: the first key-down moves, the repeats that arrive
+    // during the slide are dropped, and the first one after it moves again.
+    // It needs two free cells in a row; a level that has them at its start is
+    // loaded if the present position has none.
+    int cell = -1, heldDirection = -1;
+    if (!findStraightRun(2, &cell, &heldDirection)) {
+        for (int n = 0; n < LevelCount && heldDirection < 0; ++n) {
+            game.levelIndex = n;
+            startLevel(n);
+            if (!findStraightRun(2, &cell, &heldDirection)) continue;
+            const std::string file = session.artifacts + "/corridor.bxr";
+            ASSERT_TRUE(writeBytes(file, levelStartBytes(n, 0)));
+            load(file, "loading a level with a corridor");
         }
     }
-    ASSERT_GE(heldDirection, 0) << "no straight run of three free cells in level 1";
-    const int stepsBefore = game.steps;
-    const int run = freeRun(heldDirection);
-    const int repeats = 12; // about 330 ms of auto-repeat, room for two moves
-    for (int i = 0; i < repeats; ++i) {
-        request("down " + std::to_string(vkOf(heldDirection)));
-        sleepMilliseconds(25);
-    }
-    request("up " + std::to_string(vkOf(heldDirection)));
-    // Let the last slide end, then count the moves the game made.
-    Picture previous, current;
-    ASSERT_TRUE(pollUntil([&] {
-        const bool same = captureBoard(&current) && previous.pixels == current.pixels;
-        previous = current;
-        return same;
-    }, CheckTimeoutMs, 250));
-    const std::vector<std::string> bar = status();
-    ASSERT_EQ(bar.size(), 4u);
-    const int steps = atoi(bar[2].c_str() + bar[2].find_last_of(' ') + 1);
-    const int moves = steps - stepsBefore;
-    EXPECT_GE(moves, 1) << "a held key made no move";
-    EXPECT_LT(moves, repeats) << "repeats during a slide were not dropped";
-    EXPECT_LE(moves, run);
-    for (int i = 0; i < moves; ++i) modelMove(heldDirection);
-    expectModelStatus("after holding an arrow key");
-    expectModelBoard("after holding an arrow key");
+    ASSERT_GE(heldDirection, 0) << "no two free cells in a row in any level";
+    std::vector<int> previousCell;
+    const std::vector<int> entered = walkFromKeeper(&previousCell);
+    walk(pathFromKeeper(cell, entered, previousCell), "walking to a corridor");
+    EXPECT_EQ(holdKey(heldDirection, 6, 15), 1) << "repeats during a slide were not dropped";
+    const int back = opposite(heldDirection);
+    move(back, "stepping back");
+    const int moves = holdKey(heldDirection, 20, 25);
+    EXPECT_GE(moves, 2) << "a repeat after the slide did not start the next move";
+    EXPECT_LE(moves, freeRunOf(cell, heldDirection));
 }
 
 // ---- commands by menu and by accelerator -----------------------------------------
@@ -925,9 +953,7 @@ TEST_F(WineGame, AboutDialogLeavesTheGameAlone) {
     expectModelBoard("after About");
     expectUndoOffered(true, "after About");
     // The timer still runs the slides: back to where the keeper came from.
-    const int back = step == DirectionLeft ? DirectionRight : step == DirectionRight ? DirectionLeft
-                     : step == DirectionUp ? DirectionDown : DirectionUp;
-    move(back, "a move after About");
+    move(opposite(step), "a move after About");
 }
 
 // ---- ending --------------------------------------------------------------------

@@ -563,8 +563,16 @@ bool makeCandidate(Rng& rng, const Plan& plan, int levelIndex, Level& out) {
             if (bestPullsOf[b] > 0) ++onMoved;
             else unmoved.push_back(c);
         }
-        for (int keep = plan.boxesOn - onMoved; keep > 0; --keep)
-            unmoved.erase(unmoved.begin() + randomBelow(rng, (int)unmoved.size()));
+        // A box kept in a corner would only be decoration; one in the open
+        // stands in the way.
+        std::vector<int> open, cornered;
+        for (int c : unmoved) (isCornerCell(l, c) ? cornered : open).push_back(c);
+        for (int keep = plan.boxesOn - onMoved; keep > 0; --keep) {
+            std::vector<int>& from = open.empty() ? cornered : open;
+            from.erase(from.begin() + randomBelow(rng, (int)from.size()));
+        }
+        unmoved = open;
+        unmoved.insert(unmoved.end(), cornered.begin(), cornered.end());
         for (int c : unmoved) {
             bestBoxAt[c] = -1;
             goal[c] = false;
@@ -651,6 +659,26 @@ bool makeCandidate(Rng& rng, const Plan& plan, int levelIndex, Level& out) {
     while (DirLetter[firstDir] != solution[0]) ++firstDir;
     out.cells[start] = levelIndex < FirstFacingLevel ? '$' : FacingCode[firstDir];
     out.solution = solution;
+
+    // Walling up corners may have left the level off the middle: shift it
+    // back. Steps are relative, so the solution is unchanged.
+    {
+        int rMin = Rows, rMax = 0, cMin = Columns, cMax = 0;
+        for (int c = 0; c < CellCount; ++c)
+            if (out.cells[c] != '@') {
+                rMin = std::min(rMin, cellRow(c));
+                rMax = std::max(rMax, cellRow(c));
+                cMin = std::min(cMin, cellColumn(c));
+                cMax = std::max(cMax, cellColumn(c));
+            }
+        int dr = (Rows - (rMax - rMin + 1)) / 2 - rMin;
+        int dc = (Columns - (cMax - cMin + 1)) / 2 - cMin;
+        char moved[CellCount];
+        memset(moved, '@', sizeof moved);
+        for (int c = 0; c < CellCount; ++c)
+            if (out.cells[c] != '@') moved[(cellRow(c) + dr) * Columns + cellColumn(c) + dc] = out.cells[c];
+        memcpy(out.cells, moved, sizeof moved);
+    }
 
     int dead = 0, rMin = Rows, rMax = 0, cMin = Columns, cMax = 0;
     for (int c = 0; c < CellCount; ++c) {

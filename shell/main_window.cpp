@@ -4,8 +4,9 @@
 #include "game/game.h"
 #include "game/platform.h"
 #include "shell/shell.h"
-
 #include "shell/texts.h"
+
+// After windows.h, which shell.h brings in.
 #include <commctrl.h>
 
 HINSTANCE instance;

@@ -2,9 +2,9 @@
 // level-solved message, the message boxes and the file dialogs.
 #include "game/platform.h"
 #include "shell/shell.h"
-
 #include "shell/texts.h"
-#include <commdlg.h>
+
+#include <commdlg.h> // after windows.h
 
 namespace {
 

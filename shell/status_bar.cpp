@@ -2,9 +2,9 @@
 // and steps, each in its own part.
 #include "game/platform.h"
 #include "shell/shell.h"
-
 #include "shell/texts.h"
-#include <commctrl.h>
+
+#include <commctrl.h> // after windows.h
 
 HWND statusBar;
 

@@ -699,6 +699,12 @@ TEST_F(WineGame, MovesWalkPushAndHeldKeys) {
               0)
         << "the keeper is not in the pushing row after a push";
 
+    // Ctrl with an arrow is no accelerator: it moves like the arrow alone.
+    press(vkOf(opposite(pushDirection)), "ctrl");
+    modelMove(opposite(pushDirection));
+    expectModelStatus("after Ctrl+arrow");
+    expectModelBoard("after Ctrl+arrow");
+
     // A blocked push: nothing changes, not even the steps count.
     if (findPush(true, &path, &pushDirection)) {
         walk(path, "walking to a blocked box");
@@ -779,6 +785,10 @@ TEST_F(WineGame, UndoRestartAndNewGameByMenuAndAccelerator) {
     ASSERT_TRUE(writeBytes(third, levelStartBytes(2, 0)));
     load(third, "loading level 3");
     expectStatus(2, boxesOffGoal(2), 0, "after loading level 3");
+    press('R', "ctrl");
+    restartLevel();
+    expectStatus(2, boxesOffGoal(2), 0, "restart in the loaded level 3");
+    expectBoard(levelStartPicture(2), "restart in the loaded level 3");
     chooseMenu(0, 1);
     newGame();
     expectStatus(0, boxesOffGoal(0), 0, "new game by the menu");
@@ -891,6 +901,13 @@ TEST_F(WineGame, SaveAndLoadThroughTheDialogs) {
     expectModelBoard("after loading level 3");
     load(saved, "loading the saved game back");
     expectModelStatus("after loading the saved game back");
+    // Undo stays offered across a load and brings back the position before it.
+    expectUndoOffered(true, "after loading");
+    press('Z', "ctrl");
+    undoMove();
+    expectModelStatus("undo after a load");
+    expectModelBoard("undo after a load");
+    load(saved, "loading the saved game once more");
 
     // Saving twice under one name replaces the file without a question.
     std::vector<int> previous;
@@ -916,6 +933,17 @@ TEST_F(WineGame, SaveAndLoadThroughTheDialogs) {
     ASSERT_TRUE(writeBytes(shortFile, levelStartBytes(4, 0).substr(0, 100)));
     expectLoadRefused(shortFile, SavedGameWrongSize, "a file of 100 bytes");
     expectUndoOffered(true, "after refused loads");
+
+    // Step counts from a file are shown as they are, however long, and the
+    // other parts keep their texts.
+    const std::string negative = session.artifacts + "/negative.bxr";
+    ASSERT_TRUE(writeBytes(negative, levelStartBytes(3, -1)));
+    load(negative, "loading -1 steps");
+    expectStatus(3, boxesOffGoal(3), -1, "after loading -1 steps");
+    const std::string huge = session.artifacts + "/huge.bxr";
+    ASSERT_TRUE(writeBytes(huge, levelStartBytes(3, 2147483647)));
+    load(huge, "loading 2147483647 steps");
+    expectStatus(3, boxesOffGoal(3), 2147483647, "after loading 2147483647 steps");
 
     // A read-only file loads.
     const std::string readOnly = session.artifacts + "/readonly.bxr";

@@ -961,11 +961,22 @@ TEST_F(WineGame, AboutDialogLeavesTheGameAlone) {
     for (int d : Directions)
         if (step < 0 && freeRun(d) > 0) step = d;
     ASSERT_GE(step, 0);
-    move(step, "a move before About");
-
+    // About opens while the move is still sliding: the dialog's modal loop
+    // keeps the timer ticks coming, so the slide ends under it.
+    const int from = game.playerCell;
+    press(vkOf(step));
     chooseMenu(2, 0);
+    modelMove(step);
     Window about;
     ASSERT_TRUE(findDialog(1001, &about)) << "About did not open from the menu bar";
+    const Picture expected = boardPicture();
+    const Point a = cellToPixel(from), b = cellToPixel(game.playerCell);
+    Picture seen;
+    EXPECT_TRUE(pollUntil([&] {
+        return captureBoard(&seen) &&
+               countDifferences(cutSquare(seen, a.x, a.y), cutSquare(expected, a.x, a.y), 0, 0) == 0 &&
+               countDifferences(cutSquare(seen, b.x, b.y), cutSquare(expected, b.x, b.y), 0, 0) == 0;
+    })) << "the slide did not end while About was open";
     const std::vector<std::string> texts = splitOn(request("texts " + about.handle), '\t');
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts[0], "О программе");

@@ -801,6 +801,37 @@ TEST_F(WineGame, UndoRestartAndNewGameByMenuAndAccelerator) {
     expectUndoOffered(false, "after new game by Ctrl+N");
 }
 
+// A command that replaces the position while a move is still sliding: the
+// slide must neither go on over the new position nor leave pixels behind.
+TEST_F(WineGame, CommandsDuringASlideLeaveNoTrace) {
+    ASSERT_TRUE(attachToGame());
+    std::vector<int> path;
+    int pushDirection = -1;
+    ASSERT_TRUE(findPush(false, &path, &pushDirection));
+    walk(path, "walking to a box");
+
+    struct Case {
+        char letter;
+        void (*command)();
+        const char* name;
+    };
+    const Case cases[] = {{'Z', undoMove, "undo"}, {'R', restartLevel, "restart"}, {'N', newGame, "new game"}};
+    for (const Case& c : cases) {
+        const std::string when = std::string(c.name) + " during a push";
+        // Both keys go out back to back, well within the 160 ms of the slide.
+        press(vkOf(pushDirection));
+        press(c.letter, "ctrl");
+        requestMove(pushDirection);
+        c.command();
+        for (int tick = 0; tick < 4; ++tick) advanceSlide();
+        expectModelStatus(when.c_str());
+        expectModelBoard(when);
+        sleepMilliseconds(300); // ticks after the command must change nothing
+        expectModelBoard(when + ", 300 ms later");
+        if (c.letter != 'Z') walk(path, "walking to the box again");
+    }
+}
+
 // ---- solving ---------------------------------------------------------------------
 
 TEST_F(WineGame, SolvingLevelsCongratulatesAndAdvances) {

@@ -11,9 +11,9 @@
 #include <string.h>
 #include <sys/stat.h>
 
-#include <fstream>
 #include <algorithm>
 #include <exception>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <sstream>
@@ -59,7 +59,8 @@ std::vector<std::string> splitOn(const std::string& text, char separator) {
 std::string statusText(const char* label, int value) {
     std::string text = label;
     size_t characters = 0;
-    for (unsigned char c : text) characters += (c & 0xC0) != 0x80;
+    for (unsigned char c : text)
+        characters += (c & 0xC0) != 0x80;
     text.append(10 - characters, ' ');
     return text + std::to_string(value);
 }
@@ -71,53 +72,72 @@ std::vector<std::string> expectedStatus(int levelIndex, int boxes, int steps) {
 
 std::string joined(const std::vector<std::string>& parts) {
     std::string out;
-    for (const std::string& p : parts) out += "[" + p + "]";
+    for (const std::string& p : parts)
+        out += "[" + p + "]";
     return out;
 }
 
 int boxesOffGoal(int levelIndex) {
     int count = 0;
-    for (int i = 0; i < BoardCellCount; ++i) count += LevelTable[levelIndex][i] == CellCodeBox;
+    for (int i = 0; i < BoardCellCount; ++i)
+        count += LevelTable[levelIndex][i] == CellCodeBox;
     return count;
 }
-
 
 const int Directions[4] = {DirectionLeft, DirectionRight, DirectionUp, DirectionDown};
 
 int vkOf(int direction) {
     switch (direction) {
-    case DirectionLeft: return VkLeft;
-    case DirectionRight: return VkRight;
-    case DirectionUp: return VkUp;
-    default: return VkDown;
+    case DirectionLeft:
+        return VkLeft;
+    case DirectionRight:
+        return VkRight;
+    case DirectionUp:
+        return VkUp;
+    default:
+        return VkDown;
     }
 }
 
 int directionOfLetter(char letter) {
     switch (toupper((unsigned char)letter)) {
-    case 'L': return DirectionLeft;
-    case 'R': return DirectionRight;
-    case 'U': return DirectionUp;
-    case 'D': return DirectionDown;
+    case 'L':
+        return DirectionLeft;
+    case 'R':
+        return DirectionRight;
+    case 'U':
+        return DirectionUp;
+    case 'D':
+        return DirectionDown;
     }
     return -1;
 }
 
-bool walkable(unsigned char code) { return code == CellCodeFloor || code == CellCodeGoal; }
-bool holdsBox(unsigned char code) { return code == CellCodeBox || code == CellCodeBoxOnGoal; }
+bool walkable(unsigned char code) {
+    return code == CellCodeFloor || code == CellCodeGoal;
+}
+bool holdsBox(unsigned char code) {
+    return code == CellCodeBox || code == CellCodeBoxOnGoal;
+}
 
 // The cell next to cell in a direction, or -1 off the board.
 int nextCell(int cell, int direction) {
     const int column = cell % BoardColumns, row = cell / BoardColumns;
     switch (direction) {
-    case DirectionLeft: return column > 0 ? cell - 1 : -1;
-    case DirectionRight: return column < BoardColumns - 1 ? cell + 1 : -1;
-    case DirectionUp: return row > 0 ? cell - BoardColumns : -1;
-    default: return row < BoardRows - 1 ? cell + BoardColumns : -1;
+    case DirectionLeft:
+        return column > 0 ? cell - 1 : -1;
+    case DirectionRight:
+        return column < BoardColumns - 1 ? cell + 1 : -1;
+    case DirectionUp:
+        return row > 0 ? cell - BoardColumns : -1;
+    default:
+        return row < BoardRows - 1 ? cell + BoardColumns : -1;
     }
 }
 
-unsigned char modelCell(int cell) { return cell < 0 ? (unsigned char)CellCodeWall : game.board.cells[cell]; }
+unsigned char modelCell(int cell) {
+    return cell < 0 ? (unsigned char)CellCodeWall : game.board.cells[cell];
+}
 
 // Shortest walk over floor and goals from the model's keeper to every cell:
 // the direction that last entered each one (-1 where it cannot be reached).
@@ -140,7 +160,8 @@ std::vector<int> walkFromKeeper(std::vector<int>* previous) {
 std::vector<int> pathFromKeeper(int target, const std::vector<int>& entered,
                                 const std::vector<int>& previous) {
     std::vector<int> path;
-    for (int cell = target; cell != game.playerCell; cell = previous[cell]) path.insert(path.begin(), entered[cell]);
+    for (int cell = target; cell != game.playerCell; cell = previous[cell])
+        path.insert(path.begin(), entered[cell]);
     return path;
 }
 
@@ -167,18 +188,26 @@ bool findPush(bool blocked, std::vector<int>* path, int* direction) {
 // How many free cells lie in a straight line from the keeper.
 int freeRunOf(int cell, int direction) {
     int run = 0;
-    for (int c = nextCell(cell, direction); c >= 0 && walkable(modelCell(c)); c = nextCell(c, direction)) ++run;
+    for (int c = nextCell(cell, direction); c >= 0 && walkable(modelCell(c));
+         c = nextCell(c, direction))
+        ++run;
     return run;
 }
 
-int freeRun(int direction) { return freeRunOf(game.playerCell, direction); }
+int freeRun(int direction) {
+    return freeRunOf(game.playerCell, direction);
+}
 
 int opposite(int direction) {
     switch (direction) {
-    case DirectionLeft: return DirectionRight;
-    case DirectionRight: return DirectionLeft;
-    case DirectionUp: return DirectionDown;
-    default: return DirectionUp;
+    case DirectionLeft:
+        return DirectionRight;
+    case DirectionRight:
+        return DirectionLeft;
+    case DirectionUp:
+        return DirectionDown;
+    default:
+        return DirectionUp;
     }
 }
 
@@ -206,7 +235,8 @@ int levelStartCell(int levelIndex) {
 }
 
 void putInt(std::string* bytes, int32_t value) {
-    for (int i = 0; i < 4; ++i) bytes->push_back((char)(((uint32_t)value >> (8 * i)) & 0xFF));
+    for (int i = 0; i < 4; ++i)
+        bytes->push_back((char)(((uint32_t)value >> (8 * i)) & 0xFF));
 }
 
 // A saved game written by hand: the board, then level, keeper cell, boxes
@@ -276,13 +306,16 @@ std::vector<std::string> storedSolutions() {
     std::ifstream in(std::string(BEXARAN_E2E_SOLUTIONS));
     std::string line;
     while (std::getline(in, line)) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
         lines.push_back(line);
     }
     return lines;
 }
 
-void makeFolder(const std::string& path) { mkdir(path.c_str(), 0755); }
+void makeFolder(const std::string& path) {
+    mkdir(path.c_str(), 0755);
+}
 
 void removeFolder(const std::string& path) {
     if (DIR* dir = opendir(path.c_str())) {
@@ -313,7 +346,9 @@ class SheetsEnvironment : public ::testing::Environment {
 ::testing::Environment* const sheets = ::testing::AddGlobalTestEnvironment(new SheetsEnvironment);
 
 struct CaseStopped : std::exception {
-    const char* what() const noexcept override { return "the case stopped after its first failure"; }
+    const char* what() const noexcept override {
+        return "the case stopped after its first failure";
+    }
 };
 
 struct Window {
@@ -335,7 +370,8 @@ class WineGame : public ::testing::Test {
     void SetUp() override {
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
         makeFolder(workFolder() + "/artifacts");
-        session.artifacts = workFolder() + "/artifacts/" + info->test_suite_name() + "." + info->name();
+        session.artifacts =
+            workFolder() + "/artifacts/" + info->test_suite_name() + "." + info->name();
         removeFolder(session.artifacts);
         makeFolder(session.artifacts);
         std::string error;
@@ -352,7 +388,8 @@ class WineGame : public ::testing::Test {
 
     void TearDown() override {
         if (HasFailure() && session.driver.input >= 0) {
-            ask(&session, "screenshot " + windowsPath(session.artifacts + "/screen-at-failure.ppm"));
+            ask(&session,
+                "screenshot " + windowsPath(session.artifacts + "/screen-at-failure.ppm"));
             ask(&session, "windows"); // for the transcript
         }
         stopSession(&session);
@@ -441,7 +478,8 @@ class WineGame : public ::testing::Test {
             return differences == 0;
         });
         if (differences == 0 || seen.pixels.empty()) {
-            if (differences != 0 && !HasFailure()) ADD_FAILURE() << when << ": no capture of the board";
+            if (differences != 0 && !HasFailure())
+                ADD_FAILURE() << when << ": no capture of the board";
             return;
         }
         const std::string stem = session.artifacts + "/board-" + std::to_string(++captureCount);
@@ -474,15 +512,18 @@ class WineGame : public ::testing::Test {
 
     // The game's dialog box (class #32770) that holds a control with this id.
     bool findDialog(int controlId, Window* found, int timeoutMs = CheckTimeoutMs) {
-        return pollUntil([&] {
-            for (const Window& w : windows())
-                if (w.className == "#32770" &&
-                    isOk(ask(&session, "itemtext " + w.handle + " " + std::to_string(controlId)))) {
-                    *found = w;
-                    return true;
-                }
-            return false;
-        }, timeoutMs);
+        return pollUntil(
+            [&] {
+                for (const Window& w : windows())
+                    if (w.className == "#32770" &&
+                        isOk(ask(&session,
+                                 "itemtext " + w.handle + " " + std::to_string(controlId)))) {
+                        *found = w;
+                        return true;
+                    }
+                return false;
+            },
+            timeoutMs);
     }
 
     bool noDialogs(int timeoutMs = CheckTimeoutMs) {
@@ -509,22 +550,26 @@ class WineGame : public ::testing::Test {
         }
         request("up " + std::to_string(vkOf(direction)));
         Picture previous, current;
-        EXPECT_TRUE(pollUntil([&] {
-            const bool same = captureBoard(&current) && previous.pixels == current.pixels;
-            previous = current;
-            return same;
-        }, CheckTimeoutMs, 250));
+        EXPECT_TRUE(pollUntil(
+            [&] {
+                const bool same = captureBoard(&current) && previous.pixels == current.pixels;
+                previous = current;
+                return same;
+            },
+            CheckTimeoutMs, 250));
         const std::vector<std::string> bar = status();
         if (bar.size() != 4) return -1;
         const int moves = atoi(bar[2].c_str() + bar[2].find_last_of(' ') + 1) - stepsBefore;
-        for (int i = 0; i < moves; ++i) modelMove(direction);
+        for (int i = 0; i < moves; ++i)
+            modelMove(direction);
         expectModelStatus("after holding an arrow key");
         expectModelBoard("after holding an arrow key");
         return moves;
     }
 
     void walk(const std::vector<int>& path, const std::string& when) {
-        for (size_t i = 0; i < path.size(); ++i) move(path[i], when + ", step " + std::to_string(i + 1));
+        for (size_t i = 0; i < path.size(); ++i)
+            move(path[i], when + ", step " + std::to_string(i + 1));
     }
 
     // Chooses a menu item with the mouse on the menu bar, then the keyboard
@@ -542,14 +587,17 @@ class WineGame : public ::testing::Test {
         bool opened = false;
         for (int attempt = 0; attempt < 3 && !opened; ++attempt) {
             request("click " + at[0] + " " + at[1]);
-            opened = pollUntil([&] {
-                for (const Window& w : windows())
-                    if (w.className == "#32768") return true;
-                return false;
-            }, 1500);
+            opened = pollUntil(
+                [&] {
+                    for (const Window& w : windows())
+                        if (w.className == "#32768") return true;
+                    return false;
+                },
+                1500);
         }
         ASSERT_TRUE(opened) << "the popup of menu-bar entry " << bar << " did not open";
-        for (int i = 0; i < downs; ++i) press(VkDown);
+        for (int i = 0; i < downs; ++i)
+            press(VkDown);
         press(VkReturn);
     }
 
@@ -597,7 +645,8 @@ class WineGame : public ::testing::Test {
 
     // Loading a refused file: the message is shown, and after it is closed
     // the game is exactly as before.
-    void expectLoadRefused(const std::string& unixPath, SavedGameCheck check, const std::string& when) {
+    void expectLoadRefused(const std::string& unixPath, SavedGameCheck check,
+                           const std::string& when) {
         const Picture before = boardPicture();
         const int refusalsBefore = modelSignals.loadRefusals;
         const Window dialog = openFileDialog('L');
@@ -605,7 +654,8 @@ class WineGame : public ::testing::Test {
         setModelDialogAnswer(unixPath);
         loadGame();
         setModelDialogAnswer("");
-        EXPECT_EQ(modelSignals.loadRefusals, refusalsBefore + 1) << when << ": the model took the file";
+        EXPECT_EQ(modelSignals.loadRefusals, refusalsBefore + 1)
+            << when << ": the model took the file";
         Window box;
         std::string caption, text;
         ASSERT_TRUE(readMessageBox(&box, &caption, &text)) << when << ": no message box";
@@ -633,7 +683,8 @@ TEST_F(WineGame, StartShowsTheFirstLevel) {
     EXPECT_EQ(g[10], "msctls_statusbar32");
     EXPECT_GT(barBottom - barTop, 0);
     EXPECT_EQ(clientWidth, 640);
-    EXPECT_EQ(clientHeight, 512 + (barBottom - barTop)) << "client height is not board + status bar";
+    EXPECT_EQ(clientHeight, 512 + (barBottom - barTop))
+        << "client height is not board + status bar";
     EXPECT_EQ(barLeft, 0);
     EXPECT_EQ(barRight, 640) << "status bar does not span the client width";
     EXPECT_EQ(barTop, 512);
@@ -655,7 +706,6 @@ TEST_F(WineGame, StartShowsTheFirstLevel) {
     expectUndoOffered(false, "after Ctrl+Z at start");
 }
 
-
 // ---- moves ---------------------------------------------------------------------
 
 TEST_F(WineGame, MovesWalkPushAndHeldKeys) {
@@ -668,10 +718,12 @@ TEST_F(WineGame, MovesWalkPushAndHeldKeys) {
         if (walkDirection < 0 && freeRun(d) > 0) walkDirection = d;
     ASSERT_GE(walkDirection, 0) << "the keeper cannot walk anywhere in level 1";
     int seenMidSlide = 0;
-    for (int attempt = 0; attempt < 3 && seenMidSlide == 0 && freeRun(walkDirection) > 0; ++attempt) {
+    for (int attempt = 0; attempt < 3 && seenMidSlide == 0 && freeRun(walkDirection) > 0;
+         ++attempt) {
         press(vkOf(walkDirection));
         modelMove(walkDirection);
-        const std::vector<std::string> wanted = expectedStatus(game.levelIndex, game.boxesLeft, game.steps);
+        const std::vector<std::string> wanted =
+            expectedStatus(game.levelIndex, game.boxesLeft, game.steps);
         ASSERT_TRUE(pollUntil([&] { return status() == wanted; }, CheckTimeoutMs, 5));
         Picture early;
         if (captureBoard(&early) && countDifferences(early, boardPicture(), nullptr, nullptr) != 0)
@@ -815,7 +867,8 @@ TEST_F(WineGame, CommandsDuringASlideLeaveNoTrace) {
         void (*command)();
         const char* name;
     };
-    const Case cases[] = {{'Z', undoMove, "undo"}, {'R', restartLevel, "restart"}, {'N', newGame, "new game"}};
+    const Case cases[] = {
+        {'Z', undoMove, "undo"}, {'R', restartLevel, "restart"}, {'N', newGame, "new game"}};
     for (const Case& c : cases) {
         const std::string when = std::string(c.name) + " during a push";
         // Both keys go out back to back, well within the 160 ms of the slide.
@@ -823,7 +876,8 @@ TEST_F(WineGame, CommandsDuringASlideLeaveNoTrace) {
         press(c.letter, "ctrl");
         requestMove(pushDirection);
         c.command();
-        for (int tick = 0; tick < 4; ++tick) advanceSlide();
+        for (int tick = 0; tick < 4; ++tick)
+            advanceSlide();
         expectModelStatus(when.c_str());
         expectModelBoard(when);
         sleepMilliseconds(300); // ticks after the command must change nothing
@@ -841,7 +895,8 @@ TEST_F(WineGame, SolvingLevelsCongratulatesAndAdvances) {
 
     // Level 1 by its stored solution, every move checked on the board.
     const std::string& first = solutions[0];
-    for (char letter : first) ASSERT_GE(directionOfLetter(letter), 0) << "not a move: " << letter;
+    for (char letter : first)
+        ASSERT_GE(directionOfLetter(letter), 0) << "not a move: " << letter;
     for (size_t i = 0; i + 1 < first.size(); ++i) {
         const int d = directionOfLetter(first[i]);
         press(vkOf(d));
@@ -870,11 +925,13 @@ TEST_F(WineGame, SolvingLevelsCongratulatesAndAdvances) {
     // Level 50, one move before the end, from a saved game made by replaying
     // its stored solution on the model; solving it goes on to level 1.
     const std::string& last = solutions[LevelCount - 1];
-    for (char letter : last) ASSERT_GE(directionOfLetter(letter), 0) << "not a move: " << letter;
+    for (char letter : last)
+        ASSERT_GE(directionOfLetter(letter), 0) << "not a move: " << letter;
     game = GameState();
     game.levelIndex = LevelCount - 1;
     startLevel(LevelCount - 1);
-    for (size_t i = 0; i + 1 < last.size(); ++i) modelMove(directionOfLetter(last[i]));
+    for (size_t i = 0; i + 1 < last.size(); ++i)
+        modelMove(directionOfLetter(last[i]));
     ASSERT_EQ(game.levelIndex, LevelCount - 1);
     const std::string nearlySolved = session.artifacts + "/level50.bxr";
     ASSERT_TRUE(writeBytes(nearlySolved, modelSavedBytes()));
@@ -885,7 +942,8 @@ TEST_F(WineGame, SolvingLevelsCongratulatesAndAdvances) {
     load(nearlySolved, "loading level 50 one move before the end");
     expectStatus(LevelCount - 1, game.boxesLeft, (int)last.size() - 1, "level 50 loaded");
     press(vkOf(directionOfLetter(last.back())));
-    ASSERT_TRUE(readMessageBox(&box, &caption, &text)) << "no congratulation after solving level 50";
+    ASSERT_TRUE(readMessageBox(&box, &caption, &text))
+        << "no congratulation after solving level 50";
     EXPECT_EQ(text, Congratulation);
     press(VkReturn);
     ASSERT_TRUE(noDialogs());
@@ -912,8 +970,9 @@ TEST_F(WineGame, SaveAndLoadThroughTheDialogs) {
     ASSERT_TRUE(findDialog(1148, &dialog)) << "no save dialog from the menu";
     answerFileDialog(dialog, session.artifacts + "/first");
     std::string bytes;
-    ASSERT_TRUE(pollUntil([&] { return readBytes(saved, &bytes) && bytes.size() == SavedGameSize; }))
-        << "first.bxr was not written (extension added?)";
+    ASSERT_TRUE(pollUntil([&] {
+        return readBytes(saved, &bytes) && bytes.size() == SavedGameSize;
+    })) << "first.bxr was not written (extension added?)";
     EXPECT_TRUE(bytes == modelSavedBytes()) << "the saved bytes differ from the position";
     expectModelBoard("after saving");
 
@@ -1004,8 +1063,10 @@ TEST_F(WineGame, AboutDialogLeavesTheGameAlone) {
     Picture seen;
     EXPECT_TRUE(pollUntil([&] {
         return captureBoard(&seen) &&
-               countDifferences(cutSquare(seen, a.x, a.y), cutSquare(expected, a.x, a.y), 0, 0) == 0 &&
-               countDifferences(cutSquare(seen, b.x, b.y), cutSquare(expected, b.x, b.y), 0, 0) == 0;
+               countDifferences(cutSquare(seen, a.x, a.y), cutSquare(expected, a.x, a.y), 0, 0) ==
+                   0 &&
+               countDifferences(cutSquare(seen, b.x, b.y), cutSquare(expected, b.x, b.y), 0, 0) ==
+                   0;
     })) << "the slide did not end while About was open";
     const std::vector<std::string> texts = splitOn(request("texts " + about.handle), '\t');
     ASSERT_FALSE(texts.empty());
@@ -1040,7 +1101,6 @@ TEST_F(WineGame, CloseBoxEndsWithCodeZero) {
     ASSERT_TRUE(waitForGameExit(&session, 15000)) << "the game did not end after the close box";
     EXPECT_EQ(session.game.exitCode, 0);
 }
-
 
 // ---- soak ------------------------------------------------------------------------
 
@@ -1083,7 +1143,8 @@ TEST_F(WineGame, SoakOfRandomKeysAndCommands) {
         sleepMilliseconds((int)(random() % 90));
         if (++actions % 25 == 0) {
             ASSERT_TRUE(gameRunning(&session)) << "the game ended after " << actions << " actions";
-            ASSERT_TRUE(isOk(ask(&session, "alive"))) << "no answer after " << actions << " actions";
+            ASSERT_TRUE(isOk(ask(&session, "alive")))
+                << "no answer after " << actions << " actions";
             // A level solved by chance: close the congratulation.
             if (!windows().empty()) {
                 press(VkReturn);
@@ -1100,11 +1161,13 @@ TEST_F(WineGame, SoakOfRandomKeysAndCommands) {
 
     // Input has stopped: wait for the board to come to rest.
     Picture previous, final;
-    ASSERT_TRUE(pollUntil([&] {
-        const bool same = captureBoard(&final) && previous.pixels == final.pixels;
-        previous = final;
-        return same;
-    }, CheckTimeoutMs, 300));
+    ASSERT_TRUE(pollUntil(
+        [&] {
+            const bool same = captureBoard(&final) && previous.pixels == final.pixels;
+            previous = final;
+            return same;
+        },
+        CheckTimeoutMs, 300));
     const std::vector<std::string> shown = status();
 
     // The game's own saved game says what position it is in.
@@ -1112,7 +1175,8 @@ TEST_F(WineGame, SoakOfRandomKeysAndCommands) {
     dialog = openFileDialog('S');
     answerFileDialog(dialog, saved);
     std::string bytes;
-    ASSERT_TRUE(pollUntil([&] { return readBytes(saved, &bytes) && bytes.size() == SavedGameSize; }));
+    ASSERT_TRUE(
+        pollUntil([&] { return readBytes(saved, &bytes) && bytes.size() == SavedGameSize; }));
     game = GameState();
     setModelDialogAnswer(saved);
     loadGame();
@@ -1129,8 +1193,10 @@ TEST_F(WineGame, SoakOfRandomKeysAndCommands) {
     bool keeperFound = false;
     for (int row = 0; row < 2 && !keeperFound; ++row)
         for (int frame = 0; frame < 12 && !keeperFound; ++frame)
-            keeperFound = countDifferences(keeperSeen, keeperOnCell(frame, row, game.board.cells[game.playerCell]),
-                                           nullptr, nullptr) == 0;
+            keeperFound =
+                countDifferences(keeperSeen,
+                                 keeperOnCell(frame, row, game.board.cells[game.playerCell]),
+                                 nullptr, nullptr) == 0;
     EXPECT_TRUE(keeperFound) << "the keeper's square shows no keeper frame";
     for (int y = 0; y < CellPixels; ++y)
         for (int x = 0; x < CellPixels; ++x)
@@ -1151,7 +1217,8 @@ TEST_F(WineGame, SoakOfRandomKeysAndCommands) {
     const int objects = atoi(request("gdi").c_str());
     EXPECT_LE(highest - baseline, 2) << "GDI objects grew from " << baseline << " to " << highest
                                      << " over " << actions << " actions; every 25:" << samples;
-    printf("soak: %d actions in %d s, seed %u, GDI objects %d after warm-up, at most %d, %d at the end\n",
+    printf("soak: %d actions in %d s, seed %u, GDI objects %d after warm-up, at most %d, %d at the "
+           "end\n",
            actions, seconds, seed, baseline, highest, objects);
     printf("soak: GDI objects every 25 actions:%s\n", samples.c_str());
 }
@@ -1163,16 +1230,20 @@ class ScreenCheck : public WineGame {
     // A small screen: a message instead of the main window, exit code IDOK.
     void expectRefused() {
         std::string box;
-        ASSERT_TRUE(pollUntil([&] {
-            box = payload(ask(&session, "boxes"));
-            return !box.empty();
-        }, 30000)) << "no message on a small screen";
+        ASSERT_TRUE(pollUntil(
+            [&] {
+                box = payload(ask(&session, "boxes"));
+                return !box.empty();
+            },
+            30000))
+            << "no message on a small screen";
         const std::string handle = box.substr(0, box.find(','));
         const std::vector<std::string> texts = splitOn(request("texts " + handle), '\t');
         ASSERT_FALSE(texts.empty());
         EXPECT_EQ(texts[0], "Can't continue!");
         bool found = false;
-        for (const std::string& t : texts) found |= t == "65535=Require at least 800x600 screen resolution";
+        for (const std::string& t : texts)
+            found |= t == "65535=Require at least 800x600 screen resolution";
         EXPECT_TRUE(found) << "the message text is wrong";
         EXPECT_FALSE(isOk(ask(&session, "attach"))) << "a main window exists on a small screen";
         request("clickitem " + handle + " 1"); // its OK button
@@ -1189,8 +1260,12 @@ class LowScreen : public ScreenCheck {
 };
 class SmallestScreen : public ScreenCheck {}; // exactly 800 by 600
 
-TEST_F(NarrowScreen, IsRefused) { expectRefused(); }
-TEST_F(LowScreen, IsRefused) { expectRefused(); }
+TEST_F(NarrowScreen, IsRefused) {
+    expectRefused();
+}
+TEST_F(LowScreen, IsRefused) {
+    expectRefused();
+}
 TEST_F(SmallestScreen, IsAccepted) {
     ASSERT_TRUE(attachToGame()) << "800 by 600 was refused";
     EXPECT_EQ(payload(ask(&session, "boxes")), "");

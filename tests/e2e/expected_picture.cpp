@@ -35,7 +35,8 @@ bool readFile(const std::string& path, std::vector<uint8_t>* bytes) {
     uint8_t buffer[65536];
     size_t n;
     bytes->clear();
-    while ((n = fread(buffer, 1, sizeof buffer, in)) > 0) bytes->insert(bytes->end(), buffer, buffer + n);
+    while ((n = fread(buffer, 1, sizeof buffer, in)) > 0)
+        bytes->insert(bytes->end(), buffer, buffer + n);
     fclose(in);
     return true;
 }
@@ -145,9 +146,15 @@ void restoreUnder(SaveUnderSurface surface, int32_t x, int32_t y) {
 void invalidateArea(const Rect*) {}
 void refreshLevelAndBoxes() {}
 void refreshSteps() {}
-void setUndoEnabled(int enabled) { modelSignals.undoEnabled = enabled; }
-void postLevelSolved() { ++modelSignals.levelSolvedPosted; }
-void showCongratulation() { ++modelSignals.congratulations; }
+void setUndoEnabled(int enabled) {
+    modelSignals.undoEnabled = enabled;
+}
+void postLevelSolved() {
+    ++modelSignals.levelSolvedPosted;
+}
+void showCongratulation() {
+    ++modelSignals.congratulations;
+}
 
 // Saved games: the model loads the very file the real game loads.
 
@@ -156,10 +163,18 @@ static int answerDialog() {
     memcpy(fileDialogName, dialogAnswer.c_str(), dialogAnswer.size() + 1);
     return 1;
 }
-int showSaveDialog(uint32_t) { return answerDialog(); }
-int showOpenDialog(uint32_t) { return answerDialog(); }
-int writeWholeFile(const char*, const void*, uint32_t) { return 0; }
-int replaceFile(const char*, const char*) { return 0; }
+int showSaveDialog(uint32_t) {
+    return answerDialog();
+}
+int showOpenDialog(uint32_t) {
+    return answerDialog();
+}
+int writeWholeFile(const char*, const void*, uint32_t) {
+    return 0;
+}
+int replaceFile(const char*, const char*) {
+    return 0;
+}
 void removeFile(const char*) {}
 int readFilePrefix(const char* name, void* bytes, uint32_t capacity, uint32_t* size) {
     FILE* in = fopen(name, "rb");
@@ -168,7 +183,9 @@ int readFilePrefix(const char* name, void* bytes, uint32_t capacity, uint32_t* s
     fclose(in);
     return 1;
 }
-void showLoadRefused(SavedGameCheck) { ++modelSignals.loadRefusals; }
+void showLoadRefused(SavedGameCheck) {
+    ++modelSignals.loadRefusals;
+}
 void showSaveFailed() {}
 
 // ---- the rest of the interface ------------------------------------------------
@@ -182,7 +199,8 @@ bool loadSheets(const std::string& shellFolder, std::string* error) {
 Picture boardPicture() {
     Picture board = blank(BoardPixelWidth, BoardPixelHeight);
     for (int32_t y = 0; y < BoardPixelHeight; ++y)
-        memcpy(&board.pixels[(size_t)y * BoardPixelWidth], &backBuffer.pixels[(size_t)y * backBuffer.width],
+        memcpy(&board.pixels[(size_t)y * BoardPixelWidth],
+               &backBuffer.pixels[(size_t)y * backBuffer.width],
                BoardPixelWidth * sizeof(uint32_t));
     return board;
 }
@@ -196,14 +214,33 @@ Picture levelStartPicture(int32_t n) {
         int32_t tile = 1; // floor, also for every unknown code
         int32_t keeper = -1;
         switch (code) {
-        case '@': tile = 0; break;
-        case 'x': tile = 2; break;
-        case 'o': sheet = &boxSheet; tile = 0; break;
-        case '#': sheet = &boxSheet; tile = 1; break;
-        case '$': case '^': keeper = DirectionUp; break;
-        case '>': keeper = DirectionRight; break;
-        case '<': keeper = DirectionLeft; break;
-        case 'v': keeper = DirectionDown; break;
+        case '@':
+            tile = 0;
+            break;
+        case 'x':
+            tile = 2;
+            break;
+        case 'o':
+            sheet = &boxSheet;
+            tile = 0;
+            break;
+        case '#':
+            sheet = &boxSheet;
+            tile = 1;
+            break;
+        case '$':
+        case '^':
+            keeper = DirectionUp;
+            break;
+        case '>':
+            keeper = DirectionRight;
+            break;
+        case '<':
+            keeper = DirectionLeft;
+            break;
+        case 'v':
+            keeper = DirectionDown;
+            break;
         }
         copyBlock(&board, x, y, *sheet, tile * CellPixels, 0, false);
         if (keeper >= 0) copyBlock(&board, x, y, playerSheet, keeper * CellPixels, 0, true);
@@ -233,7 +270,8 @@ Picture cutSquare(const Picture& picture, int32_t x, int32_t y) {
 int modelMove(int32_t direction) {
     const int32_t before = game.steps;
     requestMove(direction);
-    for (int tick = 0; tick < 4; ++tick) advanceSlide();
+    for (int tick = 0; tick < 4; ++tick)
+        advanceSlide();
     while (modelSignals.levelSolvedPosted > 0) {
         --modelSignals.levelSolvedPosted;
         levelSolved();
@@ -241,7 +279,9 @@ int modelMove(int32_t direction) {
     return game.steps != before;
 }
 
-void setModelDialogAnswer(const std::string& windowsName) { dialogAnswer = windowsName; }
+void setModelDialogAnswer(const std::string& windowsName) {
+    dialogAnswer = windowsName;
+}
 
 int64_t countDifferences(const Picture& a, const Picture& b, int32_t* firstX, int32_t* firstY) {
     if (a.width != b.width || a.height != b.height) return -1;

@@ -23,9 +23,15 @@ std::string gameExePath() {
     const char* other = getenv("BEXARAN_E2E_GAME_EXE");
     return other && *other ? other : BEXARAN_E2E_GAME_EXE;
 }
-std::string driverExePath() { return BEXARAN_E2E_DRIVER_EXE; }
-std::string shellSourceFolder() { return BEXARAN_E2E_SHELL_FOLDER; }
-std::string workFolder() { return BEXARAN_E2E_WORK_FOLDER; }
+std::string driverExePath() {
+    return BEXARAN_E2E_DRIVER_EXE;
+}
+std::string shellSourceFolder() {
+    return BEXARAN_E2E_SHELL_FOLDER;
+}
+std::string workFolder() {
+    return BEXARAN_E2E_WORK_FOLDER;
+}
 
 int64_t monotonicMilliseconds() {
     timespec now;
@@ -46,7 +52,9 @@ std::string windowsPath(const std::string& unixPath) {
     return out;
 }
 
-static std::string prefixFolder() { return workFolder() + "/wineprefix"; }
+static std::string prefixFolder() {
+    return workFolder() + "/wineprefix";
+}
 
 // The environment of every Wine process: our prefix, our display, no debug
 // chatter, no Mono or Gecko installers, and the game's own language.
@@ -73,9 +81,8 @@ static std::vector<std::string> wineEnvironment(const std::string& display) {
 // Starts a program. stdinPipe / stdoutPipe give us the other ends; otherwise
 // standard input is /dev/null and the output goes to logPath (or /dev/null).
 static bool spawn(ChildProcess* child, const std::vector<std::string>& argv,
-                  const std::vector<std::string>& env, const std::string& folder,
-                  bool stdinPipe, bool stdoutPipe, const std::string& logPath,
-                  std::string* error) {
+                  const std::vector<std::string>& env, const std::string& folder, bool stdinPipe,
+                  bool stdoutPipe, const std::string& logPath, std::string* error) {
     int in[2] = {-1, -1}, out[2] = {-1, -1};
     if ((stdinPipe && pipe2(in, O_CLOEXEC) != 0) || (stdoutPipe && pipe2(out, O_CLOEXEC) != 0)) {
         *error = "pipe failed";
@@ -91,20 +98,24 @@ static bool spawn(ChildProcess* child, const std::vector<std::string>& argv,
     if (stdoutPipe)
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     else
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                         0644);
     posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     std::vector<char*> args, envp;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    for (const std::string& e : env)
+        envp.push_back(const_cast<char*>(e.c_str()));
     envp.push_back(nullptr);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     // Its own process group, so a stuck child and its helpers can be ended together.
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attributes, 0);
-    const int result = posix_spawnp(&child->pid, args[0], &actions, &attributes, args.data(), envp.data());
+    const int result =
+        posix_spawnp(&child->pid, args[0], &actions, &attributes, args.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (stdinPipe) close(in[0]);
@@ -183,7 +194,8 @@ static bool fileExists(const std::string& path) {
 
 bool ensurePrefix(std::string* error) {
     const std::string ready = prefixFolder() + "/e2e-ready";
-    const int lock = open((workFolder() + "/wineprefix.lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+    const int lock =
+        open((workFolder() + "/wineprefix.lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
     if (lock < 0) {
         *error = "cannot open the prefix lock";
         return false;
@@ -240,8 +252,8 @@ bool startXvfb(WineSession* session, int width, int height, std::string* error) 
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attributes, 0);
-    const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", screen.c_str(), "-nolisten",
-                          "tcp", "-noreset", nullptr};
+    const char* argv[] = {"Xvfb",         "-displayfd", "3",   "-screen",  "0",
+                          screen.c_str(), "-nolisten",  "tcp", "-noreset", nullptr};
     const int result = posix_spawnp(&session->xvfb.pid, "Xvfb", &actions, &attributes,
                                     const_cast<char**>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -329,14 +341,15 @@ void stopSession(WineSession* session) {
     endProcess(&session->driver);
     std::string ignored;
     if (!session->display.empty())
-        run({"wineserver", "-k"}, wineEnvironment(session->display), session->artifacts + "/wine.log",
-            20000, &ignored);
+        run({"wineserver", "-k"}, wineEnvironment(session->display),
+            session->artifacts + "/wine.log", 20000, &ignored);
     endProcess(&session->game);
     run({"wineserver", "-w"}, wineEnvironment(session->display), session->artifacts + "/wine.log",
         20000, &ignored);
     endProcess(&session->xvfb);
     if (FILE* out = fopen((session->artifacts + "/driver-transcript.txt").c_str(), "w")) {
-        for (const std::string& line : session->transcript) fprintf(out, "%s\n", line.c_str());
+        for (const std::string& line : session->transcript)
+            fprintf(out, "%s\n", line.c_str());
         fclose(out);
     }
 }

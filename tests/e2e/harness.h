@@ -21,7 +21,7 @@ struct WineSession {
     ChildProcess xvfb;
     ChildProcess game;
     ChildProcess driver;
-    std::string driverBuffer; // bytes read past the last full line
+    std::string driverBuffer;            // bytes read past the last full line
     std::vector<std::string> transcript; // requests and answers, for the log
 };
 

@@ -29,7 +29,9 @@
 //   command <hwnd> <id>          post WM_COMMAND id (BN_CLICKED) to a window
 //   alive                        the main window answers a message within 2 s
 //   quit
+// windows.h first: the other Windows headers build on it.
 #include <windows.h>
+
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -128,9 +130,18 @@ static bool askProbe(int query, int argument, LPARAM* result) {
 
 static bool isExtendedKey(WORD vk) {
     switch (vk) {
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
-    case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END:
-    case VK_PRIOR: case VK_NEXT: case VK_RCONTROL: case VK_RMENU:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_INSERT:
+    case VK_DELETE:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_RCONTROL:
+    case VK_RMENU:
         return true;
     }
     return false;
@@ -148,7 +159,8 @@ static void sendKey(WORD vk, bool up) {
 static void clickAt(int x, int y) {
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     INPUT input[3] = {};
-    for (INPUT& i : input) i.type = INPUT_MOUSE;
+    for (INPUT& i : input)
+        i.type = INPUT_MOUSE;
     input[0].mi.dx = (LONG)((x * 65535LL + width / 2) / (width - 1));
     input[0].mi.dy = (LONG)((y * 65535LL + height / 2) / (height - 1));
     input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
@@ -310,7 +322,8 @@ static std::vector<std::string> split(const std::string& line, size_t limit) {
     std::vector<std::string> words;
     size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && line[i] == ' ') ++i;
+        while (i < line.size() && line[i] == ' ')
+            ++i;
         if (i >= line.size()) break;
         if (words.size() + 1 == limit) {
             words.push_back(line.substr(i));
@@ -356,10 +369,12 @@ static std::string handle(const std::string& line) {
         std::vector<WORD> mods;
         for (size_t i = 2; i < w.size(); ++i)
             mods.push_back(w[i] == "ctrl" ? VK_CONTROL : w[i] == "shift" ? VK_SHIFT : VK_MENU);
-        for (WORD m : mods) sendKey(m, false);
+        for (WORD m : mods)
+            sendKey(m, false);
         sendKey(vk, false);
         sendKey(vk, true);
-        for (size_t i = mods.size(); i-- > 0;) sendKey(mods[i], true);
+        for (size_t i = mods.size(); i-- > 0;)
+            sendKey(mods[i], true);
         return "ok";
     }
     if (c == "clickitem" && w.size() > 2) {
@@ -386,7 +401,7 @@ static std::string handle(const std::string& line) {
     if (c == "geometry") return geometry();
     if (c == "status") return statusTexts();
     if (c == "menu" || c == "gdi" || c == "menupos") {
-        const int query = c == "menu" ? ProbeQueryMenuState
+        const int query = c == "menu"  ? ProbeQueryMenuState
                           : c == "gdi" ? ProbeQueryGdiObjects
                                        : ProbeQueryMenuItemRect;
         LPARAM result = 0;
@@ -456,7 +471,8 @@ int main() {
     char line[4096];
     while (fgets(line, sizeof line, stdin)) {
         size_t n = strlen(line);
-        while (n && (line[n - 1] == '\n' || line[n - 1] == '\r')) line[--n] = 0;
+        while (n && (line[n - 1] == '\n' || line[n - 1] == '\r'))
+            line[--n] = 0;
         if (!strcmp(line, "quit")) break;
         reply(handle(line));
     }

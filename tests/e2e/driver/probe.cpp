@@ -43,8 +43,8 @@ static LPARAM answer(HWND window, int query, int argument) {
     return -1;
 }
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK probeHook(int code, WPARAM wParam,
-                                                            LPARAM lParam) {
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    probeHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && probeMessage) {
         const CWPSTRUCT* sent = (const CWPSTRUCT*)lParam;
         if (sent->message == probeMessage) {

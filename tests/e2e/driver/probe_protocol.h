@@ -9,8 +9,8 @@
 #define ProbeMessageName L"BexaranE2eProbeQuery"
 
 enum ProbeQuery {
-    ProbeQueryPing = 1,       // answer 1
-    ProbeQueryMenuState = 2,  // argument a command id; GetMenuState by command
-    ProbeQueryGdiObjects = 3, // live GDI objects of the game process
+    ProbeQueryPing = 1,         // answer 1
+    ProbeQueryMenuState = 2,    // argument a command id; GetMenuState by command
+    ProbeQueryGdiObjects = 3,   // live GDI objects of the game process
     ProbeQueryMenuItemRect = 4, // argument a menu-bar position; packed rect
 };

@@ -112,7 +112,10 @@ void stepPlayerSlide() {
         game.slideStep += 1;
         game.playerSliding = 1;
         invalidateArea(&r);
-        game.steps += 1;
+        // A saved game may carry any count; stop at the largest one rather
+        // than wrap into a negative number.
+        if (game.steps < INT32_MAX)
+            game.steps += 1;
         refreshSteps();
         return;
     }

@@ -300,3 +300,17 @@ TEST_F(MoveTest, KeysDuringASlideAreDropped) {
     EXPECT_EQ(cellAt(2, 3), game.playerCell);
     EXPECT_EQ(2, game.steps);
 }
+
+// A saved game may carry the largest count; a move must not wrap it negative.
+TEST_F(MoveTest, StepsStopAtTheLargestCount) {
+    useBoard({"@@@@@", //
+              "@$  @", //
+              "@@@@@"});
+    game.steps = INT32_MAX - 1;
+    requestMove(DirectionRight);
+    finishSlide();
+    EXPECT_EQ(INT32_MAX, game.steps);
+    requestMove(DirectionRight);
+    finishSlide();
+    EXPECT_EQ(INT32_MAX, game.steps);
+}

@@ -50,68 +50,6 @@ static int startFrameOf(unsigned char code) {
     }
 }
 
-TEST(CellToPixel, CornersAndRowStarts) {
-    EXPECT_EQ(0, cellToPixel(0).x);
-    EXPECT_EQ(0, cellToPixel(0).y);
-    EXPECT_EQ(608, cellToPixel(19).x);
-    EXPECT_EQ(0, cellToPixel(19).y);
-    EXPECT_EQ(0, cellToPixel(20).x);
-    EXPECT_EQ(32, cellToPixel(20).y);
-    EXPECT_EQ(608, cellToPixel(319).x);
-    EXPECT_EQ(480, cellToPixel(319).y);
-}
-
-// What the rest of the core relies on: closed layouts, every open cell
-// reachable from the one start cell, and as many boxes as goals.
-TEST(LevelTableLayout, EveryLevelIsClosedReachableAndBalanced) {
-    for (int n = 0; n < LevelCount; ++n) {
-        SCOPED_TRACE("level " + std::to_string(n + 1));
-        const unsigned char* level = LevelTable[n];
-        int starts = 0, start = -1, boxes = 0, goals = 0, open = 0;
-        for (int32_t i = 0; i < BoardCellCount; ++i) {
-            int32_t row = i / BoardColumns, column = i % BoardColumns;
-            unsigned char code = level[i];
-            if (row == 0 || row == BoardRows - 1 || column == 0 || column == BoardColumns - 1) {
-                EXPECT_EQ('@', code) << "open border at cell " << i;
-            }
-            if (startFrameOf(code) >= 0) {
-                ++starts;
-                start = i;
-            }
-            boxes += code == 'o';
-            goals += code == 'x';
-            open += code != '@';
-            EXPECT_TRUE(strchr("@ xo#$<>^v", code) && code != 0) << "code " << (int)code;
-        }
-        ASSERT_EQ(1, starts);
-        if (n < 8)
-            EXPECT_EQ('$', level[start]);
-        else
-            EXPECT_TRUE(strchr("<>^v", level[start]));
-        EXPECT_EQ(boxes, goals);
-        EXPECT_GE(boxes, 6);
-        EXPECT_LE(boxes, 32);
-        // Flood from the start through every cell that is not a wall.
-        std::vector<int32_t> todo{start};
-        std::vector<bool> seen(BoardCellCount, false);
-        seen[start] = true;
-        int reached = 0;
-        while (!todo.empty()) {
-            int32_t c = todo.back();
-            todo.pop_back();
-            ++reached;
-            for (int32_t d : {0, 3, 6, 9}) {
-                int32_t m = neighbour(c, d);
-                if (m >= 0 && m < BoardCellCount && !seen[m] && level[m] != '@') {
-                    seen[m] = true;
-                    todo.push_back(m);
-                }
-            }
-        }
-        EXPECT_EQ(open, reached);
-    }
-}
-
 // Every level of the table, whatever its layout: the exact calls, the counters
 // reset, the start cell turned into floor with the keeper on it.
 TEST(StartLevel, DrawsEveryCellAndPlacesTheKeeperOnEachLevel) {
@@ -119,7 +57,9 @@ TEST(StartLevel, DrawsEveryCellAndPlacesTheKeeperOnEachLevel) {
         SCOPED_TRACE("level " + std::to_string(n + 1));
         useBoard({});
         // Leftovers of a level in progress that startLevel must reset or keep.
-        game.levelIndex = n;
+        // levelIndex is the caller's to set; the status bar shows it + 1 even
+        // when another level is started.
+        game.levelIndex = (n + 3) % LevelCount;
         game.steps = 17;
         game.direction = 9;
         game.pushing = 1;
@@ -144,8 +84,8 @@ TEST(StartLevel, DrawsEveryCellAndPlacesTheKeeperOnEachLevel) {
             }
             boxes += code == 'o';
         }
-        expected.push_back("refreshLevelAndBoxes(" + std::to_string(n + 1) + "," +
-                           std::to_string(boxes) + ")");
+        expected.push_back("refreshLevelAndBoxes(" + std::to_string((n + 3) % LevelCount + 1) +
+                           "," + std::to_string(boxes) + ")");
         expected.push_back("refreshSteps(0)");
 
         startLevel(n);
@@ -161,22 +101,10 @@ TEST(StartLevel, DrawsEveryCellAndPlacesTheKeeperOnEachLevel) {
         EXPECT_EQ(0, game.pushing);
         EXPECT_EQ(0u, game.slideStep);
         EXPECT_EQ(0, game.undoAvailable);
-        EXPECT_EQ(n, game.levelIndex);
+        EXPECT_EQ((n + 3) % LevelCount, game.levelIndex);
         EXPECT_EQ(123, game.pushedBoxCell);
         EXPECT_EQ(77, undoSnapshot.playerCell);
     }
-}
-
-// Making levelIndex and the started level agree is the caller's task; the
-// status bar shows levelIndex + 1.
-TEST(StartLevel, StatusShowsTheLevelIndexNotTheStartedLevel) {
-    useBoard({});
-    game.levelIndex = 4;
-    startLevel(0);
-    std::vector<std::string> calls = takeCalls();
-    ASSERT_GE(calls.size(), 2u);
-    EXPECT_EQ(0u, calls[calls.size() - 2].find("refreshLevelAndBoxes(5,"));
-    EXPECT_EQ(4, game.levelIndex);
 }
 
 TEST(RedrawBoard, DrawsEveryCodeThenTheKeeperWithFrameZeroInTheCurrentRow) {

@@ -32,26 +32,15 @@ static Calls keeperTick(int frame, int x0, int y0, int x1, int y1, const char* r
     return c;
 }
 
-class MoveTest : public ::testing::Test {
-  protected:
-    void expectState(uint32_t slideStep, int32_t playerCell, int32_t sliding) {
-        EXPECT_EQ(slideStep, game.slideStep);
-        EXPECT_EQ(playerCell, game.playerCell);
-        EXPECT_EQ(sliding, game.playerSliding);
-    }
-};
-
-TEST(Neighbour, EachDirectionAndAnyOtherCodeGoesDown) {
-    EXPECT_EQ(49, neighbour(50, 0));
-    EXPECT_EQ(51, neighbour(50, 3));
-    EXPECT_EQ(30, neighbour(50, 6));
-    EXPECT_EQ(70, neighbour(50, 9));
-    EXPECT_EQ(70, neighbour(50, 7));
+static void expectState(uint32_t slideStep, int32_t playerCell, int32_t sliding) {
+    EXPECT_EQ(slideStep, game.slideStep);
+    EXPECT_EQ(playerCell, game.playerCell);
+    EXPECT_EQ(sliding, game.playerSliding);
 }
 
 // The key press and four ticks of a walk, call by call, as the slide table
 // gives them: frames d, d+1, d+2, d+1, d at offsets 0, 8, 16, 24, 32.
-TEST_F(MoveTest, WalkRightFollowsTheTickTableExactly) {
+TEST(Move, WalkRightFollowsTheTickTableExactly) {
     useBoard({"@@@@@@", //
               "@ $  @", //
               "@@@@@@"});
@@ -90,7 +79,7 @@ TEST_F(MoveTest, WalkRightFollowsTheTickTableExactly) {
 }
 
 // A goal under the keeper is what the first step draws back; the goal stays.
-TEST_F(MoveTest, WalkOntoAGoalAndOffItKeepsTheGoal) {
+TEST(Move, WalkOntoAGoalAndOffItKeepsTheGoal) {
     useBoard({"@@@@@", //
               "@ x @", //
               "@ $ @", //
@@ -120,7 +109,7 @@ TEST_F(MoveTest, WalkOntoAGoalAndOffItKeepsTheGoal) {
 // A push of the last box onto its goal: the box steps before the keeper in
 // every tick, the box commits at tick 4 (posting level solved once) and the
 // keeper commits in the same tick.
-TEST_F(MoveTest, PushOfTheLastBoxFollowsTheTickTableAndPostsSolvedOnce) {
+TEST(Move, PushOfTheLastBoxFollowsTheTickTableAndPostsSolvedOnce) {
     useBoard({"@@@@@@@", //
               "@ $ox @", //
               "@@@@@@@"});
@@ -166,65 +155,73 @@ TEST_F(MoveTest, PushOfTheLastBoxFollowsTheTickTableAndPostsSolvedOnce) {
     EXPECT_EQ(1, game.steps);
 }
 
-TEST_F(MoveTest, PushOffAGoalOntoFloorRaisesBoxesLeft) {
-    useBoard({"@@@@@@@", //
-              "@ $# x@", //
-              "@    o@", //
-              "@@@@@@@"});
-    game.boxesLeft = 1;
-    requestMove(DirectionRight);
-    Calls calls = takeCalls();
-    EXPECT_EQ((Calls{"drawTile(tile,2,96,32)", "saveUnder(box,96,32)", "drawTile(box,1,96,32)"}),
-              Calls(calls.begin(), calls.begin() + 3));
-    advanceSlide();
-    EXPECT_EQ("drawTile(box,0,104,32)", takeCalls()[3]); // in motion: the plain box
-    advanceSlide();
-    advanceSlide();
-    takeCalls();
-    advanceSlide();
-    calls = takeCalls();
-    EXPECT_EQ((Calls{"drawTile(box,0,128,32)", "refreshLevelAndBoxes(1,2)",
-                     "drawTile(box,0,128,32)", invalidateCall(128, 32)}),
-              Calls(calls.begin() + 3, calls.begin() + 7));
-    EXPECT_EQ('x', game.board.cells[cellAt(1, 3)]);
-    EXPECT_EQ('o', game.board.cells[cellAt(1, 4)]);
-    EXPECT_EQ(2, game.boxesLeft);
-}
-
-TEST_F(MoveTest, PushFromGoalToGoalRefreshesTwiceAndEndsOnAGoal) {
-    useBoard({"@@@@@@@", //
-              "@ $#x @", //
-              "@   xo@", //
-              "@@@@@@@"});
-    requestMove(DirectionRight);
-    finishSlide();
-    Calls calls = takeCalls();
-    Calls tick4Box(calls.end() - 5 - 5, calls.end() - 5);
-    EXPECT_EQ(
-        (Calls{"drawTile(box,0,128,32)", "refreshLevelAndBoxes(1,2)", "refreshLevelAndBoxes(1,1)",
-               "drawTile(box,1,128,32)", invalidateCall(128, 32)}),
-        Calls(tick4Box.begin(), tick4Box.end()));
-    EXPECT_EQ('x', game.board.cells[cellAt(1, 3)]);
-    EXPECT_EQ('#', game.board.cells[cellAt(1, 4)]);
-    EXPECT_EQ(1, game.boxesLeft);
-    EXPECT_EQ(0, recorder.levelSolvedPosted);
+// Pushes off a goal: the box is drawn on its goal at the key press, plain in
+// motion, and boxesLeft is refreshed once for each goal it leaves or reaches.
+TEST(Move, PushesOffAGoalCountBoxesLeftAtTheFourthTick) {
+    const Calls pressBox = {"drawTile(tile,2,96,32)", "saveUnder(box,96,32)",
+                            "drawTile(box,1,96,32)"};
+    const struct {
+        std::vector<std::string> rows;
+        Calls tick4Box;
+        unsigned char endsOn;
+        int boxesLeft;
+    } cases[] = {
+        {{"@@@@@@@", "@ $# x@", "@    o@", "@@@@@@@"},
+         {"drawTile(box,0,128,32)", "refreshLevelAndBoxes(1,2)", "drawTile(box,0,128,32)",
+          invalidateCall(128, 32)},
+         'o',
+         2},
+        {{"@@@@@@@", "@ $#x @", "@   xo@", "@@@@@@@"},
+         {"drawTile(box,0,128,32)", "refreshLevelAndBoxes(1,2)", "refreshLevelAndBoxes(1,1)",
+          "drawTile(box,1,128,32)", invalidateCall(128, 32)},
+         '#',
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rows[1]);
+        useBoard(c.rows);
+        requestMove(DirectionRight);
+        Calls calls = takeCalls();
+        EXPECT_EQ(pressBox, Calls(calls.begin(), calls.begin() + 3));
+        advanceSlide();
+        EXPECT_EQ("drawTile(box,0,104,32)", takeCalls()[3]); // in motion: the plain box
+        advanceSlide();
+        advanceSlide();
+        takeCalls();
+        advanceSlide();
+        calls = takeCalls(); // box sprite leaves (3), the box, the keeper's step (5)
+        EXPECT_EQ(c.tick4Box, Calls(calls.begin() + 3, calls.end() - 5));
+        EXPECT_EQ('x', game.board.cells[cellAt(1, 3)]);
+        EXPECT_EQ(c.endsOn, game.board.cells[cellAt(1, 4)]);
+        EXPECT_EQ(c.boxesLeft, game.boxesLeft);
+        EXPECT_EQ(0, recorder.levelSolvedPosted);
+    }
 }
 
 // Refused moves draw nothing and count nothing, but the snapshot was taken
 // and direction and pushing show the attempt.
-TEST_F(MoveTest, BlockedMovesDrawNothingButReplaceTheSnapshot) {
+TEST(Move, BlockedMovesDrawNothingButReplaceTheSnapshot) {
     struct Case {
         const char* name;
         std::vector<std::string> rows;
+        int32_t direction;
         int32_t boxCell; // -1: no box involved
     };
+    // A keeper on the outer ring (only a damaged saved game could make one) is
+    // never read outside the board's 320 bytes.
+    std::vector<std::string> bottom(15, ""), boxOnBottom(14, "");
+    bottom.push_back("   $");
+    boxOnBottom.insert(boxOnBottom.end(), {"   $", "   o"});
     const std::vector<Case> cases = {
-        {"walk into a wall", {"@@@", "@$@", "@@@"}, -1},
-        {"walk into a stray code", {"@@@@@", "@$v @", "@@@@@"}, -1},
-        {"box into a wall", {"@@@@@", "@$o@@", "@@@@@"}, cellAt(1, 2)},
-        {"box into a box", {"@@@@@@", "@$o# @", "@@@@@@"}, cellAt(1, 2)},
-        {"box on goal into a box", {"@@@@@@", "@$#o @", "@@@@@@"}, cellAt(1, 2)},
-        {"box into a stray code", {"@@@@@@", "@$o! @", "@@@@@@"}, cellAt(1, 2)},
+        {"walk into a wall", {"@@@", "@$@", "@@@"}, DirectionRight, -1},
+        {"walk into a stray code", {"@@@@@", "@$v @", "@@@@@"}, DirectionRight, -1},
+        {"box into a wall", {"@@@@@", "@$o@@", "@@@@@"}, DirectionRight, cellAt(1, 2)},
+        {"box into a box", {"@@@@@@", "@$o# @", "@@@@@@"}, DirectionRight, cellAt(1, 2)},
+        {"box on goal into a box", {"@@@@@@", "@$#o @", "@@@@@@"}, DirectionRight, cellAt(1, 2)},
+        {"box into a stray code", {"@@@@@@", "@$o! @", "@@@@@@"}, DirectionRight, cellAt(1, 2)},
+        {"off the top row", {"  $  "}, DirectionUp, -1},
+        {"off the bottom row", bottom, DirectionDown, -1},
+        {"box on the bottom row", boxOnBottom, DirectionDown, cellAt(15, 3)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -232,13 +229,14 @@ TEST_F(MoveTest, BlockedMovesDrawNothingButReplaceTheSnapshot) {
         game.pushing = 1; // left over from an earlier push
         game.steps = 5;
         Board before = game.board;
+        int32_t start = game.playerCell;
         memset(&undoSnapshot, 0, sizeof undoSnapshot);
-        requestMove(DirectionRight);
+        requestMove(c.direction);
         EXPECT_TRUE(takeCalls().empty());
         EXPECT_EQ(0, memcmp(&before, &game.board, sizeof before));
-        EXPECT_EQ(cellAt(1, 1), game.playerCell);
+        EXPECT_EQ(start, game.playerCell);
         EXPECT_EQ(5, game.steps);
-        EXPECT_EQ(DirectionRight, game.direction);
+        EXPECT_EQ(c.direction, game.direction);
         EXPECT_EQ(0, game.pushing);
         EXPECT_EQ(0, game.playerSliding);
         EXPECT_EQ(0, game.undoAvailable);
@@ -246,37 +244,14 @@ TEST_F(MoveTest, BlockedMovesDrawNothingButReplaceTheSnapshot) {
             EXPECT_EQ(c.boxCell, game.pushedBoxCell);
         }
         EXPECT_EQ(0, memcmp(&before, &undoSnapshot.board, sizeof before));
-        EXPECT_EQ(cellAt(1, 1), undoSnapshot.playerCell);
+        EXPECT_EQ(start, undoSnapshot.playerCell);
         EXPECT_EQ(5, undoSnapshot.steps);
     }
 }
 
-// A board whose keeper stands on the outer ring (only a damaged saved game
-// could make one) is never read outside its 320 bytes.
-TEST_F(MoveTest, MovesOffTheBoardEdgeAreBlocked) {
-    useBoard({"  $  "});
-    requestMove(DirectionUp); // from the top row
-    EXPECT_EQ(0, game.playerSliding);
-    EXPECT_EQ(0, game.pushing);
-
-    game.playerCell = cellAt(15, 3); // bottom row
-    game.board.cells[game.playerCell] = ' ';
-    requestMove(DirectionDown);
-    EXPECT_EQ(0, game.playerSliding);
-
-    game.playerCell = cellAt(14, 3); // box on the bottom row, nothing beyond it
-    game.board.cells[game.playerCell] = ' ';
-    game.board.cells[cellAt(15, 3)] = 'o';
-    requestMove(DirectionDown);
-    EXPECT_EQ(0, game.playerSliding);
-    EXPECT_EQ(0, game.pushing);
-    EXPECT_EQ(cellAt(15, 3), game.pushedBoxCell);
-    EXPECT_TRUE(takeCalls().empty());
-}
-
 // Held arrow keys: presses during a slide are dropped (no snapshot, no
 // direction change); the first one after tick 4 starts the next move.
-TEST_F(MoveTest, KeysDuringASlideAreDropped) {
+TEST(Move, KeysDuringASlideAreDropped) {
     useBoard({"@@@@@@@", //
               "@ $   @", //
               "@     @", //
@@ -302,7 +277,7 @@ TEST_F(MoveTest, KeysDuringASlideAreDropped) {
 }
 
 // A saved game may carry the largest count; a move must not wrap it negative.
-TEST_F(MoveTest, StepsStopAtTheLargestCount) {
+TEST(Move, StepsStopAtTheLargestCount) {
     useBoard({"@@@@@", //
               "@$  @", //
               "@@@@@"});

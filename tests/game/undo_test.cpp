@@ -12,19 +12,21 @@
 
 using Calls = std::vector<std::string>;
 
-// The calls startLevel(n) makes while levelIndex is `shown`, without
-// disturbing the state under test.
-static Calls levelStartCalls(int32_t n, int32_t shown) {
+// The calls `draw` makes, without disturbing the state under test.
+static Calls callsOf(void (*draw)(int32_t), int32_t n, int32_t shownLevel) {
     GameState savedGame = game;
     Recorder savedRecorder = recorder;
-    game.levelIndex = shown;
+    game.levelIndex = shownLevel;
     recorder.calls.clear();
     recorder.recording = true;
-    startLevel(n);
+    draw(n);
     Calls calls = recorder.calls;
     game = savedGame;
     recorder = savedRecorder;
     return calls;
+}
+static Calls levelStartCalls(int32_t n, int32_t shown) {
+    return callsOf(startLevel, n, shown);
 }
 
 static Calls plus(Calls calls, const std::string& last) {
@@ -43,18 +45,6 @@ static void expectLevelStarted(int32_t n) {
     EXPECT_EQ(0, game.steps);
     EXPECT_EQ(0, game.undoAvailable);
     EXPECT_EQ(0, recorder.undoEnabled);
-}
-
-static Calls redrawCalls() {
-    GameState savedGame = game;
-    Recorder savedRecorder = recorder;
-    recorder.calls.clear();
-    recorder.recording = true;
-    redrawBoard();
-    Calls calls = recorder.calls;
-    game = savedGame;
-    recorder = savedRecorder;
-    return calls;
 }
 
 TEST(UndoMove, TakesBackAWalkAndAPushWithTheExactCalls) {
@@ -80,7 +70,7 @@ TEST(UndoMove, TakesBackAWalkAndAPushWithTheExactCalls) {
     EXPECT_EQ(0, game.steps);
     // The redraw shows the keeper with frame 0 of the pushing row: pushing
     // still holds the last move test's value, as do direction and the rest.
-    Calls expected = redrawCalls();
+    Calls expected = callsOf([](int32_t) { redrawBoard(); }, 0, game.levelIndex);
     EXPECT_EQ("drawKeeper(0,64,32,push)", expected.back());
     expected.push_back("invalidate(all)");
     expected.push_back("refreshLevelAndBoxes(7,2)");
@@ -141,38 +131,35 @@ static bool makeAnyMove() {
     return false;
 }
 
-TEST(LevelCommands, RestartBringsBackTheStartPosition) {
-    for (int32_t n : {0, 8, 9, 10, 11, LevelCount - 1}) {
-        SCOPED_TRACE("level " + std::to_string(n + 1));
+// Restart starts the current level again, new game the first one from any
+// level: the level start's calls, then a whole repaint; the snapshot is kept.
+TEST(LevelCommands, RestartAndNewGameStartALevelAgain) {
+    const struct {
+        void (*run)();
+        int32_t level, started;
+    } cases[] = {{restartLevel, 0, 0},
+                 {restartLevel, 8, 8},
+                 {restartLevel, 9, 9},
+                 {restartLevel, 11, 11},
+                 {restartLevel, LevelCount - 1, LevelCount - 1},
+                 {newGame, 23, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.run == newGame ? "new game" : "restart") + " on level " +
+                     std::to_string(c.level + 1));
         useBoard({});
-        game.levelIndex = n;
-        startLevel(n);
-        Calls start = takeCalls();
+        game.levelIndex = c.level;
+        startLevel(c.level);
         takeSnapshot();
         ASSERT_TRUE(makeAnyMove());
         ASSERT_TRUE(makeAnyMove());
         EXPECT_EQ(1, recorder.undoEnabled);
         UndoSnapshot snapshot = undoSnapshot;
         takeCalls();
-        restartLevel();
-        EXPECT_EQ(plus(start, "invalidate(all)"), takeCalls());
-        expectLevelStarted(n);
+        c.run();
+        EXPECT_EQ(plus(levelStartCalls(c.started, c.started), "invalidate(all)"), takeCalls());
+        expectLevelStarted(c.started);
         EXPECT_EQ(0, memcmp(&snapshot, &undoSnapshot, sizeof snapshot));
     }
-}
-
-TEST(LevelCommands, NewGameStartsTheFirstLevelFromAnyLevel) {
-    useBoard({});
-    game.levelIndex = 23;
-    startLevel(23);
-    takeSnapshot();
-    ASSERT_TRUE(makeAnyMove());
-    takeCalls();
-    newGame();
-    Calls calls = takeCalls();
-    EXPECT_EQ(plus(levelStartCalls(0, 0), "invalidate(all)"), calls);
-    EXPECT_EQ(0u, calls[calls.size() - 3].find("refreshLevelAndBoxes(1,"));
-    expectLevelStarted(0);
 }
 
 static int32_t levelShownDuringCongratulation;
@@ -198,10 +185,8 @@ TEST(LevelCommands, LevelSolvedCongratulatesThenStartsTheNextLevel) {
         recorder.onCongratulation = noteLevelShown;
         levelSolved();
         int32_t next = n == LevelCount - 1 ? 0 : n + 1;
-        Calls expected{"showCongratulation()"};
-        for (const std::string& c : levelStartCalls(next, next))
-            expected.push_back(c);
-        expected.push_back("invalidate(all)");
+        Calls expected = plus(levelStartCalls(next, next), "invalidate(all)");
+        expected.insert(expected.begin(), "showCongratulation()");
         EXPECT_EQ(expected, takeCalls());
         EXPECT_EQ(n, levelShownDuringCongratulation);
         expectLevelStarted(next);

@@ -117,7 +117,7 @@ TEST(InflateStored, EdgeCases) {
     }
 }
 
-TEST(InflateFixed, LiteralsLengthsAndReversedDistances) {
+TEST(InflateFixed, LiteralsLengthsReversedDistancesAndReservedSymbols) {
     { // one literal, then distance 1 and length 258: the byte 259 times
         BitWriter w = zlibStart();
         w.bits(1, 1);
@@ -146,31 +146,23 @@ TEST(InflateFixed, LiteralsLengthsAndReversedDistances) {
         fixedSymbol(&w, 256);
         expectDecodes(finish(w, expected), expected);
     }
-    for (uint32_t bad : {286u, 287u}) { // length symbols with no length
+    // length symbols with no length, distance symbols with no distance
+    const uint32_t badPairs[][2] = {{286, 0}, {287, 0}, {257, 30}, {257, 31}};
+    for (const auto& bad : badPairs) {
         BitWriter w = zlibStart();
         w.bits(3, 3); // final, fixed
         fixedSymbol(&w, 'a');
-        fixedSymbol(&w, bad);
-        w.code(0, 5);
+        fixedSymbol(&w, bad[0]);
+        w.code(bad[1], 5);
         fixedSymbol(&w, 256);
         expectFails(w.bytes);
     }
-    for (uint32_t bad : {30u, 31u}) { // distance symbols with no distance
+    { // reserved block type
         BitWriter w = zlibStart();
-        w.bits(3, 3); // final, fixed
-        fixedSymbol(&w, 'a');
-        fixedSymbol(&w, 257);
-        w.code(bad, 5);
-        fixedSymbol(&w, 256);
+        w.bits(1, 1);
+        w.bits(3, 2);
         expectFails(w.bytes);
     }
-}
-
-TEST(InflateBlocks, ReservedBlockTypeFails) {
-    BitWriter w = zlibStart();
-    w.bits(1, 1);
-    w.bits(3, 2);
-    expectFails(w.bytes);
 }
 
 // Lengths for a dynamic block: literals 0-255 of 9 bits and 256 of 1 bit,
@@ -268,36 +260,29 @@ TEST(InflateDynamic, LargestCountsAndLongestCodes) {
 }
 
 TEST(InflateDynamic, InvalidCodesFailCleanly) {
-    { // a distance code of a single 1-bit code meets the other 1-bit code
+    // Literal 'a', then length symbol 257 needing a distance, then `tail`
+    // against a distance code of one length `distanceLength` (0: no symbols).
+    auto withDistanceCode = [](uint8_t distanceLength, void (*tail)(BitWriter*)) {
         std::vector<uint8_t> lit = simpleLiteralLengths();
         lit.resize(258, 0);
         lit[257] = 9;
         lit[255] = 0; // keep the literal code from being over-full
         std::vector<uint8_t> all = lit;
-        all.push_back(1);
+        all.push_back(distanceLength);
         BitWriter w = zlibStart();
         writeDynamicHeader(&w, true, 258, 1, literalLengths(all));
         std::vector<uint32_t> codes = canonicalCodes(lit);
         w.code(codes['a'], 9);
         w.code(codes[257], 9);
-        w.code(1, 1); // no distance symbol has this code
-        expectFails(w.bytes);
-    }
-    { // a distance code with no symbols at all
-        std::vector<uint8_t> lit = simpleLiteralLengths();
-        lit.resize(258, 0);
-        lit[257] = 9;
-        lit[255] = 0;
-        std::vector<uint8_t> all = lit;
-        all.push_back(0);
-        BitWriter w = zlibStart();
-        writeDynamicHeader(&w, true, 258, 1, literalLengths(all));
-        std::vector<uint32_t> codes = canonicalCodes(lit);
-        w.code(codes['a'], 9);
-        w.code(codes[257], 9);
-        for (int i = 0; i < 16; ++i) w.bits(i & 1, 1);
-        expectFails(w.bytes);
-    }
+        tail(&w);
+        return w.bytes;
+    };
+    // a single 1-bit distance code meets the other 1-bit code
+    expectFails(withDistanceCode(1, [](BitWriter* w) { w->code(1, 1); }));
+    // a distance code with no symbols at all
+    expectFails(withDistanceCode(0, [](BitWriter* w) {
+        for (int i = 0; i < 16; ++i) w->bits(i & 1, 1);
+    }));
     { // over-subscribed codes decode inside their tables, whatever they yield
         for (uint8_t length = 1; length <= 8; ++length) {
             std::vector<uint8_t> all(258, length);

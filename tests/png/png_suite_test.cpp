@@ -34,13 +34,13 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t count) {
     in->offset += count;
 }
 
-// libpng decodes to 8-bit samples: indices or grey expanded by us, colour as is.
+// libpng expands everything to 8-bit RGBA; transparency chunks are dropped
+// first, since the decoder keeps alpha only for colour type 6.
 bool referenceDecode(const Bytes& file, Reference* out) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     MemoryInput input = {&file, 0};
     std::vector<png_bytep> rows;
-    Bytes pixels;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
@@ -48,57 +48,23 @@ bool referenceDecode(const Bytes& file, Reference* out) {
     png_set_read_fn(png, &input, readFromMemory);
     // The decoder checks no CRCs; keep libpng from refusing what it accepts.
     png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, (png_const_bytep) "tRNS", 1);
     png_read_info(png, info);
-    int colourType = png_get_color_type(png, info);
-    int depth = png_get_bit_depth(png, info);
-    if (depth == 16) png_set_strip_16(png); // keeps the high byte
-    if (depth < 8) png_set_packing(png);    // one sample per byte, values unscaled
-    if (colourType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_strip_alpha(png);
+    out->colourType = png_get_color_type(png, info);
+    png_set_expand(png);
+    png_set_strip_16(png); // keeps the high byte
+    png_set_gray_to_rgb(png);
+    if (out->colourType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_strip_alpha(png);
+    png_set_filler(png, 0xff, PNG_FILLER_AFTER);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    uint32_t width = png_get_image_width(png, info), height = png_get_image_height(png, info);
-    size_t rowBytes = png_get_rowbytes(png, info);
-    pixels.resize(rowBytes * height);
-    for (uint32_t y = 0; y < height; ++y) rows.push_back(pixels.data() + y * rowBytes);
+    Rgba& picture = out->picture;
+    picture.width = png_get_image_width(png, info);
+    picture.height = png_get_image_height(png, info);
+    picture.pixels.resize((size_t)picture.width * picture.height * 4);
+    for (uint32_t y = 0; y < picture.height; ++y)
+        rows.push_back(picture.pixels.data() + (size_t)y * picture.width * 4);
     png_read_image(png, rows.data());
-
-    png_colorp palette = nullptr;
-    int paletteCount = 0;
-    if (colourType == PNG_COLOR_TYPE_PALETTE) png_get_PLTE(png, info, &palette, &paletteCount);
-    out->colourType = colourType;
-    out->picture.width = width;
-    out->picture.height = height;
-    out->picture.pixels.assign((size_t)width * height * 4, 255);
-    for (uint32_t y = 0; y < height; ++y) {
-        for (uint32_t x = 0; x < width; ++x) {
-            uint8_t* p = &out->picture.pixels[((size_t)y * width + x) * 4];
-            const uint8_t* s = rows[y];
-            switch (colourType) {
-            case PNG_COLOR_TYPE_GRAY:
-            case PNG_COLOR_TYPE_GRAY_ALPHA: {
-                uint32_t v = s[x];
-                if (depth < 8) v = v * 255 / ((1u << depth) - 1); // the grey ramp
-                p[0] = p[1] = p[2] = (uint8_t)v;
-                break;
-            }
-            case PNG_COLOR_TYPE_PALETTE:
-                if (s[x] < paletteCount) {
-                    p[0] = palette[s[x]].red;
-                    p[1] = palette[s[x]].green;
-                    p[2] = palette[s[x]].blue;
-                } else {
-                    p[0] = p[1] = p[2] = 0; // entries past the palette are zero
-                }
-                break;
-            case PNG_COLOR_TYPE_RGB:
-                memcpy(p, s + x * 3, 3);
-                break;
-            case PNG_COLOR_TYPE_RGBA:
-                memcpy(p, s + x * 4, 4);
-                break;
-            }
-        }
-    }
     png_destroy_read_struct(&png, &info, nullptr);
     return true;
 }

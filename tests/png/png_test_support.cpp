@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <zlib.h>
 
-void appendBigEndian(Bytes* out, uint32_t v) {
+static void appendBigEndian(Bytes* out, uint32_t v) {
     out->push_back((uint8_t)(v >> 24));
     out->push_back((uint8_t)(v >> 16));
     out->push_back((uint8_t)(v >> 8));
@@ -68,16 +68,6 @@ Bytes zlibCompress(const Bytes& data, int level, int strategy) {
     deflate(&z, Z_FINISH);
     out.resize(z.total_out);
     deflateEnd(&z);
-    return out;
-}
-
-Bytes unfilteredRows(const Bytes& pixels, uint32_t rowBytes, uint32_t height) {
-    Bytes out;
-    for (uint32_t y = 0; y < height; ++y) {
-        out.push_back(0);
-        out.insert(out.end(), pixels.begin() + (size_t)y * rowBytes,
-                   pixels.begin() + (size_t)(y + 1) * rowBytes);
-    }
     return out;
 }
 

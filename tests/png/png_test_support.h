@@ -9,7 +9,6 @@
 
 typedef std::vector<uint8_t> Bytes;
 
-void appendBigEndian(Bytes* out, uint32_t value);
 // A complete chunk: length, type, data, CRC (a correct one).
 Bytes pngChunk(const char* type, const Bytes& data);
 // The 13 IHDR data bytes.
@@ -21,8 +20,6 @@ Bytes pngFile(const Bytes& ihdr, const std::vector<Bytes>& chunks, bool iend = t
 std::vector<Bytes> idatChunks(const Bytes& stream, const std::vector<size_t>& cuts);
 // zlib compress2 at a level and strategy (default window, memLevel 8).
 Bytes zlibCompress(const Bytes& data, int level, int strategy = 0);
-// Filtered scanlines: each row prefixed with filter type 0.
-Bytes unfilteredRows(const Bytes& pixels, uint32_t rowBytes, uint32_t height);
 Bytes readFileBytes(const std::string& path);
 
 // Runs inflateIdat on `png` with a buffer of `size` bytes, the IDAT chain

@@ -19,30 +19,29 @@ const std::string levelLabel = "\xD3\xF0\xEE\xE2\xE5\xED\xFC:"; // "Уровен
 const std::string boxesLabel = "\xDF\xF9\xE8\xEA\xEE\xE2:";     // "Ящиков:"
 const std::string stepsLabel = "\xD8\xE0\xE3\xEE\xE2:";         // "Шагов:"
 
-TEST(StatusText, NumbersStartInColumnTenAfterTheirLabels) {
-    StatusText level = levelText, boxes = boxesText, steps = stepsText;
-    writeStatusNumber(&level, 1);
-    writeStatusNumber(&boxes, 12);
-    writeStatusNumber(&steps, 0);
-    EXPECT_EQ(shown(level), levelLabel + "  1");
-    EXPECT_EQ(shown(boxes), boxesLabel + "   12");
-    EXPECT_EQ(shown(steps), stepsLabel + "    0");
-    writeStatusNumber(&steps, 99999);
-    EXPECT_EQ(shown(steps), stepsLabel + "    99999");
-    writeStatusNumber(&steps, 7); // a shorter number ends where it ends
-    EXPECT_EQ(shown(steps), stepsLabel + "    7");
-}
-
-TEST(StatusText, NegativeAndOversizedNumbersAreShownWholeAndStayInTheirBuffer) {
+// Numbers start in column ten after their label, are shown whole whatever
+// their size or sign, a shorter number ends where it ends, and no write leaves
+// its own buffer (guards on both sides) or touches another text.
+TEST(StatusText, NumbersFollowTheirLabelsWholeAndStayInTheirBuffer) {
     const struct {
+        const StatusText* text;
+        const std::string* label;
+        const char* pad;
         int32_t value;
         const char* digits;
     } cases[] = {
-        {-1, "-1"},         {-10000, "-10000"},      {100, "100"},
-        {123456, "123456"}, {INT_MAX, "2147483647"}, {INT_MIN, "-2147483648"},
+        {&levelText, &levelLabel, "  ", 1, "1"},
+        {&boxesText, &boxesLabel, "   ", 12, "12"},
+        {&stepsText, &stepsLabel, "    ", 0, "0"},
+        {&stepsText, &stepsLabel, "    ", 99999, "99999"},
+        {&boxesText, &boxesLabel, "   ", INT_MAX, "2147483647"},
+        {&stepsText, &stepsLabel, "    ", INT_MIN, "-2147483648"},
+        {&levelText, &levelLabel, "  ", -1, "-1"},
+        {&levelText, &levelLabel, "  ", -10000, "-10000"},
+        {&levelText, &levelLabel, "  ", 123456, "123456"},
     };
+    StatusText steps = stepsText;
     for (const auto& c : cases) {
-        // Guards on both sides show any write outside the buffer.
         struct {
             char before[8];
             StatusText text;
@@ -50,26 +49,16 @@ TEST(StatusText, NegativeAndOversizedNumbersAreShownWholeAndStayInTheirBuffer) {
         } guarded;
         memset(guarded.before, 0x55, sizeof guarded.before);
         memset(guarded.after, 0x55, sizeof guarded.after);
-        guarded.text = levelText;
+        guarded.text = *c.text;
         writeStatusNumber(&guarded.text, c.value);
-        EXPECT_EQ(shown(guarded.text), levelLabel + "  " + c.digits);
-        for (int i = 0; i < 8; ++i) {
-            EXPECT_EQ(guarded.before[i], 0x55);
-            EXPECT_EQ(guarded.after[i], 0x55);
-        }
+        EXPECT_EQ(shown(guarded.text), *c.label + c.pad + c.digits);
+        EXPECT_EQ(std::string(guarded.before, 8) + std::string(guarded.after, 8),
+                  std::string(16, 0x55));
+        writeStatusNumber(&steps, c.value); // one buffer written again and again
+        EXPECT_EQ(shown(steps), stepsLabel + "    " + c.digits);
     }
     static_assert(StatusTextCapacity >= StatusNumberColumn + sizeof "-2147483648",
                   "room for any value");
-}
-
-TEST(StatusText, OneTextNeverChangesAnother) {
-    StatusText level = levelText, boxes = boxesText, steps = stepsText;
-    writeStatusNumber(&steps, INT_MIN);
-    writeStatusNumber(&boxes, INT_MAX);
-    writeStatusNumber(&level, 50);
-    EXPECT_EQ(shown(level), levelLabel + "  50");
-    EXPECT_EQ(shown(boxes), boxesLabel + "   2147483647");
-    EXPECT_EQ(shown(steps), stepsLabel + "    -2147483648");
 }
 
 // Every byte against the C library's own Windows-1251 table.

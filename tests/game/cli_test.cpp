@@ -132,21 +132,14 @@ TEST(Cli, LevelPrintsTheStartPosition) {
 TEST(Cli, PlayFeedsKeysAndCommands) {
     int32_t start = -1;
     std::string atStart = startText(0, &start);
-    const struct {
-        char key;
-        int32_t offset;
-    } walks[] = {{'L', -1}, {'R', 1}, {'U', -BoardColumns}, {'D', BoardColumns}};
-    char key = 0;
-    int32_t to = -1;
-    for (const auto& w : walks) {
-        unsigned char c = LevelTable[0][start + w.offset];
-        if (c == ' ' || c == 'x') {
-            key = w.key;
-            to = start + w.offset;
-            break;
-        }
-    }
-    ASSERT_NE(0, key) << "level 1 has no free cell next to the start";
+    const int32_t offsets[4] = {-1, 1, -BoardColumns, BoardColumns}; // L R U D
+    int k = 0;
+    while (k < 4 && LevelTable[0][start + offsets[k]] != ' ' &&
+           LevelTable[0][start + offsets[k]] != 'x')
+        ++k;
+    ASSERT_LT(k, 4) << "level 1 has no free cell next to the start";
+    char key = "LRUD"[k];
+    int32_t to = start + offsets[k];
     std::string moved = atStart;
     moved[start + start / BoardColumns] = ' ';
     moved[to + to / BoardColumns] = LevelTable[0][to] == 'x' ? 'p' : 'P';

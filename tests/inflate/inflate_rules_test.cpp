@@ -118,17 +118,6 @@ TEST(InflateStored, EdgeCases) {
 }
 
 TEST(InflateFixed, LiteralsLengthsReversedDistancesAndReservedSymbols) {
-    { // one literal, then distance 1 and length 258: the byte 259 times
-        BitWriter w = zlibStart();
-        w.bits(1, 1);
-        w.bits(1, 2);
-        fixedSymbol(&w, 'a');
-        fixedSymbol(&w, 285);
-        w.code(0, 5); // distance symbol 0: distance 1
-        fixedSymbol(&w, 256);
-        Bytes expected(259, 'a');
-        expectDecodes(finish(w, expected), expected);
-    }
     { // distance symbol 9 (base 25, 3 extra bits) and length symbol 266 (13 + 1 bit)
         BitWriter w = zlibStart();
         w.bits(1, 1);

@@ -135,19 +135,15 @@ TEST(InflateZlib, StoredFixedAndDynamicBlocksInOneStream) {
     expectInflates(wrap(stream, {stream.size() / 3, stream.size() / 2}), input);
 }
 
-TEST(InflateZlib, RestOfALargerBufferIsCleared) {
+// A larger buffer has its rest cleared; a smaller one fails.
+TEST(InflateZlib, OutputMustFitTheBufferAndTheRestIsCleared) {
     Bytes input = textLike(1000, 9);
-    Bytes output;
-    ASSERT_EQ(inflateInto(wrap(zlibCompress(input, 6), {}), FirstIdat, 1500, &output), 1);
-    EXPECT_TRUE(std::equal(input.begin(), input.end(), output.begin()));
-    EXPECT_EQ(std::count(output.begin() + 1000, output.end(), 0), 500);
-}
-
-TEST(InflateZlib, OutputLargerThanTheBufferFails) {
-    Bytes input = textLike(1000, 10);
     for (int level : {0, 1, 9}) {
-        Bytes output;
-        EXPECT_EQ(inflateInto(wrap(zlibCompress(input, level), {}), FirstIdat, 999, &output), 0);
+        Bytes png = wrap(zlibCompress(input, level), {}), output;
+        ASSERT_EQ(inflateInto(png, FirstIdat, 1500, &output), 1);
+        EXPECT_TRUE(std::equal(input.begin(), input.end(), output.begin()));
+        EXPECT_EQ(std::count(output.begin() + 1000, output.end(), 0), 500);
+        EXPECT_EQ(inflateInto(png, FirstIdat, 999, &output), 0);
     }
 }
 

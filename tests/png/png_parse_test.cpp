@@ -1,5 +1,5 @@
-// The container: what the parser refuses and with which code, what it records,
-// and the sizes of the inflated data.
+// The container: what the parser refuses and with which code, and what it
+// records. Inflated sizes of every depth and interlaced size show in PngSuite.
 #include "png_internal.h"
 #include "png_test_support.h"
 
@@ -94,33 +94,6 @@ TEST(PngParse, ChunkLengthsNearTwoToThe32nd) {
     EXPECT_EQ(r.palette, nullptr);
     ChunkInfo chunk;
     EXPECT_FALSE(pngReadChunk(&r, &chunk));
-}
-
-TEST(PngParse, InflatedSizesAndPassMasks) {
-    PngImage r = {};
-    r.width = 384, r.height = 64, r.colourType = 2, r.bitDepth = 8;
-    EXPECT_EQ(pngInflatedSize(&r), 1153u * 64);
-    r.width = 96, r.height = 32;
-    EXPECT_EQ(pngInflatedSize(&r), 289u * 32);
-    r.width = 9, r.height = 1, r.colourType = 0, r.bitDepth = 1;
-    EXPECT_EQ(pngInflatedSize(&r), 3u);
-    r.interlaceMethod = 1, r.width = 1, r.height = 1, r.bitDepth = 8;
-    EXPECT_EQ(pngInflatedSize(&r), 2u);
-    EXPECT_EQ(pngPassMask(1, 1), 0x01u);
-    EXPECT_EQ(pngPassMask(3, 2), 0x69u); // passes 1, 4, 6, 7
-    // the mask equals "width > x origin and height > y origin" for every pass
-    for (uint32_t w = 1; w <= 10; ++w) {
-        for (uint32_t h = 1; h <= 10; ++h) {
-            uint32_t expected = 0;
-            for (int p = 0; p < 7; ++p) {
-                if (w > adam7Passes[p].xOrigin && h > adam7Passes[p].yOrigin) expected |= 1u << p;
-            }
-            EXPECT_EQ(pngPassMask(w, h), expected) << w << " x " << h;
-        }
-    }
-    // 3 x 2 grey 8-bit: pass 1 (1x1), 4 (1x1), 6 (1x1), 7 (3x1) = 2 + 2 + 2 + 4
-    r.width = 3, r.height = 2;
-    EXPECT_EQ(pngInflatedSize(&r), 10u);
 }
 
 } // namespace

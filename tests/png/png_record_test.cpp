@@ -156,12 +156,4 @@ TEST_F(PngRecord, FailedInflateLeavesParsedStateAndNoBuffer) {
     pngFree(&r);
 }
 
-TEST(PngErrorNames, EveryCodeHasItsName) {
-    EXPECT_STREQ(pngErrorName(0x1001), "PngErrorOutOfMemory");
-    EXPECT_STREQ(pngErrorName(0x2000), "PngErrorBadData");
-    EXPECT_STREQ(pngErrorName(0x2006), "PngErrorBitmapFailed");
-    EXPECT_STREQ(pngErrorName(0x3002), "PngErrorResourceUnreadable");
-    EXPECT_STREQ(pngErrorName(0x2004), "PngErrorUnknown");
-}
-
 } // namespace

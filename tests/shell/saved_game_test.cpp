@@ -12,6 +12,8 @@
 
 namespace {
 
+typedef std::vector<unsigned char> Bytes;
+
 void startGame(int32_t level) {
     game = GameState();
     game.levelIndex = level;
@@ -34,8 +36,8 @@ void finishSlide() {
         advanceSlide();
 }
 
-std::vector<unsigned char> encoded() {
-    std::vector<unsigned char> bytes(SavedGameSize);
+Bytes encoded() {
+    Bytes bytes(SavedGameSize);
     encodeSavedGame(&game, bytes.data());
     return bytes;
 }
@@ -63,7 +65,7 @@ class SavedGameTest : public ::testing::Test {
     }
 
     // What the open dialog hands to loadGame.
-    void offerFile(const std::vector<unsigned char>& bytes) {
+    void offerFile(const Bytes& bytes) {
         fakeFiles.files["game.bxr"] = bytes;
         fakeFiles.dialogAnswer = 1;
         fakeFiles.dialogChoice = "game.bxr";
@@ -74,7 +76,7 @@ TEST_F(SavedGameTest, LayoutIsThePositionIn336LittleEndianBytes) {
     game.levelIndex = 49;
     game.boxesLeft = 7;
     game.steps = -2; // an undo count below zero is stored as it is
-    std::vector<unsigned char> bytes = encoded();
+    Bytes bytes = encoded();
     ASSERT_EQ(bytes.size(), 336u);
     EXPECT_EQ(memcmp(bytes.data(), game.board.cells, 320), 0);
     const unsigned char cell0 = static_cast<unsigned char>(game.playerCell);
@@ -122,59 +124,54 @@ TEST_F(SavedGameTest, SaveAndLoadGiveBackThePositionByteForByte) {
 struct Refusal {
     const char* what;
     SavedGameCheck expected;
-    void (*spoil)(std::vector<unsigned char>* bytes);
+    void (*spoil)(Bytes* bytes);
 };
 
-void putInt(std::vector<unsigned char>* bytes, size_t at, int32_t value) {
+void putInt(Bytes* bytes, size_t at, int32_t value) {
     uint32_t bits = static_cast<uint32_t>(value);
     for (int i = 0; i < 4; ++i)
         (*bytes)[at + i] = static_cast<unsigned char>(bits >> (8 * i));
 }
 
-int32_t keeperCell(const std::vector<unsigned char>& bytes) {
+// Changes the stored box count (the start of level 4 has fewer than 255 boxes).
+void addBoxes(Bytes* bytes, int32_t delta) {
+    putInt(bytes, 328, static_cast<int32_t>((*bytes)[328]) + delta);
+}
+
+int32_t keeperCell(const Bytes& bytes) {
     return static_cast<int32_t>(bytes[324] | bytes[325] << 8);
 }
 
 const Refusal refusals[] = {
-    {"empty file", SavedGameWrongSize, [](std::vector<unsigned char>* b) { b->clear(); }},
-    {"one byte short", SavedGameWrongSize, [](std::vector<unsigned char>* b) { b->pop_back(); }},
-    {"one byte long", SavedGameWrongSize, [](std::vector<unsigned char>* b) { b->push_back(0); }},
-    {"level -1", SavedGameBadLevel, [](std::vector<unsigned char>* b) { putInt(b, 320, -1); }},
-    {"level 50", SavedGameBadLevel, [](std::vector<unsigned char>* b) { putInt(b, 320, 50); }},
-    {"level INT_MAX", SavedGameBadLevel,
-     [](std::vector<unsigned char>* b) { putInt(b, 320, INT_MAX); }},
-    {"keeper -1", SavedGameBadKeeperCell,
-     [](std::vector<unsigned char>* b) { putInt(b, 324, -1); }},
-    {"keeper 320", SavedGameBadKeeperCell,
-     [](std::vector<unsigned char>* b) { putInt(b, 324, 320); }},
-    {"keeper in a wall", SavedGameKeeperBlocked,
-     [](std::vector<unsigned char>* b) { (*b)[keeperCell(*b)] = '@'; }},
+    {"empty file", SavedGameWrongSize, [](Bytes* b) { b->clear(); }},
+    {"one byte short", SavedGameWrongSize, [](Bytes* b) { b->pop_back(); }},
+    {"one byte long", SavedGameWrongSize, [](Bytes* b) { b->push_back(0); }},
+    {"level -1", SavedGameBadLevel, [](Bytes* b) { putInt(b, 320, -1); }},
+    {"level 50", SavedGameBadLevel, [](Bytes* b) { putInt(b, 320, 50); }},
+    {"level INT_MAX", SavedGameBadLevel, [](Bytes* b) { putInt(b, 320, INT_MAX); }},
+    {"keeper -1", SavedGameBadKeeperCell, [](Bytes* b) { putInt(b, 324, -1); }},
+    {"keeper 320", SavedGameBadKeeperCell, [](Bytes* b) { putInt(b, 324, 320); }},
+    {"keeper in a wall", SavedGameKeeperBlocked, [](Bytes* b) { (*b)[keeperCell(*b)] = '@'; }},
     {"keeper on a box", SavedGameKeeperBlocked,
-     [](std::vector<unsigned char>* b) {
+     [](Bytes* b) {
          (*b)[keeperCell(*b)] = 'o';
-         putInt(b, 328, static_cast<int32_t>((*b)[328]) + 1);
+         addBoxes(b, 1);
      }},
     {"keeper on a start code", SavedGameKeeperBlocked,
-     [](std::vector<unsigned char>* b) { (*b)[keeperCell(*b)] = '$'; }},
+     [](Bytes* b) { (*b)[keeperCell(*b)] = '$'; }},
     {"keeper on the outer wall", SavedGameOpenBorder,
-     [](std::vector<unsigned char>* b) {
+     [](Bytes* b) {
          (*b)[5] = ' ';
          putInt(b, 324, 5);
      }},
-    {"gap in the top row", SavedGameOpenBorder,
-     [](std::vector<unsigned char>* b) { (*b)[10] = ' '; }},
-    {"gap in the bottom row", SavedGameOpenBorder,
-     [](std::vector<unsigned char>* b) { (*b)[310] = 'x'; }},
-    {"gap in the left column", SavedGameOpenBorder,
-     [](std::vector<unsigned char>* b) { (*b)[140] = 'o'; }},
-    {"gap in the right column", SavedGameOpenBorder,
-     [](std::vector<unsigned char>* b) { (*b)[159] = 0; }},
-    {"one box too many counted", SavedGameBoxCountWrong,
-     [](std::vector<unsigned char>* b) { putInt(b, 328, static_cast<int32_t>((*b)[328]) + 1); }},
-    {"one box too few counted", SavedGameBoxCountWrong,
-     [](std::vector<unsigned char>* b) { putInt(b, 328, static_cast<int32_t>((*b)[328]) - 1); }},
+    {"gap in the top row", SavedGameOpenBorder, [](Bytes* b) { (*b)[10] = ' '; }},
+    {"gap in the bottom row", SavedGameOpenBorder, [](Bytes* b) { (*b)[310] = 'x'; }},
+    {"gap in the left column", SavedGameOpenBorder, [](Bytes* b) { (*b)[140] = 'o'; }},
+    {"gap in the right column", SavedGameOpenBorder, [](Bytes* b) { (*b)[159] = 0; }},
+    {"one box too many counted", SavedGameBoxCountWrong, [](Bytes* b) { addBoxes(b, 1); }},
+    {"one box too few counted", SavedGameBoxCountWrong, [](Bytes* b) { addBoxes(b, -1); }},
     {"a box more on the board", SavedGameBoxCountWrong,
-     [](std::vector<unsigned char>* b) {
+     [](Bytes* b) {
          for (int cell = 21; cell < 299; ++cell)
              if ((*b)[cell] == ' ' && cell != keeperCell(*b)) {
                  (*b)[cell] = 'o';
@@ -189,12 +186,12 @@ TEST_F(SavedGameTest, EveryBadFileIsRefusedAndChangesNothing) {
     startGame(3);
     ASSERT_TRUE(beginSomeMove());
     finishSlide();
-    std::vector<unsigned char> good = encoded();
+    Bytes good = encoded();
     startGame(5);
     ASSERT_TRUE(beginSomeMove()); // a slide under way while the dialog is open
     advanceSlide();
     for (const Refusal& refusal : refusals) {
-        std::vector<unsigned char> bytes = good;
+        Bytes bytes = good;
         refusal.spoil(&bytes);
         SavedGame unused;
         EXPECT_EQ(decodeSavedGame(bytes.data(), static_cast<uint32_t>(bytes.size()), &unused),
@@ -240,7 +237,7 @@ TEST_F(SavedGameTest, UnreadableFileIsRefused) {
 }
 
 TEST_F(SavedGameTest, KeeperOnAGoalAndExtremeStepsAreAccepted) {
-    std::vector<unsigned char> bytes = encoded();
+    Bytes bytes = encoded();
     bytes[keeperCell(bytes)] = 'x';
     putInt(&bytes, 332, INT_MIN);
     offerFile(bytes);
@@ -251,14 +248,18 @@ TEST_F(SavedGameTest, KeeperOnAGoalAndExtremeStepsAreAccepted) {
 }
 
 // A slide running when the file arrives is cancelled, not committed: later
-// ticks change nothing, and the loaded keeper stays where the file put him.
-TEST_F(SavedGameTest, LoadingCancelsARunningSlide) {
-    std::vector<unsigned char> saved = encoded();
+// ticks change nothing and the keeper stays where the file put him. Undo and
+// its snapshot are left alone: undo brings back the game played before.
+TEST_F(SavedGameTest, LoadingCancelsARunningSlideAndKeepsUndo) {
+    startGame(9);
+    Bytes otherLevel = encoded();
     int32_t savedCell = game.playerCell;
+    startGame(2);
     ASSERT_TRUE(beginSomeMove());
     advanceSlide();
     ASSERT_EQ(game.playerSliding, 1);
-    offerFile(saved);
+    UndoSnapshot snapshot = undoSnapshot;
+    offerFile(otherLevel);
     loadGame();
     EXPECT_EQ(game.playerSliding, 0);
     EXPECT_EQ(game.boxSliding, 0);
@@ -268,20 +269,6 @@ TEST_F(SavedGameTest, LoadingCancelsARunningSlide) {
         advanceSlide();
     EXPECT_EQ(memcmp(&after, &game, sizeof game), 0);
     EXPECT_EQ(game.playerCell, savedCell);
-}
-
-// Loading leaves Undo and the snapshot alone: undo then brings back the game
-// that was played before the load.
-TEST_F(SavedGameTest, LoadingKeepsUndoAndItsSnapshot) {
-    std::vector<unsigned char> otherLevel;
-    startGame(9);
-    otherLevel = encoded();
-    startGame(2);
-    ASSERT_TRUE(beginSomeMove());
-    finishSlide();
-    UndoSnapshot snapshot = undoSnapshot;
-    offerFile(otherLevel);
-    loadGame();
     EXPECT_EQ(game.levelIndex, 9);
     EXPECT_EQ(game.undoAvailable, 1);
     EXPECT_EQ(memcmp(&snapshot, &undoSnapshot, sizeof snapshot), 0);
@@ -306,7 +293,7 @@ TEST_F(SavedGameTest, CancelledDialogsChangeNothing) {
 // An existing saved game is replaced whole or not at all; any failure is
 // reported, and no temporary file is left behind.
 TEST_F(SavedGameTest, FailedSaveLeavesTheOldFileAndTellsThePlayer) {
-    const std::vector<unsigned char> old(SavedGameSize, 'A');
+    const Bytes old(SavedGameSize, 'A');
     struct Case {
         const char* what;
         bool failWrite, failReplace, readOnly;
@@ -333,7 +320,7 @@ TEST_F(SavedGameTest, FailedSaveLeavesTheOldFileAndTellsThePlayer) {
 }
 
 TEST_F(SavedGameTest, SavingAgainReplacesWithoutQuestionAndTheNameIsProposedNext) {
-    fakeFiles.files["again.bxr"] = std::vector<unsigned char>(10, 'z');
+    fakeFiles.files["again.bxr"] = Bytes(10, 'z');
     fakeFiles.dialogAnswer = 1;
     fakeFiles.dialogChoice = "again.bxr";
     saveGame();

@@ -12,7 +12,6 @@ void recorderReset() {
     recorder.recording = true;
     recorder.undoEnabled = 0;
     recorder.levelSolvedPosted = 0;
-    recorder.congratulationShown = 0;
     recorder.drawsOutsideBoard = 0;
     recorder.onCongratulation = nullptr;
 }
@@ -92,7 +91,6 @@ void postLevelSolved() {
     record("postLevelSolved()");
 }
 void showCongratulation() {
-    recorder.congratulationShown += 1;
     record("showCongratulation()");
     if (recorder.onCongratulation) recorder.onCongratulation();
 }

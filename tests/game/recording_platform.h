@@ -11,7 +11,6 @@ struct Recorder {
     bool recording;             // off for long random runs: only the fields below
     int undoEnabled;            // last value given to setUndoEnabled
     int levelSolvedPosted;      // posts since the last reset
-    int congratulationShown;    // boxes shown since the last reset
     int drawsOutsideBoard;      // sprite or tile positions off the 640 by 512 board
     void (*onCongratulation)(); // runs while the "box" is open, if set
 };

@@ -32,6 +32,26 @@ static int32_t startFrame(unsigned char code) {
     }
 }
 
+TileChoice tileForCell(unsigned char code) {
+    switch (code) {
+    case CellCodeWall:
+        return {SheetTile, TileWall};
+    case CellCodeGoal:
+        return {SheetTile, TileGoal};
+    case CellCodeBox:
+        return {SheetBox, BoxFramePlain};
+    case CellCodeBoxOnGoal:
+        return {SheetBox, BoxFrameOnGoal};
+    default:
+        return {SheetTile, TileFloor};
+    }
+}
+
+void drawCellTile(unsigned char code, int32_t x, int32_t y) {
+    TileChoice t = tileForCell(code);
+    drawTile(t.sheet, t.n, x, y);
+}
+
 void startLevel(int32_t n) {
     game.undoAvailable = 0;
     setUndoEnabled(0);
@@ -44,23 +64,13 @@ void startLevel(int32_t n) {
     for (int32_t i = 0; i < BoardCellCount; ++i) {
         Point p = cellToPixel(i);
         unsigned char code = game.board.cells[i];
+        drawCellTile(code, p.x, p.y);
+        if (code == CellCodeBox) game.boxesLeft += 1;
         int32_t frame = startFrame(code);
-        if (code == CellCodeWall) {
-            drawTile(SheetTile, 0, p.x, p.y);
-        } else if (code == CellCodeGoal) {
-            drawTile(SheetTile, 2, p.x, p.y);
-        } else if (code == CellCodeBoxOnGoal) {
-            drawTile(SheetBox, 1, p.x, p.y);
-        } else if (code == CellCodeBox) {
-            game.boxesLeft += 1;
-            drawTile(SheetBox, 0, p.x, p.y);
-        } else if (frame >= 0) {
-            drawTile(SheetTile, 1, p.x, p.y);
+        if (frame >= 0) {
             drawKeeper(frame, p.x, p.y);
             game.playerCell = i;
             game.board.cells[i] = CellCodeFloor;
-        } else {
-            drawTile(SheetTile, 1, p.x, p.y);
         }
     }
     refreshLevelAndBoxes();
@@ -70,23 +80,7 @@ void startLevel(int32_t n) {
 void redrawBoard() {
     for (int32_t i = 0; i < BoardCellCount; ++i) {
         Point p = cellToPixel(i);
-        switch (game.board.cells[i]) {
-        case CellCodeWall:
-            drawTile(SheetTile, 0, p.x, p.y);
-            break;
-        case CellCodeGoal:
-            drawTile(SheetTile, 2, p.x, p.y);
-            break;
-        case CellCodeBox:
-            drawTile(SheetBox, 0, p.x, p.y);
-            break;
-        case CellCodeBoxOnGoal:
-            drawTile(SheetBox, 1, p.x, p.y);
-            break;
-        default: // floor, and any other byte
-            drawTile(SheetTile, 1, p.x, p.y);
-            break;
-        }
+        drawCellTile(game.board.cells[i], p.x, p.y);
     }
     Point k = cellToPixel(game.playerCell);
     drawKeeper(DirectionLeft, k.x, k.y);

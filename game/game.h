@@ -83,7 +83,6 @@ Point cellToPixel(int32_t cell);
 void startLevel(int32_t n);
 void redrawBoard();
 
-int32_t neighbour(int32_t cell, int32_t direction);
 int testMove();
 void requestMove(int32_t direction);
 void advanceSlide();

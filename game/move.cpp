@@ -2,56 +2,16 @@
 // the slide ends.
 #include "game.h"
 #include "platform.h"
+#include "rules.h"
 
 enum { SlidePixelsPerTick = 8, SlideLastStep = 4 };
 
-int32_t neighbour(int32_t cell, int32_t direction) {
-    switch (direction) {
-    case DirectionLeft:
-        return cell - 1;
-    case DirectionRight:
-        return cell + 1;
-    case DirectionUp:
-        return cell - BoardColumns;
-    default:
-        return cell + BoardColumns;
-    }
-}
-
-static bool onBoard(int32_t cell) {
-    return cell >= 0 && cell < BoardCellCount;
-}
-
-static bool isWalkable(unsigned char code) {
-    return code == CellCodeFloor || code == CellCodeGoal;
-}
-
 int testMove() {
-    int32_t t = neighbour(game.playerCell, game.direction);
-    // Closed levels keep the keeper off the outer ring, so both cells below
-    // are on the board; a board that breaks this (a bad saved game, say) must
-    // still never be read outside its 320 bytes, so off-board counts as wall.
-    if (!onBoard(t)) {
-        game.pushing = 0;
-        return 0;
-    }
-    unsigned char target = game.board.cells[t];
-    if (isWalkable(target)) {
-        game.pushing = 0;
-        return 1;
-    }
-    if (target == CellCodeBoxOnGoal || target == CellCodeBox) {
-        game.pushedBoxCell = t;
-        int32_t b = neighbour(t, game.direction);
-        if (onBoard(b) && isWalkable(game.board.cells[b])) {
-            game.pushing = 1;
-            return 1;
-        }
-        game.pushing = 0;
-        return 0;
-    }
-    game.pushing = 0;
-    return 0;
+    MoveOutcome out = testStep(&game.board, game.playerCell, game.direction);
+    int32_t next = neighbour(game.playerCell, game.direction);
+    if (isOnBoard(next) && holdsBox(game.board.cells[next])) game.pushedBoxCell = next;
+    game.pushing = out.kind == MovePush;
+    return out.kind != MoveBlocked;
 }
 
 void requestMove(int32_t direction) {
@@ -103,10 +63,7 @@ void stepPlayerSlide() {
         r = cellRect(game.playerCell);
         // Take the standing keeper off the picture before saving what is under it.
         unsigned char code = game.board.cells[game.playerCell];
-        if (code == CellCodeFloor)
-            drawTile(SheetTile, 1, r.left, r.top);
-        else if (code == CellCodeGoal)
-            drawTile(SheetTile, 2, r.left, r.top);
+        if (isWalkable(code)) drawCellTile(code, r.left, r.top);
         saveUnder(SaveUnderKeeper, r.left, r.top);
         drawKeeper(game.direction, r.left, r.top);
         game.slideStep += 1;
@@ -136,21 +93,33 @@ void stepPlayerSlide() {
     invalidateArea(&r); // the square now covered
 }
 
+// The board takes the box's new place; the status bar hears of every box that
+// leaves or reaches a goal, and the last one brings the level-solved message.
+static void commitPushedBox(int32_t from, int32_t to) {
+    unsigned char& source = game.board.cells[from];
+    unsigned char& target = game.board.cells[to];
+    if (source == CellCodeBoxOnGoal) {
+        game.boxesLeft += 1;
+        refreshLevelAndBoxes();
+    }
+    source = cellAfterBoxLeaves(source);
+    if (target == CellCodeGoal) {
+        game.boxesLeft -= 1;
+        refreshLevelAndBoxes();
+        if (game.boxesLeft == 0) postLevelSolved();
+    }
+    target = cellAfterBoxArrives(target);
+}
+
 void stepBoxSlide() {
     if (game.pushing == 0) return;
     Rect& r = game.boxRect;
     if (game.boxSliding == 0) {
         r = cellRect(game.pushedBoxCell);
-        int32_t boxTile;
-        if (game.board.cells[game.pushedBoxCell] == CellCodeBoxOnGoal) {
-            drawTile(SheetTile, 2, r.left, r.top);
-            boxTile = 1;
-        } else {
-            drawTile(SheetTile, 1, r.left, r.top);
-            boxTile = 0;
-        }
+        unsigned char code = game.board.cells[game.pushedBoxCell];
+        drawCellTile(cellAfterBoxLeaves(code), r.left, r.top);
         saveUnder(SaveUnderBox, r.left, r.top);
-        drawTile(SheetBox, boxTile, r.left, r.top);
+        drawCellTile(code, r.left, r.top);
         game.boxSliding = 1;
         invalidateArea(&r);
         return;
@@ -159,28 +128,14 @@ void stepBoxSlide() {
     invalidateArea(&r);
     offsetRect(&r, game.direction);
     saveUnder(SaveUnderBox, r.left, r.top);
-    drawTile(SheetBox, 0, r.left, r.top); // a box in motion shows the plain tile
+    drawTile(SheetBox, BoxFramePlain, r.left, r.top); // a box in motion shows the plain tile
     if (game.slideStep == SlideLastStep) {
         // The keeper's step of this same tick follows and commits the keeper.
         game.boxSliding = 0;
         int32_t from = game.pushedBoxCell;
-        if (game.board.cells[from] == CellCodeBoxOnGoal) {
-            game.board.cells[from] = CellCodeGoal;
-            game.boxesLeft += 1;
-            refreshLevelAndBoxes();
-        } else {
-            game.board.cells[from] = CellCodeFloor;
-        }
         int32_t to = neighbour(from, game.direction);
-        if (game.board.cells[to] == CellCodeGoal) {
-            game.boxesLeft -= 1;
-            refreshLevelAndBoxes();
-            if (game.boxesLeft == 0) postLevelSolved();
-            game.board.cells[to] = CellCodeBoxOnGoal;
-        } else {
-            game.board.cells[to] = CellCodeBox;
-        }
-        drawTile(SheetBox, game.board.cells[to] == CellCodeBoxOnGoal ? 1 : 0, r.left, r.top);
+        commitPushedBox(from, to);
+        drawCellTile(game.board.cells[to], r.left, r.top);
     }
     invalidateArea(&r);
 }

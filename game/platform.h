@@ -10,6 +10,28 @@ enum Sheet : int32_t {
     SheetBox = 1,  // box, box on a goal
 };
 
+// The tiles of the two sheets.
+enum TileIndex : int32_t {
+    TileWall = 0,
+    TileFloor = 1,
+    TileGoal = 2,
+};
+enum BoxFrame : int32_t {
+    BoxFramePlain = 0,
+    BoxFrameOnGoal = 1,
+};
+
+struct TileChoice {
+    Sheet sheet;
+    int32_t n;
+};
+
+// The picture of a cell: any byte that is neither wall, goal nor box (floor,
+// a start cell, an unknown byte) shows as floor.
+TileChoice tileForCell(unsigned char code);
+// drawTile with the cell's own picture.
+void drawCellTile(unsigned char code, int32_t x, int32_t y);
+
 enum SaveUnderSurface : int32_t {
     SaveUnderKeeper = 0,
     SaveUnderBox = 1,

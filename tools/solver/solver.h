@@ -1,0 +1,47 @@
+// A push-optimal solver for the game's levels and saved positions. It decides
+// every move through the game's own rules (game/rules.h) and searches over
+// pushes: a position is the set of box cells plus the keeper's reachable
+// region, and the cost of a solution is its number of pushes, ties broken by
+// fewest moves among what the search finds.
+#pragma once
+#include "game.h"
+
+#include <stdint.h>
+#include <string>
+
+struct SolverLimits {
+    int64_t maxExpanded; // positions to expand before giving up; 0 means no limit
+    double maxSeconds;   // wall-clock budget; 0 means no limit
+    // The plain search used to measure a level's difficulty: the matching
+    // estimate and dead squares only, no freeze deadlocks, tunnels or other
+    // pruning. Its effort (positions expanded per optimal push) is the
+    // figure that the level set's ramp is judged by.
+    int plain;
+};
+
+enum SolverOutcome : int32_t {
+    SolverOptimal = 0,    // solved, and no solution with fewer pushes exists
+    SolverSolvedOnly = 1, // a solution found, its optimality not proven in the limits
+    SolverNoSolution = 2, // proven: no sequence of moves solves the position
+    SolverGaveUp = 3,     // limits reached before any solution was found
+};
+
+struct SolverResult {
+    SolverOutcome outcome;
+    std::string moves;  // the keeper's steps as 'L' 'R' 'U' 'D' letters
+    int32_t pushes;     // pushes in moves (-1 when there is none)
+    int32_t moveCount;  // moves.size() (-1 when there is none)
+    int32_t lowerBound; // proven lower bound on the pushes of any solution
+    int64_t expanded;   // positions expanded
+    double seconds;
+};
+
+// Solves the position on board with the keeper at playerCell. The board holds
+// walls, floor, goals and boxes; start-cell codes are read as floor.
+SolverResult solvePosition(const Board& board, int32_t playerCell, const SolverLimits& limits);
+
+// The lone-box estimate: a minimum-cost matching of boxes to goals where
+// each box's cost to a goal is its fewest pushes with no other box on the
+// board. A lower bound on the pushes of any solution; -1 when some box can
+// reach no goal.
+int32_t loneBoxEstimate(const Board& board, int32_t playerCell);

@@ -196,6 +196,10 @@ bool loadSheets(const std::string& shellFolder, std::string* error) {
            decodeSheet(shellFolder + "/keeper.png", &playerSheet, error);
 }
 
+bool readPngPicture(const std::string& path, Picture* picture, std::string* error) {
+    return decodeSheet(path, picture, error);
+}
+
 Picture boardPicture() {
     Picture board = blank(BoardPixelWidth, BoardPixelHeight);
     for (int32_t y = 0; y < BoardPixelHeight; ++y)

@@ -27,6 +27,10 @@ enum {
 // with the reason in *error when one of them fails.
 bool loadSheets(const std::string& shellFolder, std::string* error);
 
+// Any PNG file decoded by our decoder (the level sheet checks its picture
+// with it); false with the reason in *error.
+bool readPngPicture(const std::string& path, Picture* picture, std::string* error);
+
 // The 640 by 512 board as the core has drawn it so far.
 Picture boardPicture();
 

@@ -48,7 +48,8 @@ int32_t directionOf(char letter) {
 
 int countOnBoard(unsigned char code) {
     int n = 0;
-    for (unsigned char c : game.board.cells) n += c == code;
+    for (unsigned char c : game.board.cells)
+        n += c == code;
     return n;
 }
 

@@ -1,0 +1,25 @@
+// Phase 4: choosing the 50 levels from the pool and writing the table and
+// the solutions. The choice is deterministic: the same pool lines give the
+// same table byte for byte.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "candidate.h"
+
+enum {
+    LevelsWithPlainStart = 8, // from the ninth level on the start shows a facing
+};
+
+// Reads every candidate line of the files; false when one cannot be read.
+bool readPool(const std::vector<std::string>& paths, std::vector<Candidate>* pool);
+
+// The levels in playing order; fewer than 50 when the pool has too few that
+// qualify. Notes what it could not meet in *report.
+std::vector<Candidate> chooseLevels(const std::vector<Candidate>& pool, std::string* report);
+
+bool writeLevelTable(const std::string& path, const std::vector<Candidate>& levels,
+                     const std::string& madeBy);
+bool writeSolutions(const std::string& path, const std::vector<Candidate>& levels);
+// The start code of level n (0-based): '$', or the facing of the first step.
+unsigned char startCodeFor(int32_t n, const Candidate& level);

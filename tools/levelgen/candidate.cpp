@@ -1,0 +1,63 @@
+// Pool lines: the figures, then the board as 320 characters ('.' for floor,
+// '$' for the keeper), then the solution, separated by single spaces.
+#include "candidate.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+double effortOf(const Candidate& c) {
+    return c.pushes > 0 ? (double)c.plainExpanded / c.pushes : 0;
+}
+
+double interferenceOf(const Candidate& c) {
+    return c.loneEstimate > 0 ? (double)c.pushes / c.loneEstimate - 1 : 0;
+}
+
+double pushesPerBox(const Candidate& c) {
+    return c.boxes > 0 ? (double)c.pushes / c.boxes : 0;
+}
+
+std::string candidateLine(const Candidate& c) {
+    char head[256];
+    snprintf(head, sizeof head, "%llu %d %d %d %d %lld %lld %d ", (unsigned long long)c.room,
+             c.boxes, c.pushes, c.moves, c.loneEstimate, (long long)c.plainExpanded,
+             (long long)c.proofExpanded, c.fillerBoxes);
+    std::string line = head;
+    for (size_t i = 0; i < c.boxRuns.size(); ++i)
+        line += (i ? "," : "") + std::to_string(c.boxRuns[i]);
+    line += ' ';
+    for (int32_t i = 0; i < BoardCellCount; ++i)
+        line += i == c.keeperCell                   ? '$'
+                : c.board.cells[i] == CellCodeFloor ? '.'
+                                                    : (char)c.board.cells[i];
+    return line + ' ' + c.solution;
+}
+
+bool parseCandidateLine(const std::string& line, Candidate* c) {
+    unsigned long long room;
+    long long plain, proof;
+    int used = 0;
+    if (sscanf(line.c_str(), "%llu %d %d %d %d %lld %lld %d %n", &room, &c->boxes, &c->pushes,
+               &c->moves, &c->loneEstimate, &plain, &proof, &c->fillerBoxes, &used) != 8)
+        return false;
+    c->room = room;
+    c->plainExpanded = plain;
+    c->proofExpanded = proof;
+    const char* p = line.c_str() + used;
+    c->boxRuns.clear();
+    while (*p && *p != ' ') {
+        char* end;
+        c->boxRuns.push_back((int32_t)strtol(p, &end, 10));
+        p = *end == ',' ? end + 1 : end;
+    }
+    if (*p++ != ' ' || strlen(p) < BoardCellCount + 2 || p[BoardCellCount] != ' ') return false;
+    c->keeperCell = -1;
+    for (int32_t i = 0; i < BoardCellCount; ++i) {
+        char k = p[i];
+        if (k == '$') c->keeperCell = i;
+        c->board.cells[i] = k == '.' || k == '$' ? (unsigned char)CellCodeFloor : (unsigned char)k;
+    }
+    c->solution = p + BoardCellCount + 1;
+    return c->keeperCell >= 0 && (int32_t)c->boxRuns.size() == c->boxes;
+}

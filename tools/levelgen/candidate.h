@@ -1,0 +1,34 @@
+// A measured candidate level, and its line in a pool file. The generator
+// appends one line per candidate as soon as it is measured, so several runs
+// (or an interrupted one) can all feed the choice of the 50 levels.
+#pragma once
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+#include "game.h"
+
+struct Candidate {
+    uint64_t room; // the job that made it: rooms with one number share walls
+    Board board;   // walls, floor, goals, boxes; no start code
+    int32_t keeperCell;
+    int32_t boxes;
+    int32_t pushes;        // proven fewest
+    int32_t moves;         // of the stored solution
+    int32_t loneEstimate;  // loneBoxEstimate of the start
+    int64_t plainExpanded; // positions the plain search expanded to prove it
+    int64_t proofExpanded; // positions the full solver expanded
+    int32_t fillerBoxes;
+    std::vector<int32_t> boxRuns;
+    std::string solution; // L R U D
+};
+
+// Positions the plain search expanded per push of the optimum.
+double effortOf(const Candidate& c);
+// Pushes over the lone-box estimate, less one: 0.1 is ten per cent more.
+double interferenceOf(const Candidate& c);
+double pushesPerBox(const Candidate& c);
+
+std::string candidateLine(const Candidate& c);
+bool parseCandidateLine(const std::string& line, Candidate* c);

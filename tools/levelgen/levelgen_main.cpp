@@ -1,0 +1,112 @@
+// bexaran-levelgen: makes the 50 built-in levels in two steps.
+//
+//   bexaran-levelgen generate --seed N [--first R] [--rooms K] [--boxes A-B]
+//                    [--starts S] [--pool FILE] [--quiet]
+//       makes rooms R .. R+K-1, searches each backwards by pulls from its
+//       solved position, solves the farthest, most tangled starts forward
+//       with tools/solver and appends every proven one to the pool file.
+//       Deterministic: each room has its own random stream from N and its
+//       number, and the solvers are limited by positions, not by time.
+//   bexaran-levelgen assemble --pool FILE [--pool FILE ...] --table FILE
+//                    --solutions FILE
+//       chooses the 50 levels from the pool and writes the level table and
+//       the solutions.
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "assemble.h"
+#include "generate.h"
+
+namespace {
+
+int usage() {
+    fprintf(stderr,
+            "usage: bexaran-levelgen generate --seed N [--first R] [--rooms K] [--boxes A-B]\n"
+            "                        [--starts S] [--pool FILE] [--quiet]\n"
+            "       bexaran-levelgen assemble --pool FILE [--pool FILE ...] --table FILE\n"
+            "                        --solutions FILE\n");
+    return 2;
+}
+
+int runGenerate(int argc, char** argv) {
+    GenerateSettings s = {1,       0,       100,        3,    8, 2, {1500000, 20000, 400},
+                          2000000, 3000000, "pool.txt", false};
+    for (int i = 2; i < argc; ++i) {
+        const char* a = argv[i];
+        const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (!strcmp(a, "--quiet")) {
+            s.quiet = true;
+            continue;
+        }
+        if (!v) return usage();
+        ++i;
+        if (!strcmp(a, "--seed"))
+            s.seed = strtoull(v, nullptr, 10);
+        else if (!strcmp(a, "--first"))
+            s.firstRoom = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--rooms"))
+            s.rooms = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--starts"))
+            s.startsPerRoom = atoi(v);
+        else if (!strcmp(a, "--pool"))
+            s.poolPath = v;
+        else if (!strcmp(a, "--boxes")) {
+            if (sscanf(v, "%d-%d", &s.minBoxes, &s.maxBoxes) != 2) return usage();
+        } else
+            return usage();
+    }
+    if (s.minBoxes < 3 || s.maxBoxes > PullMaxBoxes || s.minBoxes > s.maxBoxes) return usage();
+    int64_t written = generatePool(s);
+    if (written < 0) {
+        fprintf(stderr, "bexaran-levelgen: cannot append to %s\n", s.poolPath.c_str());
+        return 1;
+    }
+    if (!s.quiet)
+        fprintf(stderr, "%lld candidates written to %s\n", (long long)written, s.poolPath.c_str());
+    return 0;
+}
+
+int runAssemble(int argc, char** argv) {
+    std::vector<std::string> pools;
+    std::string table, solutions;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        if (!strcmp(argv[i], "--pool"))
+            pools.push_back(argv[i + 1]);
+        else if (!strcmp(argv[i], "--table"))
+            table = argv[i + 1];
+        else if (!strcmp(argv[i], "--solutions"))
+            solutions = argv[i + 1];
+        else
+            return usage();
+    }
+    if (pools.empty() || table.empty() || solutions.empty() || argc % 2) return usage();
+    std::vector<Candidate> pool;
+    if (!readPool(pools, &pool)) {
+        fprintf(stderr, "bexaran-levelgen: cannot read a pool file\n");
+        return 1;
+    }
+    std::string report;
+    std::vector<Candidate> levels = chooseLevels(pool, &report);
+    fprintf(stderr, "%zu candidates in the pool\n%s", pool.size(), report.c_str());
+    if (levels.size() != (size_t)LevelCount) return 1;
+    std::string madeBy = "Chosen by `bexaran-levelgen assemble` from tools/levelgen/pool.txt,";
+    madeBy += "\n// which `bexaran-levelgen generate` filled (see tools/levelgen/README.md).";
+    if (!writeLevelTable(table, levels, madeBy) || !writeSolutions(solutions, levels)) {
+        fprintf(stderr, "bexaran-levelgen: cannot write %s or %s\n", table.c_str(),
+                solutions.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && !strcmp(argv[1], "generate")) return runGenerate(argc, argv);
+    if (argc >= 2 && !strcmp(argv[1], "assemble")) return runAssemble(argc, argv);
+    return usage();
+}

@@ -1,0 +1,196 @@
+// The backward search. Positions are packed into 16-byte keys kept in an
+// open-addressing set; every step, walk and pull is decided by game/rules.h.
+#include "pull_search.h"
+
+#include <string.h>
+
+#include <algorithm>
+
+#include "rules.h"
+
+namespace {
+
+const int32_t Steps[4] = {DirectionLeft, DirectionRight, DirectionUp, DirectionDown};
+
+bool sameKey(const PullKey& a, const PullKey& b) {
+    return a.lo == b.lo && a.hi == b.hi;
+}
+
+uint64_t hashKey(const PullKey& k) {
+    uint64_t h =
+        k.lo * 0x9E3779B97F4A7C15ull ^ (k.hi + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
+    return h ^ (h >> 29);
+}
+
+// Positions seen so far; a zero key marks an empty slot (a real key always
+// has a box numbered from one).
+struct KeySet {
+    std::vector<PullKey> slots;
+    size_t used = 0;
+};
+
+void growKeySet(KeySet* set);
+
+bool insertKey(KeySet* set, const PullKey& key) {
+    if ((set->used + 1) * 2 > set->slots.size()) growKeySet(set);
+    size_t mask = set->slots.size() - 1;
+    for (size_t i = hashKey(key) & mask;; i = (i + 1) & mask) {
+        PullKey& slot = set->slots[i];
+        if (sameKey(slot, key)) return false;
+        if (slot.lo == 0 && slot.hi == 0) {
+            slot = key;
+            ++set->used;
+            return true;
+        }
+    }
+}
+
+void growKeySet(KeySet* set) {
+    std::vector<PullKey> old;
+    old.swap(set->slots);
+    set->slots.assign(old.empty() ? 1024 : old.size() * 2, PullKey{0, 0});
+    set->used = 0;
+    for (const PullKey& k : old)
+        if (k.lo || k.hi) insertKey(set, k);
+}
+
+// The keeper's region: every cell he can walk to from cell without pushing.
+// Returns the smallest floor number in it; fills `cells` when given.
+int32_t keeperRegion(const PullRoom& room, const Board& board, int32_t cell,
+                     std::vector<int32_t>* cells) {
+    bool seen[BoardCellCount] = {};
+    int32_t todo[BoardCellCount], count = 0, smallest = room.floorNumber[cell];
+    todo[count++] = cell;
+    seen[cell] = true;
+    if (cells) cells->clear();
+    while (count > 0) {
+        int32_t c = todo[--count];
+        if (cells) cells->push_back(c);
+        smallest = std::min(smallest, room.floorNumber[c]);
+        for (int32_t d : Steps) {
+            MoveOutcome step = testStep(&board, c, d);
+            if (step.kind == MoveWalk && !seen[step.target]) {
+                seen[step.target] = true;
+                todo[count++] = step.target;
+            }
+        }
+    }
+    return smallest;
+}
+
+PullKey encode(const PullRoom& room, const Board& board, int32_t keeperCell) {
+    uint8_t bytes[16] = {};
+    int32_t n = 0;
+    for (int32_t i = 0; i < room.floorCount && n < PullMaxBoxes; ++i)
+        if (holdsBox(board.cells[room.floorCells[i]])) bytes[n++] = (uint8_t)(i + 1);
+    bytes[15] = (uint8_t)keeperRegion(room, board, keeperCell, nullptr);
+    PullKey key;
+    memcpy(&key.lo, bytes, 8);
+    memcpy(&key.hi, bytes + 8, 8);
+    return key;
+}
+
+// The board of a key, and the keeper's cell (the region's first cell).
+Board decode(const PullRoom& room, const PullKey& key, int32_t* keeperCell) {
+    uint8_t bytes[16];
+    memcpy(bytes, &key.lo, 8);
+    memcpy(bytes + 8, &key.hi, 8);
+    Board board = room.empty;
+    for (int32_t i = 0; i < PullMaxBoxes && bytes[i]; ++i) {
+        unsigned char& c = board.cells[room.floorCells[bytes[i] - 1]];
+        c = cellAfterBoxArrives(c);
+    }
+    *keeperCell = room.floorCells[bytes[15]];
+    return board;
+}
+
+// Every position one pull away from key, added to `next` if not seen yet.
+void expand(const PullRoom& room, const PullKey& key, KeySet* seen, std::vector<PullKey>* next) {
+    int32_t keeper;
+    Board board = decode(room, key, &keeper);
+    std::vector<int32_t> region;
+    keeperRegion(room, board, keeper, &region);
+    for (int32_t c : region)
+        for (int32_t d : Steps) {
+            if (!testPull(&board, c, d)) continue;
+            Board pulled = board;
+            int32_t at = c;
+            applyPull(&pulled, &at, d);
+            PullKey k = encode(room, pulled, at);
+            if (insertKey(seen, k)) next->push_back(k);
+        }
+}
+
+// The solved position with the keeper in each region the boxes leave him.
+std::vector<PullKey> solvedKeys(const PullRoom& room, const Board& solved, KeySet* seen) {
+    std::vector<PullKey> keys;
+    for (int32_t i = 0; i < room.floorCount; ++i) {
+        int32_t c = room.floorCells[i];
+        if (holdsBox(solved.cells[c])) continue;
+        PullKey k = encode(room, solved, c);
+        if (insertKey(seen, k)) keys.push_back(k);
+    }
+    return keys;
+}
+
+void cutToBeam(std::vector<PullKey>* layer, int32_t width, Rng& rng) {
+    if ((int32_t)layer->size() <= width) return;
+    for (int32_t i = 0; i < width; ++i)
+        std::swap((*layer)[i], (*layer)[i + randomBelow(rng, (int32_t)layer->size() - i)]);
+    layer->resize(width);
+}
+
+} // namespace
+
+bool makePullRoom(const Board& solved, PullRoom* room) {
+    room->empty = solved;
+    room->floorCount = 0;
+    for (int32_t c = 0; c < BoardCellCount; ++c) {
+        room->floorNumber[c] = -1;
+        unsigned char code = solved.cells[c];
+        if (code == CellCodeWall) continue;
+        if (room->floorCount == PullMaxFloor) return false;
+        room->empty.cells[c] = isGoalCell(code) ? CellCodeGoal : CellCodeFloor;
+        room->floorNumber[c] = room->floorCount;
+        room->floorCells[room->floorCount++] = c;
+    }
+    return true;
+}
+
+PullLayers searchPulls(const PullRoom& room, const Board& solved, const PullLimits& limits,
+                       Rng& rng) {
+    PullLayers found;
+    found.exhaustive = true;
+    KeySet seen;
+    found.layers.push_back(solvedKeys(room, solved, &seen));
+    while ((int32_t)found.layers.size() <= limits.maxDepth) {
+        std::vector<PullKey> next;
+        for (const PullKey& k : found.layers.back())
+            expand(room, k, &seen, &next);
+        if (next.empty()) break;
+        if ((int64_t)seen.used > limits.maxPositions) {
+            // From here on depths are only upper bounds; the forward solver
+            // measures the truth.
+            found.exhaustive = false;
+            cutToBeam(&next, limits.beamWidth, rng);
+        }
+        found.layers.push_back(std::move(next));
+    }
+    return found;
+}
+
+std::vector<PullStart> deepestStarts(const PullRoom& room, const PullLayers& found, int32_t count) {
+    std::vector<PullStart> starts;
+    for (int32_t depth = (int32_t)found.layers.size() - 1; depth > 0; --depth)
+        for (const PullKey& k : found.layers[depth]) {
+            if ((int32_t)starts.size() >= count) return starts;
+            PullStart s;
+            s.board = decode(room, k, &s.keeperCell);
+            s.pulls = depth;
+            bool onGoal = false;
+            for (unsigned char c : s.board.cells)
+                onGoal |= c == CellCodeBoxOnGoal;
+            if (!onGoal) starts.push_back(s);
+        }
+    return starts;
+}

@@ -1,0 +1,192 @@
+// bexaran-levelsheet: the level set shown. Writes docs/levels.md (a row of
+// figures per level) and docs/levels.png (every level as it starts, drawn by
+// the expected-picture renderer of the end-to-end tests from the game's own
+// sheets, at half size), from the compiled level table, the stored
+// solutions and the figures in the table's comments.
+//
+//   bexaran-levelsheet SOURCE_DIR           rewrites the two files
+//   bexaran-levelsheet SOURCE_DIR --check   exits 1 unless they are current
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "art_image.h"
+#include "game.h"
+#include "level_figures.h"
+#include "solution_shape.h"
+#include "solver.h"
+#include "tests/e2e/expected_picture.h"
+
+namespace {
+
+enum {
+    SheetColumns = 5,
+    CropLeft = 4, // the largest room, walls included, is 12 by 11 cells
+    CropTop = 2,
+    CropCells = 12,
+    Shrink = 2,
+    Gap = 8,
+    TilePixels = CropCells * CellPixels / Shrink,
+};
+
+const uint32_t SheetBackground = 0x202020;
+
+struct Row {
+    int32_t boxes, pushes, moves, lone, inManyRuns;
+    double effort;
+};
+
+// The figures of level n from the table, its solution and its comment; false
+// with a message when the three disagree.
+bool measureLevel(int32_t n, const std::string& solution, const LevelFigures& noted, Row* row) {
+    Board board;
+    int32_t start = splitStart(LevelTable[n], &board);
+    SolutionShape shape = measureSolution(board, start, solution);
+    row->boxes = (int32_t)shape.boxRuns.size();
+    row->pushes = shape.pushes;
+    row->moves = shape.moves;
+    row->lone = loneBoxEstimate(board, start);
+    row->inManyRuns = 0;
+    for (int32_t r : shape.boxRuns)
+        row->inManyRuns += r >= 2;
+    row->effort = noted.effort;
+    if (shape.solves && noted.boxes == row->boxes && noted.pushes == row->pushes &&
+        noted.moves == row->moves && noted.loneEstimate == row->lone)
+        return true;
+    fprintf(stderr, "level %d: the table's comment, the solution and the board disagree\n", n + 1);
+    return false;
+}
+
+std::string markdown(const std::vector<Row>& rows) {
+    std::string md =
+        "# The levels\n\n"
+        "Every level of the game with what the solver measures of it. Written by\n"
+        "`bexaran-levelsheet` (`cmake --build build/host --target levels-doc`) from the\n"
+        "level table and `tools/levelgen/solutions.txt`; a unit test checks that this\n"
+        "page and `levels.png` match them.\n\n"
+        "- **Pushes**: the fewest that solve the level, proven by `bexaran-solve`.\n"
+        "  **Moves**: the stored solution's steps, the fewest the solver found among\n"
+        "  solutions with that many pushes.\n"
+        "- **Lone-box estimate**: the pushes needed if every box were alone on the board\n"
+        "  (best matching of boxes to goals). **Over** is how far the optimum exceeds it:\n"
+        "  the price of boxes standing in each other's way.\n"
+        "- **Shared boxes**: boxes pushed in two separate runs or more (another box is\n"
+        "  pushed in between).\n"
+        "- **Effort**: positions a plain search (matching estimate and dead squares\n"
+        "  only) expands per push of the optimum; it measures how hard the ideas are.\n\n"
+        "| Level | Boxes | Pushes | Moves | Lone-box estimate | Over | Shared boxes | Effort |\n"
+        "|---:|---:|---:|---:|---:|---:|---:|---:|\n";
+    char line[256];
+    for (size_t n = 0; n < rows.size(); ++n) {
+        const Row& r = rows[n];
+        snprintf(line, sizeof line, "| %zu | %d | %d | %d | %d | %d%% | %d | %.1f |\n", n + 1,
+                 r.boxes, r.pushes, r.moves, r.lone,
+                 r.lone > 0 ? (int)((r.pushes - r.lone) * 100 / r.lone) : 0, r.inManyRuns,
+                 r.effort);
+        md += line;
+    }
+    md += "\nMean effort per ten levels:";
+    for (size_t d = 0; d + 10 <= rows.size(); d += 10) {
+        double sum = 0;
+        for (size_t n = d; n < d + 10; ++n)
+            sum += rows[n].effort;
+        snprintf(line, sizeof line, "%s levels %zu-%zu: %.1f", d ? ";" : "", d + 1, d + 10,
+                 sum / 10);
+        md += line;
+    }
+    md +=
+        ".\n\n![The 50 levels as they start, five to a row, level 1 at the top left](levels.png)\n";
+    return md;
+}
+
+// Every level at half size, five to a row, in playing order.
+ArtImage sheetPicture() {
+    int32_t sheetRows = (LevelCount + SheetColumns - 1) / SheetColumns;
+    ArtImage sheet = makeImage(Gap + SheetColumns * (TilePixels + Gap),
+                               Gap + sheetRows * (TilePixels + Gap), SheetBackground);
+    for (int32_t n = 0; n < LevelCount; ++n) {
+        Picture board = levelStartPicture(n);
+        int32_t x0 = Gap + n % SheetColumns * (TilePixels + Gap);
+        int32_t y0 = Gap + n / SheetColumns * (TilePixels + Gap);
+        for (int32_t y = 0; y < TilePixels; ++y)
+            for (int32_t x = 0; x < TilePixels; ++x) {
+                uint32_t r = 0, g = 0, b = 0;
+                for (int32_t dy = 0; dy < Shrink; ++dy)
+                    for (int32_t dx = 0; dx < Shrink; ++dx) {
+                        int32_t bx = CropLeft * CellPixels + x * Shrink + dx;
+                        int32_t by = CropTop * CellPixels + y * Shrink + dy;
+                        uint32_t c = board.pixels[(size_t)by * board.width + bx];
+                        r += c >> 16 & 0xFF, g += c >> 8 & 0xFF, b += c & 0xFF;
+                    }
+                const uint32_t area = Shrink * Shrink;
+                setPixel(sheet, x0 + x, y0 + y, (r / area) << 16 | (g / area) << 8 | b / area);
+            }
+    }
+    return sheet;
+}
+
+bool sameAsFile(const std::string& path, const std::string& text) {
+    std::vector<std::string> lines = readLines(path);
+    std::string joined;
+    for (const std::string& l : lines)
+        joined += l + "\n";
+    return joined == text;
+}
+
+bool samePicture(const std::string& path, const ArtImage& image) {
+    Picture stored;
+    std::string error;
+    if (!readPngPicture(path, &stored, &error)) {
+        fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    if (stored.width != image.width || stored.height != image.height) return false;
+    for (size_t i = 0; i < image.pixels.size(); ++i)
+        if ((stored.pixels[i] & 0xFFFFFF) != (image.pixels[i] & 0xFFFFFF)) return false;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || (argc == 3 && strcmp(argv[2], "--check")) || argc > 3) {
+        fprintf(stderr, "usage: bexaran-levelsheet SOURCE_DIR [--check]\n");
+        return 2;
+    }
+    const std::string root = argv[1];
+    const bool check = argc == 3;
+    std::string error;
+    std::vector<LevelFigures> noted;
+    std::vector<std::string> solutions = readLines(root + "/tools/levelgen/solutions.txt");
+    if (!loadSheets(root + "/shell", &error) ||
+        !readLevelFigures(root + "/game/level_table.cpp", &noted) ||
+        noted.size() != (size_t)LevelCount || solutions.size() != (size_t)LevelCount) {
+        fprintf(stderr, "bexaran-levelsheet: cannot read the sheets, figures or solutions %s\n",
+                error.c_str());
+        return 1;
+    }
+    std::vector<Row> rows(LevelCount);
+    for (int32_t n = 0; n < LevelCount; ++n)
+        if (!measureLevel(n, solutions[n], noted[n], &rows[n])) return 1;
+    const std::string md = markdown(rows), mdPath = root + "/docs/levels.md";
+    const ArtImage picture = sheetPicture();
+    const std::string pngPath = root + "/docs/levels.png";
+    if (check) {
+        bool mdOk = sameAsFile(mdPath, md), pngOk = samePicture(pngPath, picture);
+        if (!mdOk) fprintf(stderr, "%s is out of date\n", mdPath.c_str());
+        if (!pngOk) fprintf(stderr, "%s is out of date\n", pngPath.c_str());
+        return mdOk && pngOk ? 0 : 1;
+    }
+    FILE* out = fopen(mdPath.c_str(), "w");
+    bool written = out && fputs(md.c_str(), out) >= 0;
+    if (out) written = fclose(out) == 0 && written;
+    if (!written || !writeFile(pngPath, encodePng(picture))) {
+        fprintf(stderr, "bexaran-levelsheet: cannot write %s or %s\n", mdPath.c_str(),
+                pngPath.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,12 +1,12 @@
 // Positions are box sets plus the lowest cell of the keeper's area, stored
 // once each in a flat node array, found again through an open-addressing
 // table keyed by a Zobrist hash. The open list is a bucket queue on
-// pushes + weight * estimate, last in first out within a bucket, so among
-// equal priorities the deepest position goes first.
+// pushes + weight * estimate.
 #include "solver_search.h"
 
 #include "rules.h"
 
+#include <algorithm>
 #include <assert.h>
 #include <chrono>
 #include <string.h>
@@ -31,6 +31,15 @@ struct Node {
 
 using Clock = std::chrono::steady_clock;
 
+struct OpenEntry {
+    uint32_t order; // smaller goes first
+    uint32_t node;
+};
+
+bool laterEntry(const OpenEntry& a, const OpenEntry& b) {
+    return a.order > b.order;
+}
+
 struct Search {
     const Room* room;
     SolverLimits limits;
@@ -39,8 +48,8 @@ struct Search {
     std::vector<Node> nodes;
     std::vector<uint8_t> boxes; // boxCount room cells per node, ascending
     std::vector<uint32_t> table;
-    std::vector<std::vector<uint32_t>> open;
-    size_t lowest; // no open entry below this bucket
+    std::vector<std::vector<OpenEntry>> open; // a heap per priority
+    size_t lowest;                            // no open entry below this bucket
     size_t maxNodes;
     uint64_t zobrist[2][256];
     Matching matching, childMatching;
@@ -116,7 +125,13 @@ void pushOpen(Search* s, uint32_t n) {
     const Node& node = s->nodes[n];
     size_t priority = node.pushes + (size_t)s->weight * node.estimate;
     if (priority >= s->open.size()) s->open.resize(priority + 1);
-    s->open[priority].push_back(n);
+    // Deepest first, then fewest moves: the first solution reached is then
+    // the one with the fewest moves among those the search meets first.
+    uint32_t depthFirst = (uint32_t)(0xFFFF - node.pushes) << 16;
+    uint32_t order = depthFirst | (node.moves < 0xFFFF ? node.moves : 0xFFFF);
+    std::vector<OpenEntry>& bucket = s->open[priority];
+    bucket.push_back(OpenEntry{order, n});
+    std::push_heap(bucket.begin(), bucket.end(), laterEntry);
     if (priority < s->lowest) s->lowest = priority;
 }
 
@@ -188,6 +203,45 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, int32_t ke
     pushOpen(s, addNode(s, node, child, slot));
 }
 
+bool isFree(const Search* s, int32_t cell) {
+    return cell != RoomNone && !s->occupied[cell];
+}
+
+// Whether the free cells beside cell stay joined when cell fills: the free
+// ones among its four neighbours, taken around the cell, must be linked by
+// free corner cells into one group.
+bool neighboursStayJoined(const Search* s, int32_t cell) {
+    static const int32_t around[RoomDirections] = {2, 1, 3, 0}; // up, right, down, left
+    const Room& room = *s->room;
+    int32_t free = 0, links = 0;
+    for (int32_t k = 0; k < RoomDirections; ++k) {
+        int32_t d = around[k], e = around[(k + 1) % RoomDirections];
+        int32_t a = room.step[cell][d], b = room.step[cell][e];
+        if (!isFree(s, a)) continue;
+        ++free;
+        if (!isFree(s, b)) continue;
+        int32_t corner = room.step[a][e];
+        links += isFree(s, corner) && room.step[b][d] == corner;
+    }
+    return links >= free - 1;
+}
+
+// The lowest cell of the keeper's area after the box on from went to to (the
+// keeper now on from). It is the parent's area with from added and to taken
+// away, unless the push opens a way into cells the keeper could not reach or
+// cuts the area in two; both show in the cells around, and then a full flood
+// answers.
+int32_t childKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t from, int32_t to) {
+    const Room& room = *s->room;
+    for (int32_t d = 0; d < RoomDirections; ++d) {
+        int32_t c = room.step[from][d];
+        if (isFree(s, c) && s->areaMark[c] != area) return markArea(s, s->childMark, from, false);
+    }
+    if (s->areaMark[to] == area && (to == keeper || !neighboursStayJoined(s, to)))
+        return markArea(s, s->childMark, from, false);
+    return keeper < from ? keeper : from;
+}
+
 void expand(Search* s, uint32_t n) {
     const Room& room = *s->room;
     uint8_t parentBoxes[RoomMaxCells];
@@ -211,7 +265,7 @@ void expand(Search* s, uint32_t n) {
                 s->occupied[b] = 1, s->occupied[to] = 0;
                 continue;
             }
-            int32_t childKeeper = markArea(s, s->childMark, b, false);
+            int32_t childKeeper = childKeeperCell(s, area, s->nodes[n].keeper, b, to);
             Push p = {n, i, b, to, d, s->walk[behind]};
             offerChild(s, p, parentBoxes, childKeeper);
             s->occupied[b] = 1, s->occupied[to] = 0;
@@ -234,9 +288,10 @@ bool outOfLimits(Search* s) {
 // The next open position, or NodeNone when there is none.
 uint32_t popOpen(Search* s) {
     while (s->lowest < s->open.size()) {
-        std::vector<uint32_t>& bucket = s->open[s->lowest];
+        std::vector<OpenEntry>& bucket = s->open[s->lowest];
         while (!bucket.empty()) {
-            uint32_t n = bucket.back();
+            std::pop_heap(bucket.begin(), bucket.end(), laterEntry);
+            uint32_t n = bucket.back().node;
             bucket.pop_back();
             if (!s->nodes[n].closed) return n;
         }

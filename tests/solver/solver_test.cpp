@@ -51,10 +51,12 @@ std::vector<int32_t> keeperArea(const Board& board, int32_t player) {
     return area;
 }
 
+// The box cells and the lowest cell of the keeper's area.
 std::string positionKey(const Board& board, int32_t player) {
     std::vector<int32_t> area = keeperArea(board, player);
-    std::string key(board.cells, board.cells + BoardCellCount);
-    key += std::to_string(*std::min_element(area.begin(), area.end()));
+    std::string key(1, (char)*std::min_element(area.begin(), area.end()));
+    for (int32_t c = 0; c < BoardCellCount; ++c)
+        if (holdsBox(board.cells[c])) key.push_back((char)c);
     return key;
 }
 

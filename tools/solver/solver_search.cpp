@@ -231,7 +231,7 @@ bool neighboursStayJoined(const Search* s, int32_t cell) {
 // away, unless the push opens a way into cells the keeper could not reach or
 // cuts the area in two; both show in the cells around, and then a full flood
 // answers.
-int32_t childKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t from, int32_t to) {
+int32_t fastChildKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t from, int32_t to) {
     const Room& room = *s->room;
     for (int32_t d = 0; d < RoomDirections; ++d) {
         int32_t c = room.step[from][d];
@@ -240,6 +240,13 @@ int32_t childKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t from, 
     if (s->areaMark[to] == area && (to == keeper || !neighboursStayJoined(s, to)))
         return markArea(s, s->childMark, from, false);
     return keeper < from ? keeper : from;
+}
+
+// The same, checked against a full flood in debug builds.
+int32_t childKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t from, int32_t to) {
+    assert(fastChildKeeperCell(s, area, keeper, from, to) ==
+           markArea(s, s->childMark, from, false));
+    return fastChildKeeperCell(s, area, keeper, from, to);
 }
 
 void expand(Search* s, uint32_t n) {

@@ -17,6 +17,12 @@ struct SolverLimits {
     // pruning. Its effort (positions expanded per optimal push) is the
     // figure that the level set's ramp is judged by.
     int plain;
+    // Memory for stored positions, in megabytes; 0 means 2048.
+    int32_t maxMegabytes;
+    // When the limits end the proof before a solution is found, a greedier
+    // search gets a fifth of the budget to find some solution (reported as
+    // SolverSolvedOnly). 1 gives the whole budget to the proof instead.
+    int32_t proofOnly;
 };
 
 enum SolverOutcome : int32_t {

@@ -1,0 +1,201 @@
+// The solver against a plain breadth-first search over pushes on many small
+// random rooms (fewest pushes and "no solution" must agree, with and without
+// the pruning rules), on hand-made rooms whose optimum is known, and every
+// solution it gives played back through applyStep.
+#include "rules.h"
+#include "solver.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Room {
+    Board board;
+    int32_t player;
+};
+
+// Rows at the top-left of an all-wall board; '$' is the keeper on floor,
+// '+' the keeper on a goal.
+Room roomOf(const std::vector<std::string>& rows) {
+    Room r;
+    memset(r.board.cells, CellCodeWall, BoardCellCount);
+    r.player = -1;
+    for (size_t y = 0; y < rows.size(); ++y)
+        for (size_t x = 0; x < rows[y].size(); ++x) {
+            int32_t cell = (int32_t)(y * BoardColumns + x);
+            char c = rows[y][x];
+            if (c == '$' || c == '+') r.player = cell;
+            r.board.cells[cell] = c == '$'   ? (unsigned char)CellCodeFloor
+                                  : c == '+' ? (unsigned char)CellCodeGoal
+                                             : (unsigned char)c;
+        }
+    return r;
+}
+
+// The keeper's area in a position, by walks the rules allow.
+std::vector<int32_t> keeperArea(const Board& board, int32_t player) {
+    std::vector<int32_t> area(1, player);
+    std::vector<bool> seen(BoardCellCount, false);
+    seen[player] = true;
+    for (size_t i = 0; i < area.size(); ++i)
+        for (int32_t d : {DirectionLeft, DirectionRight, DirectionUp, DirectionDown}) {
+            MoveOutcome m = testStep(&board, area[i], d);
+            if (m.kind == MoveWalk && !seen[m.target])
+                seen[m.target] = true, area.push_back(m.target);
+        }
+    return area;
+}
+
+// The box cells and the lowest cell of the keeper's area.
+std::string positionKey(const Board& board, int32_t player) {
+    std::vector<int32_t> area = keeperArea(board, player);
+    std::string key(1, (char)*std::min_element(area.begin(), area.end()));
+    for (int32_t c = 0; c < BoardCellCount; ++c)
+        if (holdsBox(board.cells[c])) key.push_back((char)c);
+    return key;
+}
+
+// Fewest pushes by breadth-first search over positions, one layer per push;
+// -1 when no position with every box on a goal can be reached.
+int32_t pushesByBreadthFirst(const Room& room) {
+    struct Position {
+        Board board;
+        int32_t player;
+    };
+    std::vector<Position> layer(1, Position{room.board, room.player});
+    std::set<std::string> seen = {positionKey(room.board, room.player)};
+    for (int32_t pushes = 0; !layer.empty(); ++pushes) {
+        std::vector<Position> next;
+        for (const Position& p : layer) {
+            if (std::count(p.board.cells, p.board.cells + BoardCellCount, CellCodeBox) == 0)
+                return pushes;
+            for (int32_t cell : keeperArea(p.board, p.player))
+                for (int32_t d : {DirectionLeft, DirectionRight, DirectionUp, DirectionDown}) {
+                    if (testStep(&p.board, cell, d).kind != MovePush) continue;
+                    Position q = {p.board, cell};
+                    int32_t left = 0;
+                    applyStep(&q.board, &q.player, d, &left);
+                    if (seen.insert(positionKey(q.board, q.player)).second) next.push_back(q);
+                }
+        }
+        layer.swap(next);
+    }
+    return -1;
+}
+
+// Plays the letters from the start; the pushes they make, or -1 if a step is
+// blocked or a box is left off its goal at the end.
+int32_t replayPushes(const Room& room, const std::string& moves) {
+    Board board = room.board;
+    int32_t player = room.player, left = 0, pushes = 0;
+    for (char c : moves) {
+        MoveOutcome m = applyStep(&board, &player, letterDirection(c), &left);
+        if (m.kind == MoveBlocked) return -1;
+        pushes += m.kind == MovePush;
+    }
+    return std::count(board.cells, board.cells + BoardCellCount, CellCodeBox) ? -1 : pushes;
+}
+
+// A 6 by 6 interior with some inner walls, goals and as many boxes (some may
+// start on their goals), the keeper on a free cell.
+Room randomRoom(std::mt19937* random, int32_t boxes) {
+    std::vector<std::string> rows(8, std::string(8, '@'));
+    std::vector<std::pair<int, int>> open;
+    for (int y = 1; y <= 6; ++y)
+        for (int x = 1; x <= 6; ++x)
+            if ((*random)() % 100 >= 18) rows[y][x] = ' ', open.push_back({y, x});
+    std::shuffle(open.begin(), open.end(), *random);
+    for (int32_t i = 0; i < boxes; ++i)
+        rows[open[i].first][open[i].second] = 'x';
+    for (int32_t i = 0; i < boxes; ++i) {
+        auto [y, x] = open[(*random)() % open.size()];
+        while (rows[y][x] == 'o' || rows[y][x] == '#')
+            std::tie(y, x) = open[(*random)() % open.size()];
+        rows[y][x] = rows[y][x] == 'x' ? '#' : 'o';
+    }
+    for (auto [y, x] : open)
+        if (rows[y][x] == ' ') {
+            rows[y][x] = '$';
+            break;
+        }
+    return roomOf(rows);
+}
+
+SolverLimits noLimits(int plain) {
+    SolverLimits limits = {0, 0, plain, 0, 0};
+    return limits;
+}
+
+TEST(Solver, AgreesWithBreadthFirstSearchOnRandomRooms) {
+    std::mt19937 random(11);
+    int solvable = 0, unsolvable = 0;
+    for (int32_t i = 0; i < 240; ++i) {
+        Room room = randomRoom(&random, 1 + i % 3);
+        if (room.player < 0) continue;
+        int32_t expected = pushesByBreadthFirst(room);
+        for (int plain = 0; plain <= 1; ++plain) {
+            SCOPED_TRACE("room " + std::to_string(i) + (plain ? " plain" : " full"));
+            SolverResult r = solvePosition(room.board, room.player, noLimits(plain));
+            if (expected < 0) {
+                EXPECT_EQ(r.outcome, SolverNoSolution);
+                continue;
+            }
+            ASSERT_EQ(r.outcome, SolverOptimal);
+            EXPECT_EQ(r.pushes, expected);
+            EXPECT_EQ(r.lowerBound, expected);
+            EXPECT_EQ(replayPushes(room, r.moves), expected);
+            EXPECT_EQ(r.moveCount, (int32_t)r.moves.size());
+            int32_t estimate = loneBoxEstimate(room.board, room.player);
+            EXPECT_GE(estimate, 0);
+            EXPECT_LE(estimate, expected);
+        }
+        (expected < 0 ? unsolvable : solvable) += 1;
+    }
+    // The sample must hold both kinds in number, or the comparison says little.
+    EXPECT_GT(solvable, 50);
+    EXPECT_GT(unsolvable, 20);
+}
+
+struct KnownRoom {
+    const char* name;
+    std::vector<std::string> rows;
+    SolverOutcome outcome;
+    int32_t pushes, moves;
+};
+
+TEST(Solver, FindsTheKnownOptimumOfHandMadeRooms) {
+    const KnownRoom rooms[] = {
+        {"straight run", {"@@@@@@", "@$o x@", "@@@@@@"}, SolverOptimal, 2, 2},
+        {"already solved", {"@@@@@", "@$# @", "@@@@@"}, SolverOptimal, 0, 0},
+        // The keeper walks around the box to push it down into the goal.
+        {"turn", {"@@@@@@", "@$   @", "@ o  @", "@   x@", "@    @", "@@@@@@"}, SolverOptimal, 3, 6},
+        {"corner", {"@@@@@", "@o $@", "@  x@", "@@@@@"}, SolverNoSolution, -1, -1},
+        // Two boxes in a row cannot be pushed; nothing moves at all.
+        {"two in a row", {"@@@@@@@@", "@$oo xx@", "@@@@@@@@"}, SolverNoSolution, -1, -1},
+        // The box on its goal in the corner is frozen there, which is fine; the
+        // other box must be pushed up beside it.
+        {"frozen on a goal", {"@@@@@", "@#x @", "@ o @", "@ $ @", "@@@@@"}, SolverOptimal, 1, 1},
+        // Both orders take four pushes; the upper box first saves four moves.
+        {"two runs", {"@@@@@@@", "@$o x @", "@  o x@", "@@@@@@@"}, SolverOptimal, 4, 6},
+    };
+    for (const KnownRoom& known : rooms) {
+        SCOPED_TRACE(known.name);
+        Room room = roomOf(known.rows);
+        for (int plain = 0; plain <= 1; ++plain) {
+            SolverResult r = solvePosition(room.board, room.player, noLimits(plain));
+            EXPECT_EQ(r.outcome, known.outcome);
+            EXPECT_EQ(r.pushes, known.pushes);
+            EXPECT_EQ(r.moveCount, known.moves);
+            if (r.pushes >= 0) {
+                EXPECT_EQ(replayPushes(room, r.moves), known.pushes);
+            }
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,189 @@
+// The room tables, read from the game's rules: a walk is what testStep calls
+// MoveWalk on the board with every box taken off, a push is what testStep
+// calls MovePush with one box on that board. The search never asks the rules
+// again; these tables are its whole knowledge of walls, goals and moves.
+#include "solver_room.h"
+
+#include "rules.h"
+
+#include <string.h>
+
+const int32_t RoomDirection[RoomDirections] = {DirectionLeft, DirectionRight, DirectionUp,
+                                               DirectionDown};
+
+namespace {
+
+bool isStartCode(unsigned char code) {
+    return code == CellCodeStart || code == CellCodeStartRight || code == CellCodeStartLeft ||
+           code == CellCodeStartUp || code == CellCodeStartDown;
+}
+
+// The board with start codes as floor and every box lifted off.
+Board emptyBoard(const Board& board) {
+    Board empty = board;
+    for (int32_t c = 0; c < BoardCellCount; ++c) {
+        unsigned char& code = empty.cells[c];
+        if (isStartCode(code)) code = CellCodeFloor;
+        if (holdsBox(code)) code = cellAfterBoxLeaves(code);
+    }
+    return empty;
+}
+
+void readMoves(const Board& empty, Room* room) {
+    for (int32_t i = 0; i < room->cellCount; ++i) {
+        int32_t cell = room->cellOf[i];
+        Board single = empty; // this cell holds the only box
+        single.cells[cell] = cellAfterBoxArrives(single.cells[cell]);
+        for (int32_t d = 0; d < RoomDirections; ++d) {
+            MoveOutcome walk = testStep(&empty, cell, RoomDirection[d]);
+            room->step[i][d] =
+                walk.kind == MoveWalk ? room->indexOf[walk.target] : (uint8_t)RoomNone;
+            room->boxTo[i][d] = RoomNone;
+            int32_t from = neighbour(cell, oppositeDirection(RoomDirection[d]));
+            if (!isOnBoard(from) || room->indexOf[from] == RoomNone) continue;
+            MoveOutcome push = testStep(&single, from, RoomDirection[d]);
+            if (push.kind == MovePush) room->boxTo[i][d] = room->indexOf[push.boxTarget];
+        }
+    }
+}
+
+// With a box on cell b, which of its four neighbours the keeper can walk
+// between: each neighbour gets the number of its area (the lowest direction
+// index in it), RoomNone where there is no neighbour.
+void readSides(Room* room) {
+    uint8_t seen[RoomMaxCells];
+    uint8_t queue[RoomMaxCells];
+    for (int32_t b = 0; b < room->cellCount; ++b) {
+        for (int32_t d = 0; d < RoomDirections; ++d)
+            room->side[b][d] = RoomNone;
+        for (int32_t d = 0; d < RoomDirections; ++d) {
+            int32_t n = room->step[b][d];
+            if (n == RoomNone || room->side[b][d] != RoomNone) continue;
+            memset(seen, 0, (size_t)room->cellCount);
+            seen[b] = 1;
+            seen[n] = 1;
+            int32_t head = 0, tail = 0;
+            queue[tail++] = (uint8_t)n;
+            while (head < tail) {
+                int32_t c = queue[head++];
+                for (int32_t e = 0; e < RoomDirections; ++e) {
+                    int32_t t = room->step[c][e];
+                    if (t != RoomNone && !seen[t]) seen[t] = 1, queue[tail++] = (uint8_t)t;
+                }
+            }
+            for (int32_t e = d; e < RoomDirections; ++e) {
+                int32_t m = room->step[b][e];
+                if (m != RoomNone && seen[m]) room->side[b][e] = (uint8_t)d;
+            }
+        }
+    }
+}
+
+// Pushes from every cell to one goal for a box alone on the board, found by
+// pulling the box away from the goal: state (box cell, keeper's side area).
+void readGoalDistances(Room* room, int32_t goalIndex) {
+    int32_t n = room->cellCount;
+    std::vector<uint16_t> best((size_t)n * RoomDirections, RoomUnreachable);
+    std::vector<uint16_t> queue;
+    queue.reserve((size_t)n * RoomDirections);
+    int32_t g = room->goals[goalIndex];
+    for (int32_t d = 0; d < RoomDirections; ++d) {
+        int32_t s = room->side[g][d];
+        if (s == RoomNone || best[g * RoomDirections + s] == 0) continue;
+        best[g * RoomDirections + s] = 0;
+        queue.push_back((uint16_t)(g * RoomDirections + s));
+    }
+    for (size_t head = 0; head < queue.size(); ++head) {
+        int32_t box = queue[head] / RoomDirections, area = queue[head] % RoomDirections;
+        for (int32_t d = 0; d < RoomDirections; ++d) {
+            // The push in d that brought the box here left the keeper on its old cell.
+            int32_t from = room->step[box][d ^ 1];
+            if (from == RoomNone || room->side[box][d ^ 1] != area) continue;
+            if (room->boxTo[from][d] != box) continue;
+            int32_t state = from * RoomDirections + room->side[from][d ^ 1];
+            if (best[state] != RoomUnreachable) continue;
+            best[state] = (uint16_t)(best[queue[head]] + 1);
+            queue.push_back((uint16_t)state);
+        }
+    }
+    for (int32_t c = 0; c < n; ++c) {
+        uint16_t low = RoomUnreachable;
+        for (int32_t s = 0; s < RoomDirections; ++s)
+            if (best[c * RoomDirections + s] < low) low = best[c * RoomDirections + s];
+        room->distance[(size_t)goalIndex * n + c] = low;
+    }
+}
+
+} // namespace
+
+int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* start) {
+    Board empty = emptyBoard(board);
+    room->cellCount = 0;
+    room->goalCount = 0;
+    memset(room->indexOf, RoomNone, sizeof room->indexOf);
+    for (int32_t c = 0; c < BoardCellCount; ++c) {
+        if (!isWalkable(empty.cells[c])) continue;
+        if (room->cellCount == RoomMaxCells) return 0;
+        room->indexOf[c] = (uint8_t)room->cellCount;
+        room->cellOf[room->cellCount++] = (int16_t)c;
+    }
+    if (!isOnBoard(playerCell) || room->indexOf[playerCell] == RoomNone) return 0;
+    if (holdsBox(board.cells[playerCell])) return 0;
+    start->keeper = room->indexOf[playerCell];
+    start->boxCount = 0;
+    for (int32_t i = 0; i < room->cellCount; ++i) {
+        int32_t cell = room->cellOf[i];
+        room->goal[i] = isGoalCell(empty.cells[cell]);
+        if (room->goal[i]) room->goals[room->goalCount++] = (uint8_t)i;
+        if (holdsBox(board.cells[cell])) start->boxes[start->boxCount++] = (uint8_t)i;
+    }
+    readMoves(empty, room);
+    readSides(room);
+    room->distance.assign((size_t)room->goalCount * room->cellCount, RoomUnreachable);
+    for (int32_t g = 0; g < room->goalCount; ++g)
+        readGoalDistances(room, g);
+    for (int32_t c = 0; c < room->cellCount; ++c) {
+        room->dead[c] = 1;
+        for (int32_t g = 0; g < room->goalCount && room->dead[c]; ++g)
+            if (loneDistance(*room, g, c) != RoomUnreachable) room->dead[c] = 0;
+    }
+    return 1;
+}
+
+namespace {
+
+enum { OccupiedNone = 0, OccupiedBox = 1, OccupiedHeld = 2 }; // held: counted as wall
+
+bool isFrozen(const Room& room, uint8_t* occupied, int32_t cell, bool* offGoal);
+
+// Whether the box on cell cannot move along one axis (directions d, d + 1).
+bool blockedAlong(const Room& room, uint8_t* occupied, int32_t cell, int32_t d, bool* offGoal) {
+    int32_t a = room.step[cell][d], b = room.step[cell][d + 1];
+    if (a == RoomNone || b == RoomNone) return true;
+    if (occupied[a] == OccupiedHeld || occupied[b] == OccupiedHeld) return true;
+    // Pushed either way it lands where no goal can be reached.
+    if (room.dead[a] && room.dead[b]) return true;
+    if (occupied[a] == OccupiedBox && isFrozen(room, occupied, a, offGoal)) return true;
+    if (occupied[b] == OccupiedBox && isFrozen(room, occupied, b, offGoal)) return true;
+    return false;
+}
+
+// The box on cell is frozen if blocked along both axes, where each box it
+// leans on is tested with this one held in place. *offGoal is set only when
+// the answer is yes: some box of the frozen group stands off a goal.
+bool isFrozen(const Room& room, uint8_t* occupied, int32_t cell, bool* offGoal) {
+    occupied[cell] = OccupiedHeld;
+    bool offAcross = false, offDown = false;
+    bool frozen = blockedAlong(room, occupied, cell, 0, &offAcross) &&
+                  blockedAlong(room, occupied, cell, 2, &offDown);
+    occupied[cell] = OccupiedBox;
+    if (frozen) *offGoal = !room.goal[cell] || offAcross || offDown;
+    return frozen;
+}
+
+} // namespace
+
+bool isFrozenDeadlock(const Room& room, uint8_t* occupied, int32_t cell) {
+    bool offGoal = false;
+    return isFrozen(room, occupied, cell, &offGoal) && offGoal;
+}

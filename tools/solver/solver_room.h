@@ -1,0 +1,74 @@
+// The solver's picture of a board: the cells a box or the keeper can ever
+// stand on, numbered 0..cellCount-1 in board order, with every move fact the
+// search needs read once from the game's rules (game/rules.h) and kept in
+// small tables. Also the lone-box push distances, the dead squares, the
+// freeze test and the minimum-cost matching of boxes to goals.
+#pragma once
+#include "game.h"
+
+#include <stddef.h>
+#include <stdint.h>
+#include <vector>
+
+enum {
+    RoomNone = 255,           // no cell: a wall, or a step off the room
+    RoomMaxCells = 255,       // a closed 20 by 16 board has at most 18 * 14
+    RoomDirections = 4,       // indices 0..3: left, right, up, down; d ^ 1 is opposite
+    RoomUnreachable = 0xFFFF, // a lone-box distance to a goal the box can never reach
+    MatchInfinite = 1 << 20,  // cost of a box-goal pair that is impossible
+};
+
+// The game's direction for each of the solver's direction indices.
+extern const int32_t RoomDirection[RoomDirections];
+
+struct Room {
+    int32_t cellCount;
+    int16_t cellOf[RoomMaxCells];                // board cell of each room cell
+    uint8_t indexOf[BoardCellCount];             // room cell of each board cell, or RoomNone
+    uint8_t step[RoomMaxCells][RoomDirections];  // where a walk in d leads, box-free board
+    uint8_t boxTo[RoomMaxCells][RoomDirections]; // where a lone box here lands when pushed in d
+    uint8_t side[RoomMaxCells][RoomDirections];  // with a box here: keeper area of the cell in d
+    uint8_t goal[RoomMaxCells];
+    uint8_t dead[RoomMaxCells]; // a box here can never reach any goal, even alone
+    int32_t goalCount;
+    uint8_t goals[RoomMaxCells];
+    std::vector<uint16_t> distance; // [goalIndex * cellCount + cell]: lone-box pushes
+};
+
+// The start of a search read from a board: the room, the boxes (room cells,
+// ascending) and the keeper's room cell.
+struct RoomStart {
+    int32_t boxCount;
+    uint8_t boxes[RoomMaxCells];
+    int32_t keeper;
+};
+
+// Builds the room of board (start codes read as floor). 0 when the board
+// cannot be searched: the keeper not on a walkable cell, or more than
+// RoomMaxCells open cells.
+int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* start);
+
+inline int32_t loneDistance(const Room& room, int32_t goalIndex, int32_t cell) {
+    return room.distance[(size_t)goalIndex * room.cellCount + cell];
+}
+
+// A box just placed at cell that can never move again, with a box off its
+// goal among the boxes frozen with it. occupied[c] is 1 for a box, 0 for none;
+// entries are changed during the test and restored.
+bool isFrozenDeadlock(const Room& room, uint8_t* occupied, int32_t cell);
+
+// Minimum-cost assignment of rows (boxes) to columns (goals), rows <= columns,
+// kept with its dual potentials so that one changed row can be re-solved with
+// a single augmentation.
+struct Matching {
+    int32_t rows, columns;
+    std::vector<int32_t> cost;              // rows * columns, MatchInfinite when impossible
+    std::vector<int32_t> u, v, rowOfColumn; // 1-based as in the textbook method; 0 = none
+};
+
+// Fills the cost matrix of boxes against the room's goals.
+void setMatchingCosts(const Room& room, const uint8_t* boxes, int32_t boxCount, Matching* m);
+// Solves from scratch; returns the total cost (>= MatchInfinite: no assignment).
+int32_t solveMatching(Matching* m);
+// After the costs of one row changed: re-assigns that row only.
+int32_t resolveMatchingRow(Matching* m, int32_t row);

@@ -1,0 +1,435 @@
+// Positions are box sets plus the lowest cell of the keeper's area, stored
+// once each in a flat node array, found again through an open-addressing
+// table keyed by a Zobrist hash. The open list is a bucket queue on
+// pushes + weight * estimate.
+#include "solver_search.h"
+
+#include "rules.h"
+
+#include <algorithm>
+#include <assert.h>
+#include <chrono>
+#include <string.h>
+#include <vector>
+
+namespace {
+
+enum : uint32_t { NodeNone = 0xFFFFFFFFu };
+enum : uint16_t { EstimateNever = 0xFFFF }; // a position no assignment of boxes can solve
+
+struct Node {
+    uint64_t hash;
+    uint32_t parent; // NodeNone for the start
+    uint32_t moves;  // keeper steps from the start on the path found
+    uint16_t pushes;
+    uint16_t estimate; // the matching bound, 0 only when solved
+    uint8_t keeper;    // lowest room cell of the keeper's area
+    uint8_t standing;  // the keeper's own cell: where the last pushed box was
+    uint8_t direction; // of the push that made this position
+    uint8_t closed;
+};
+
+using Clock = std::chrono::steady_clock;
+
+struct OpenEntry {
+    uint32_t order; // smaller goes first
+    uint32_t node;
+};
+
+bool laterEntry(const OpenEntry& a, const OpenEntry& b) {
+    return a.order > b.order;
+}
+
+struct Search {
+    const Room* room;
+    SolverLimits limits;
+    int32_t weight;
+    int32_t boxCount;
+    std::vector<Node> nodes;
+    std::vector<uint8_t> boxes; // boxCount room cells per node, ascending
+    std::vector<uint32_t> table;
+    std::vector<std::vector<OpenEntry>> open; // a heap per priority
+    size_t lowest;                            // no open entry below this bucket
+    size_t maxNodes;
+    uint64_t zobrist[2][256];
+    Matching matching, childMatching;
+    uint8_t occupied[RoomMaxCells + 1];
+    uint16_t walk[RoomMaxCells];
+    uint32_t areaMark[RoomMaxCells], childMark[RoomMaxCells], markCount;
+    int64_t expanded;
+    Clock::time_point began;
+};
+
+void seedZobrist(Search* s) {
+    uint64_t x = 0x9E3779B97F4A7C15ull; // splitmix64
+    for (int32_t k = 0; k < 2; ++k)
+        for (int32_t c = 0; c < 256; ++c) {
+            uint64_t z = (x += 0x9E3779B97F4A7C15ull);
+            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+            z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+            s->zobrist[k][c] = z ^ (z >> 31);
+        }
+}
+
+// Marks the keeper's area from cell with the current box placement; returns
+// its lowest cell. With walk set, also the steps to each cell of the area.
+int32_t markArea(Search* s, uint32_t* mark, int32_t from, bool walk) {
+    const Room& room = *s->room;
+    uint32_t stamp = ++s->markCount;
+    uint8_t queue[RoomMaxCells];
+    int32_t head = 0, tail = 0, lowest = from;
+    queue[tail++] = (uint8_t)from;
+    mark[from] = stamp;
+    if (walk) s->walk[from] = 0;
+    while (head < tail) {
+        int32_t c = queue[head++];
+        for (int32_t d = 0; d < RoomDirections; ++d) {
+            int32_t t = room.step[c][d];
+            if (t == RoomNone || mark[t] == stamp || s->occupied[t]) continue;
+            mark[t] = stamp;
+            if (walk) s->walk[t] = (uint16_t)(s->walk[c] + 1);
+            if (t < lowest) lowest = t;
+            queue[tail++] = (uint8_t)t;
+        }
+    }
+    return lowest;
+}
+
+void growTable(Search* s) {
+    std::vector<uint32_t> bigger(s->table.empty() ? 1u << 16 : s->table.size() * 2, NodeNone);
+    size_t mask = bigger.size() - 1;
+    for (uint32_t n : s->table) {
+        if (n == NodeNone) continue;
+        size_t i = s->nodes[n].hash & mask;
+        while (bigger[i] != NodeNone)
+            i = (i + 1) & mask;
+        bigger[i] = n;
+    }
+    s->table.swap(bigger);
+}
+
+// The table slot holding this position, or the empty slot where it belongs.
+uint32_t* findSlot(Search* s, uint64_t hash, int32_t keeper, const uint8_t* boxes) {
+    size_t mask = s->table.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        uint32_t n = s->table[i];
+        if (n == NodeNone) return &s->table[i];
+        const Node& node = s->nodes[n];
+        if (node.hash == hash && node.keeper == keeper &&
+            memcmp(&s->boxes[(size_t)n * s->boxCount], boxes, s->boxCount) == 0)
+            return &s->table[i];
+    }
+}
+
+void pushOpen(Search* s, uint32_t n) {
+    const Node& node = s->nodes[n];
+    size_t priority = node.pushes + (size_t)s->weight * node.estimate;
+    if (priority >= s->open.size()) s->open.resize(priority + 1);
+    // Deepest first, then fewest moves: the first solution reached is then
+    // the one with the fewest moves among those the search meets first.
+    uint32_t depthFirst = (uint32_t)(0xFFFF - node.pushes) << 16;
+    uint32_t order = depthFirst | (node.moves < 0xFFFF ? node.moves : 0xFFFF);
+    std::vector<OpenEntry>& bucket = s->open[priority];
+    bucket.push_back(OpenEntry{order, n});
+    std::push_heap(bucket.begin(), bucket.end(), laterEntry);
+    if (priority < s->lowest) s->lowest = priority;
+}
+
+uint32_t addNode(Search* s, const Node& node, const uint8_t* boxes, uint32_t* slot) {
+    uint32_t n = (uint32_t)s->nodes.size();
+    s->nodes.push_back(node);
+    s->boxes.insert(s->boxes.end(), boxes, boxes + s->boxCount);
+    *slot = n;
+    if (s->nodes.size() * 2 > s->table.size()) growTable(s);
+    return n;
+}
+
+// The child's box cells: parent's with moved replaced by to, kept ascending.
+void movedBoxes(const uint8_t* from, int32_t count, int32_t moved, int32_t to, uint8_t* out) {
+    int32_t k = 0;
+    bool placed = false;
+    for (int32_t i = 0; i < count; ++i) {
+        if (i == moved) continue;
+        if (!placed && to < from[i]) out[k++] = (uint8_t)to, placed = true;
+        out[k++] = from[i];
+    }
+    if (!placed) out[k++] = (uint8_t)to;
+}
+
+struct Push {
+    uint32_t parent;
+    int32_t box; // index in the parent's box list
+    int32_t from, to, direction, keeperSteps;
+};
+
+// Records the position after one push: new, or a cheaper way to a known one.
+void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, int32_t keeper) {
+    uint8_t child[RoomMaxCells];
+    movedBoxes(parentBoxes, s->boxCount, p.box, p.to, child);
+    const Node parent = s->nodes[p.parent];
+    uint64_t boxHash =
+        parent.hash ^ s->zobrist[1][parent.keeper] ^ s->zobrist[0][p.from] ^ s->zobrist[0][p.to];
+    uint64_t hash = boxHash ^ s->zobrist[1][keeper];
+    uint32_t* slot = findSlot(s, hash, keeper, child);
+    uint32_t pushes = parent.pushes + 1u, moves = parent.moves + p.keeperSteps + 1u;
+    if (*slot != NodeNone) {
+        Node& known = s->nodes[*slot];
+        bool fewerPushes = pushes < known.pushes;
+        if (!fewerPushes && (pushes > known.pushes || moves >= known.moves || known.closed)) return;
+        known.pushes = (uint16_t)pushes, known.moves = moves, known.parent = p.parent;
+        known.standing = (uint8_t)p.from, known.direction = (uint8_t)p.direction;
+        if (fewerPushes && known.estimate != EstimateNever) {
+            known.closed = 0;
+            pushOpen(s, *slot);
+        }
+        return;
+    }
+    s->childMatching = s->matching;
+    Matching& m = s->childMatching;
+    for (int32_t g = 0; g < m.columns; ++g) {
+        int32_t d = loneDistance(*s->room, g, p.to);
+        m.cost[(size_t)p.box * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
+    }
+    int32_t estimate = resolveMatchingRow(&m, p.box);
+    Node node = {hash, p.parent,        moves,           (uint16_t)pushes,
+                 0,    (uint8_t)keeper, (uint8_t)p.from, (uint8_t)p.direction,
+                 0};
+    if (estimate >= MatchInfinite) { // no assignment of boxes to goals: never solvable
+        node.estimate = EstimateNever, node.closed = 1;
+        addNode(s, node, child, slot);
+        return;
+    }
+    node.estimate = (uint16_t)estimate;
+    pushOpen(s, addNode(s, node, child, slot));
+}
+
+bool isFree(const Search* s, int32_t cell) {
+    return cell != RoomNone && !s->occupied[cell];
+}
+
+// Whether the free cells beside cell stay joined when cell fills: the free
+// ones among its four neighbours, taken around the cell, must be linked by
+// free corner cells into one group.
+bool neighboursStayJoined(const Search* s, int32_t cell) {
+    static const int32_t around[RoomDirections] = {2, 1, 3, 0}; // up, right, down, left
+    const Room& room = *s->room;
+    int32_t free = 0, links = 0;
+    for (int32_t k = 0; k < RoomDirections; ++k) {
+        int32_t d = around[k], e = around[(k + 1) % RoomDirections];
+        int32_t a = room.step[cell][d], b = room.step[cell][e];
+        if (!isFree(s, a)) continue;
+        ++free;
+        if (!isFree(s, b)) continue;
+        int32_t corner = room.step[a][e];
+        links += isFree(s, corner) && room.step[b][d] == corner;
+    }
+    return links >= free - 1;
+}
+
+// The lowest cell of the keeper's area after the box on from went to to (the
+// keeper now on from). It is the parent's area with from added and to taken
+// away, unless the push opens a way into cells the keeper could not reach or
+// cuts the area in two; both show in the cells around, and then a full flood
+// answers.
+int32_t fastChildKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t from, int32_t to) {
+    const Room& room = *s->room;
+    for (int32_t d = 0; d < RoomDirections; ++d) {
+        int32_t c = room.step[from][d];
+        if (isFree(s, c) && s->areaMark[c] != area) return markArea(s, s->childMark, from, false);
+    }
+    if (s->areaMark[to] == area && (to == keeper || !neighboursStayJoined(s, to)))
+        return markArea(s, s->childMark, from, false);
+    return keeper < from ? keeper : from;
+}
+
+// The same, checked against a full flood in debug builds.
+int32_t childKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t from, int32_t to) {
+    assert(fastChildKeeperCell(s, area, keeper, from, to) ==
+           markArea(s, s->childMark, from, false));
+    return fastChildKeeperCell(s, area, keeper, from, to);
+}
+
+void expand(Search* s, uint32_t n) {
+    const Room& room = *s->room;
+    uint8_t parentBoxes[RoomMaxCells];
+    memcpy(parentBoxes, &s->boxes[(size_t)n * s->boxCount], s->boxCount);
+    for (int32_t i = 0; i < s->boxCount; ++i)
+        s->occupied[parentBoxes[i]] = 1;
+    int32_t keeper = markArea(s, s->areaMark, s->nodes[n].standing, true);
+    assert(keeper == s->nodes[n].keeper);
+    (void)keeper;
+    uint32_t area = s->markCount;
+    setMatchingCosts(room, parentBoxes, s->boxCount, &s->matching);
+    solveMatching(&s->matching);
+    for (int32_t i = 0; i < s->boxCount; ++i) {
+        int32_t b = parentBoxes[i];
+        for (int32_t d = 0; d < RoomDirections; ++d) {
+            int32_t behind = room.step[b][d ^ 1], to = room.boxTo[b][d];
+            if (behind == RoomNone || s->areaMark[behind] != area) continue;
+            if (to == RoomNone || s->occupied[to] || room.dead[to]) continue;
+            s->occupied[b] = 0, s->occupied[to] = 1;
+            if (!s->limits.plain && isFrozenDeadlock(room, s->occupied, to)) {
+                s->occupied[b] = 1, s->occupied[to] = 0;
+                continue;
+            }
+            int32_t childKeeper = childKeeperCell(s, area, s->nodes[n].keeper, b, to);
+            Push p = {n, i, b, to, d, s->walk[behind]};
+            offerChild(s, p, parentBoxes, childKeeper);
+            s->occupied[b] = 1, s->occupied[to] = 0;
+        }
+    }
+    for (int32_t i = 0; i < s->boxCount; ++i)
+        s->occupied[parentBoxes[i]] = 0;
+}
+
+bool outOfLimits(Search* s) {
+    if (s->limits.maxExpanded > 0 && s->expanded >= s->limits.maxExpanded) return true;
+    if (s->nodes.size() >= s->maxNodes) return true;
+    if (s->limits.maxSeconds > 0 && (s->expanded & 255) == 0) {
+        std::chrono::duration<double> spent = Clock::now() - s->began;
+        if (spent.count() >= s->limits.maxSeconds) return true;
+    }
+    return false;
+}
+
+// The next open position, or NodeNone when there is none.
+uint32_t popOpen(Search* s) {
+    while (s->lowest < s->open.size()) {
+        std::vector<OpenEntry>& bucket = s->open[s->lowest];
+        while (!bucket.empty()) {
+            std::pop_heap(bucket.begin(), bucket.end(), laterEntry);
+            uint32_t n = bucket.back().node;
+            bucket.pop_back();
+            if (!s->nodes[n].closed) return n;
+        }
+        ++s->lowest;
+    }
+    return NodeNone;
+}
+
+// Appends the keeper's shortest walk on board from *player to target (both
+// board cells), asking the rules which steps are walks. False if none.
+bool appendWalk(const Board& board, int32_t* player, int32_t target, std::string* moves) {
+    int32_t cameBy[BoardCellCount];
+    int32_t queue[BoardCellCount];
+    for (int32_t c = 0; c < BoardCellCount; ++c)
+        cameBy[c] = -1;
+    int32_t head = 0, tail = 0;
+    queue[tail++] = *player;
+    cameBy[*player] = RoomDirections;
+    while (head < tail && cameBy[target] < 0) {
+        int32_t c = queue[head++];
+        for (int32_t d = 0; d < RoomDirections; ++d) {
+            MoveOutcome step = testStep(&board, c, RoomDirection[d]);
+            if (step.kind != MoveWalk || cameBy[step.target] >= 0) continue;
+            cameBy[step.target] = d;
+            queue[tail++] = step.target;
+        }
+    }
+    if (cameBy[target] < 0) return false;
+    std::string path;
+    for (int32_t c = target; c != *player;) {
+        int32_t d = cameBy[c];
+        path.push_back(directionLetter(RoomDirection[d]));
+        c = neighbour(c, RoomDirection[d ^ 1]);
+    }
+    moves->append(path.rbegin(), path.rend());
+    *player = target;
+    return true;
+}
+
+// Turns the chain of pushes ending at node n into keeper steps and plays them
+// on a copy of the board with applyStep: a solution is only reported after
+// the game's own rules have taken every box to a goal with it.
+bool replaySolution(const Search& s, const Board& start, int32_t playerCell, uint32_t n,
+                    std::string* moves) {
+    std::vector<uint32_t> chain;
+    for (; s.nodes[n].parent != NodeNone; n = s.nodes[n].parent)
+        chain.push_back(n);
+    Board board = start;
+    int32_t boxesLeft = 0;
+    for (int32_t c = 0; c < BoardCellCount; ++c) {
+        unsigned char& code = board.cells[c];
+        if (s.room->indexOf[c] != RoomNone && !isWalkable(code) && !holdsBox(code))
+            code = CellCodeFloor; // a start code
+        boxesLeft += code == CellCodeBox;
+    }
+    int32_t player = playerCell;
+    for (size_t k = chain.size(); k-- > 0;) {
+        const Node& node = s.nodes[chain[k]];
+        int32_t d = node.direction;
+        int32_t from = s.room->cellOf[node.standing];
+        int32_t behind = neighbour(from, oppositeDirection(RoomDirection[d]));
+        if (!appendWalk(board, &player, behind, moves)) return false;
+        if (applyStep(&board, &player, RoomDirection[d], &boxesLeft).kind != MovePush) return false;
+        moves->push_back(directionLetter(RoomDirection[d]));
+    }
+    return boxesLeft == 0;
+}
+
+void startSearch(Search* s, const Room& room, const RoomStart& start, const SolverLimits& limits,
+                 int32_t weight) {
+    s->room = &room;
+    s->limits = limits;
+    s->weight = weight;
+    s->boxCount = start.boxCount;
+    s->lowest = 0;
+    s->markCount = 0;
+    s->expanded = 0;
+    s->began = Clock::now();
+    memset(s->occupied, 0, sizeof s->occupied);
+    memset(s->areaMark, 0, sizeof s->areaMark);
+    memset(s->childMark, 0, sizeof s->childMark);
+    int32_t megabytes = limits.maxMegabytes > 0 ? limits.maxMegabytes : 2048;
+    size_t perNode = sizeof(Node) + start.boxCount + 3 * sizeof(uint32_t);
+    s->maxNodes = ((size_t)megabytes << 20) / perNode;
+    seedZobrist(s);
+    growTable(s);
+}
+
+} // namespace
+
+SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
+                    const RoomStart& start, const SolverLimits& limits, int32_t weight) {
+    Search* s = new Search();
+    startSearch(s, room, start, limits, weight);
+    SearchRun run = {0, 0, -1, -1, 0, std::string()};
+    for (int32_t i = 0; i < start.boxCount; ++i)
+        s->occupied[start.boxes[i]] = 1;
+    int32_t keeper = markArea(s, s->areaMark, start.keeper, false);
+    for (int32_t i = 0; i < start.boxCount; ++i)
+        s->occupied[start.boxes[i]] = 0;
+    setMatchingCosts(room, start.boxes, start.boxCount, &s->matching);
+    int32_t estimate = solveMatching(&s->matching);
+    uint64_t hash = s->zobrist[1][keeper];
+    for (int32_t i = 0; i < start.boxCount; ++i)
+        hash ^= s->zobrist[0][start.boxes[i]];
+    Node root = {hash, NodeNone, 0, 0, (uint16_t)estimate, (uint8_t)keeper, (uint8_t)start.keeper,
+                 0,    0};
+    if (estimate < MatchInfinite)
+        pushOpen(s, addNode(s, root, start.boxes, findSlot(s, hash, keeper, start.boxes)));
+    for (;;) {
+        if (outOfLimits(s)) {
+            if (weight == 1) run.lowerBound = (int32_t)s->lowest;
+            break;
+        }
+        uint32_t n = popOpen(s);
+        if (n == NodeNone) {
+            run.exhausted = 1;
+            break;
+        }
+        if (s->nodes[n].estimate == 0) {
+            run.found = replaySolution(*s, board, playerCell, n, &run.moves);
+            assert(run.found);
+            run.pushes = s->nodes[n].pushes;
+            if (weight == 1) run.lowerBound = s->nodes[n].pushes;
+            break;
+        }
+        s->nodes[n].closed = 1;
+        ++s->expanded;
+        expand(s, n);
+    }
+    run.expanded = s->expanded;
+    delete s;
+    return run;
+}

@@ -1,0 +1,22 @@
+// The best-first search over pushes behind solvePosition: A* when weight is 1
+// (the first solved position taken from the open list has the fewest
+// pushes), a greedier search with a larger weight on the estimate.
+#pragma once
+#include "solver.h"
+#include "solver_room.h"
+
+#include <string>
+
+struct SearchRun {
+    int32_t found;      // 1: pushes and moves hold a solution
+    int32_t exhausted;  // every reachable position was expanded
+    int32_t pushes;     // of the solution found
+    int32_t lowerBound; // weight 1 only: no solution has fewer pushes
+    int64_t expanded;
+    std::string moves; // the solution, replayed on the board through applyStep
+};
+
+// Searches from start within the limits (maxExpanded and maxSeconds as given,
+// 0 = none). board is the position as read, used to replay the solution.
+SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
+                    const RoomStart& start, const SolverLimits& limits, int32_t weight);

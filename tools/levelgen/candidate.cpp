@@ -59,5 +59,8 @@ bool parseCandidateLine(const std::string& line, Candidate* c) {
         c->board.cells[i] = k == '.' || k == '$' ? (unsigned char)CellCodeFloor : (unsigned char)k;
     }
     c->solution = p + BoardCellCount + 1;
-    return c->keeperCell >= 0 && (int32_t)c->boxRuns.size() == c->boxes;
+    int32_t goals = 0;
+    for (unsigned char k : c->board.cells)
+        goals += k == CellCodeGoal;
+    return c->keeperCell >= 0 && (int32_t)c->boxRuns.size() == c->boxes && goals == c->boxes;
 }

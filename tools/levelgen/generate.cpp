@@ -15,17 +15,19 @@
 
 namespace {
 
+// A rectangle of about six cells per box plus some room to walk, of which
+// wall pieces take an eighth to a quarter: a room, not a maze.
 RoomShape pickShape(Rng& rng, int32_t boxes) {
     RoomShape shape;
-    shape.floorCells = boxes * 3 + randomBetween(rng, 5, 11);
+    int32_t area = std::min(boxes * 6 + randomBetween(rng, 10, 20), 88);
     for (;;) {
         shape.width = randomBetween(rng, 5, 10);
         shape.height = randomBetween(rng, 5, 9);
-        int32_t area = shape.width * shape.height;
-        // Walls take a fifth of the rectangle or so: a room, not a maze.
-        if (area * 100 >= shape.floorCells * 112 + 200 && area * 10 <= shape.floorCells * 14 + 30)
-            return shape;
+        int32_t a = shape.width * shape.height;
+        if (a >= area - 3 && a <= area + 4) break;
     }
+    shape.floorCells = shape.width * shape.height * randomBetween(rng, 75, 87) / 100;
+    return shape;
 }
 
 struct ScoredStart {
@@ -77,6 +79,8 @@ int32_t makeRoomCandidates(const GenerateSettings& settings, uint64_t job, FILE*
         mostTangled(deepestStarts(room, layers, 400), boxes, settings.startsPerRoom);
     int32_t written = 0;
     for (const PullStart& s : starts) {
+        // Only the first levels may be shallow, and they have few boxes.
+        if (s.exact && boxes > 4 && s.pulls < 6 * boxes) continue;
         Candidate c;
         if (!evaluateStart(s, job, settings, &c)) continue;
         fprintf(pool, "%s\n", candidateLine(c).c_str());
@@ -90,14 +94,18 @@ int32_t makeRoomCandidates(const GenerateSettings& settings, uint64_t job, FILE*
 
 bool evaluateStart(const PullStart& start, uint64_t room, const GenerateSettings& settings,
                    Candidate* out) {
-    SolverLimits full = {settings.proofLimit, 0, 0};
+    SolverLimits full = {settings.proofLimit, 0, 0, 1024, 1};
     SolverResult proof = solvePosition(start.board, start.keeperCell, full);
     if (proof.outcome != SolverOptimal) return false;
-    SolverLimits plain = {settings.plainLimit, 0, 1};
+    SolverLimits plain = {settings.plainLimit, 0, 1, 1024, 1};
     SolverResult measured = solvePosition(start.board, start.keeperCell, plain);
     if (measured.outcome != SolverOptimal || measured.pushes != proof.pushes) return false;
     SolutionShape shape = measureSolution(start.board, start.keeperCell, proof.moves);
     if (!shape.solves || shape.unmovedBoxes > 0) return false;
+    if (start.exact && start.pulls != proof.pushes)
+        fprintf(stderr,
+                "room %llu: %d pulls from solved but %d pushes: search and solver disagree\n",
+                (unsigned long long)room, start.pulls, proof.pushes);
     out->room = room;
     out->board = start.board;
     out->keeperCell = start.keeperCell;

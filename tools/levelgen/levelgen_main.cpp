@@ -33,7 +33,7 @@ int usage() {
 }
 
 int runGenerate(int argc, char** argv) {
-    GenerateSettings s = {1,       0,       100,        3,    8, 2, {1500000, 20000, 400},
+    GenerateSettings s = {1,       0,       100,        3,    8, 2, {400000, 5000, 400},
                           2000000, 3000000, "pool.txt", false};
     for (int i = 2; i < argc; ++i) {
         const char* a = argv[i];

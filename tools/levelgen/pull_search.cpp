@@ -140,6 +140,20 @@ void cutToBeam(std::vector<PullKey>* layer, int32_t width, Rng& rng) {
     layer->resize(width);
 }
 
+// The table cannot show the keeper standing on a goal, so he starts on the
+// first plain floor cell of his region; false if the region has none.
+bool startOnFloor(const PullRoom& room, PullStart* start) {
+    std::vector<int32_t> region;
+    keeperRegion(room, start->board, start->keeperCell, &region);
+    std::sort(region.begin(), region.end());
+    for (int32_t c : region)
+        if (start->board.cells[c] == CellCodeFloor) {
+            start->keeperCell = c;
+            return true;
+        }
+    return false;
+}
+
 } // namespace
 
 bool makePullRoom(const Board& solved, PullRoom* room) {
@@ -187,10 +201,11 @@ std::vector<PullStart> deepestStarts(const PullRoom& room, const PullLayers& fou
             PullStart s;
             s.board = decode(room, k, &s.keeperCell);
             s.pulls = depth;
+            s.exact = found.exhaustive;
             bool onGoal = false;
             for (unsigned char c : s.board.cells)
                 onGoal |= c == CellCodeBoxOnGoal;
-            if (!onGoal) starts.push_back(s);
+            if (!onGoal && startOnFloor(room, &s)) starts.push_back(s);
         }
     return starts;
 }

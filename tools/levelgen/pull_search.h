@@ -46,7 +46,8 @@ struct PullLayers {
 struct PullStart {
     Board board; // walls, goals, boxes; no keeper code
     int32_t keeperCell;
-    int32_t pulls; // its layer: the fewest pushes when the search was exhaustive
+    int32_t pulls; // its layer
+    bool exact;    // the search was exhaustive, so pulls is the fewest pushes
 };
 
 // false when the room has more open cells than a key can number.

@@ -50,9 +50,24 @@ bool hasDeadEnd(const Board& board) {
     return false;
 }
 
+// Cells of a one-wide passage: open on two opposite sides only.
+int32_t countPassageCells(const Board& board) {
+    int32_t n = 0;
+    for (int32_t c = 0; c < BoardCellCount; ++c) {
+        if (!isOpen(board, c) || openNeighbours(board, c) != 2) continue;
+        bool across = isOpen(board, neighbour(c, DirectionLeft)) &&
+                      isOpen(board, neighbour(c, DirectionRight));
+        bool along =
+            isOpen(board, neighbour(c, DirectionUp)) && isOpen(board, neighbour(c, DirectionDown));
+        n += across || along;
+    }
+    return n;
+}
+
 // Tries to wall up the cells of a piece at anchor; keeps it only when the
-// room stays one connected piece of floor without dead ends.
-bool addPiece(Board* board, const Piece& piece, int32_t anchor) {
+// room stays one connected piece of floor without dead ends, and without
+// more one-wide passage than a room wants (a maze has nothing but).
+bool addPiece(Board* board, const Piece& piece, int32_t anchor, int32_t maxPassage) {
     for (int32_t i = 0; i < piece.count; ++i) {
         int32_t c = anchor + piece.offsets[i];
         if (!isOnBoard(c) || board->cells[c] != CellCodeFloor) return false;
@@ -60,7 +75,8 @@ bool addPiece(Board* board, const Piece& piece, int32_t anchor) {
     Board tried = *board;
     for (int32_t i = 0; i < piece.count; ++i)
         tried.cells[anchor + piece.offsets[i]] = CellCodeWall;
-    if (!isFloorConnected(tried) || hasDeadEnd(tried)) return false;
+    if (!isFloorConnected(tried) || hasDeadEnd(tried) || countPassageCells(tried) > maxPassage)
+        return false;
     *board = tried;
     return true;
 }
@@ -132,7 +148,7 @@ Board makeRoom(Rng& rng, const RoomShape& shape) {
         const Piece& piece = Pieces[randomBelow(rng, PieceCount)];
         int32_t anchor = (top + randomBelow(rng, shape.height)) * BoardColumns + left +
                          randomBelow(rng, shape.width);
-        addPiece(&board, piece, anchor);
+        addPiece(&board, piece, anchor, 2 + shape.floorCells / 8);
     }
     return centred(board);
 }

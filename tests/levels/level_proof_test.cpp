@@ -30,11 +30,11 @@ TEST_P(LevelProof, StoredSolutionIsProvenOptimal) {
     ASSERT_EQ((size_t)LevelCount, noted.size());
     Board board;
     int32_t start = splitStart(LevelTable[n], &board);
-    SolverResult proof = solvePosition(board, start, SolverLimits{0, 600, 0});
+    SolverResult proof = solvePosition(board, start, SolverLimits{0, 600, 0, 1024, 1});
     ASSERT_EQ(SolverOptimal, proof.outcome) << "not proven within ten minutes";
     EXPECT_EQ(noted[n].pushes, proof.pushes);
     EXPECT_EQ(noted[n].moves, proof.moveCount);
-    SolverResult plain = solvePosition(board, start, SolverLimits{0, 600, 1});
+    SolverResult plain = solvePosition(board, start, SolverLimits{0, 600, 1, 1024, 1});
     ASSERT_EQ(SolverOptimal, plain.outcome);
     EXPECT_EQ(noted[n].pushes, plain.pushes);
     EXPECT_EQ(noted[n].positions, plain.expanded);

@@ -56,6 +56,12 @@ int32_t firstFitting(const std::vector<Candidate>& sorted, size_t from, const Sl
 
 } // namespace
 
+bool mayBeChosen(const Candidate& c) {
+    for (int32_t n : {0, 5, 9, 10, 20})
+        if (fits(c, ruleFor(n))) return true;
+    return false;
+}
+
 bool readPool(const std::vector<std::string>& paths, std::vector<Candidate>* pool) {
     std::set<std::string> seen;
     for (const std::string& path : paths) {

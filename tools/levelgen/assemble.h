@@ -14,6 +14,9 @@ enum {
 // Reads every candidate line of the files; false when one cannot be read.
 bool readPool(const std::vector<std::string>& paths, std::vector<Candidate>* pool);
 
+// Whether the candidate fits the rules of any place in the set.
+bool mayBeChosen(const Candidate& c);
+
 // The levels in playing order; fewer than 50 when the pool has too few that
 // qualify. Notes what it could not meet in *report.
 std::vector<Candidate> chooseLevels(const std::vector<Candidate>& pool, std::string* report);

@@ -7,6 +7,10 @@
 //       with tools/solver and appends every proven one to the pool file.
 //       Deterministic: each room has its own random stream from N and its
 //       number, and the solvers are limited by positions, not by time.
+//   bexaran-levelgen measure --pool FILE [--pool FILE ...] --out FILE
+//       solves every candidate of the pools that could be chosen again with
+//       the present solver and writes their lines afresh: the figures of a
+//       pool made with an earlier solver brought up to date.
 //   bexaran-levelgen assemble --pool FILE [--pool FILE ...] --table FILE
 //                    --solutions FILE
 //       chooses the 50 levels from the pool and writes the level table and
@@ -27,14 +31,20 @@ int usage() {
     fprintf(stderr,
             "usage: bexaran-levelgen generate --seed N [--first R] [--rooms K] [--boxes A-B]\n"
             "                        [--starts S] [--pool FILE] [--quiet]\n"
+            "       bexaran-levelgen measure --pool FILE [--pool FILE ...] --out FILE\n"
             "       bexaran-levelgen assemble --pool FILE [--pool FILE ...] --table FILE\n"
             "                        --solutions FILE\n");
     return 2;
 }
 
+// Two starts per room; the pull search exhaustive up to 400,000 positions,
+// then a beam of 5,000; the solvers stop at 2 and 3 million positions.
+GenerateSettings defaultSettings() {
+    return {1, 0, 100, 3, 8, 2, {400000, 5000, 400}, 2000000, 3000000, "pool.txt", false};
+}
+
 int runGenerate(int argc, char** argv) {
-    GenerateSettings s = {1,       0,       100,        3,    8, 2, {400000, 5000, 400},
-                          2000000, 3000000, "pool.txt", false};
+    GenerateSettings s = defaultSettings();
     for (int i = 2; i < argc; ++i) {
         const char* a = argv[i];
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -67,6 +77,38 @@ int runGenerate(int argc, char** argv) {
     }
     if (!s.quiet)
         fprintf(stderr, "%lld candidates written to %s\n", (long long)written, s.poolPath.c_str());
+    return 0;
+}
+
+int runMeasure(int argc, char** argv) {
+    std::vector<std::string> pools;
+    std::string outPath;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        if (!strcmp(argv[i], "--pool"))
+            pools.push_back(argv[i + 1]);
+        else if (!strcmp(argv[i], "--out"))
+            outPath = argv[i + 1];
+        else
+            return usage();
+    }
+    std::vector<Candidate> pool;
+    if (pools.empty() || outPath.empty() || argc % 2 || !readPool(pools, &pool)) return usage();
+    FILE* out = fopen(outPath.c_str(), "w");
+    if (!out) return 1;
+    GenerateSettings settings = defaultSettings();
+    int64_t kept = 0;
+    for (const Candidate& old : pool) {
+        if (!mayBeChosen(old)) continue;
+        PullStart start = {old.board, old.keeperCell, old.pushes, false};
+        Candidate fresh;
+        if (!evaluateStart(start, old.room, settings, &fresh)) continue;
+        fprintf(out, "%s\n", candidateLine(fresh).c_str());
+        fflush(out);
+        ++kept;
+    }
+    fclose(out);
+    fprintf(stderr, "%lld of %zu candidates measured again into %s\n", (long long)kept, pool.size(),
+            outPath.c_str());
     return 0;
 }
 
@@ -107,6 +149,7 @@ int runAssemble(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc >= 2 && !strcmp(argv[1], "generate")) return runGenerate(argc, argv);
+    if (argc >= 2 && !strcmp(argv[1], "measure")) return runMeasure(argc, argv);
     if (argc >= 2 && !strcmp(argv[1], "assemble")) return runAssemble(argc, argv);
     return usage();
 }

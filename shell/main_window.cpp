@@ -16,11 +16,6 @@ HMENU mainMenu;
 namespace {
 
 const wchar_t className[] = L"Win32Bexa";
-// The smoke test builds a copy that asks for a class nobody registered, to see
-// the game report a window it cannot make and end instead of waiting.
-#ifndef BEXARAN_CREATED_CLASS
-#define BEXARAN_CREATED_CLASS className
-#endif
 const DWORD windowStyle =
     WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX; // fixed size: no resizing, no maximise
 
@@ -195,9 +190,8 @@ int runMessageLoop(HINSTANCE module, int showCommand) {
     }
     wchar_t title[TitleCapacity];
     widenWindows1251(windowTitleText, reinterpret_cast<uint16_t*>(title), TitleCapacity);
-    mainWindow =
-        CreateWindowExW(0, BEXARAN_CREATED_CLASS, title, windowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                        InitialWidth, InitialHeight, nullptr, nullptr, module, nullptr);
+    mainWindow = CreateWindowExW(0, className, title, windowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 InitialWidth, InitialHeight, nullptr, nullptr, module, nullptr);
     if (!mainWindow) {
         showMessage(nullptr, cannotStartText, errorCaption, MB_ICONERROR | MB_OK);
         return 1;

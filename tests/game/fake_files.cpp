@@ -1,4 +1,4 @@
-#include "tests/shell/fake_files.h"
+#include "tests/game/fake_files.h"
 
 #include <algorithm>
 #include <string.h>

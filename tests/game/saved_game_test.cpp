@@ -7,8 +7,8 @@
 
 #include "game/game.h"
 #include "game/platform.h"
-#include "tests/shell/fake_display.h"
-#include "tests/shell/fake_files.h"
+#include "tests/game/fake_files.h"
+#include "tests/game/recording_platform.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ class SavedGameTest : public ::testing::Test {
     void SetUp() override {
         resetFakeFiles();
         startGame(0);
-        resetDisplay();
+        recorderReset();
     }
 
     // What the open dialog hands to loadGame.
@@ -102,7 +102,7 @@ TEST_F(SavedGameTest, SaveAndLoadGiveBackThePositionByteForByte) {
 
         startGame((level + 1) % LevelCount);
         fakeFiles.dialogChoice = "first.bxr";
-        resetDisplay();
+        recorderReset();
         loadGame();
         EXPECT_EQ(fakeFiles.lastDialogFlags, 0x00281804u);
         EXPECT_EQ(memcmp(game.board.cells, saved.board.cells, BoardCellCount), 0);
@@ -110,9 +110,9 @@ TEST_F(SavedGameTest, SaveAndLoadGiveBackThePositionByteForByte) {
         EXPECT_EQ(game.playerCell, saved.playerCell);
         EXPECT_EQ(game.boxesLeft, saved.boxesLeft);
         EXPECT_EQ(game.steps, saved.steps);
-        EXPECT_EQ(display.tilesDrawn, BoardCellCount); // the whole picture again
-        EXPECT_EQ(display.lastKeeperFrame, 0);
-        EXPECT_EQ(display.wholeInvalidations, 1);
+        EXPECT_EQ(recorder.tilesDrawn, BoardCellCount); // the whole picture again
+        EXPECT_EQ(recorder.lastKeeperFrame, 0);
+        EXPECT_EQ(recorder.wholeInvalidations, 1);
 
         fakeFiles.dialogChoice = "second.bxr";
         saveGame();
@@ -201,14 +201,14 @@ TEST_F(SavedGameTest, EveryBadFileIsRefusedAndChangesNothing) {
         offerFile(bytes);
         fakeFiles.refusalsShown.clear();
         Whole before = capture();
-        int undoBefore = display.undoEnabled;
-        resetDisplay();
-        display.undoEnabled = undoBefore;
+        int undoBefore = recorder.undoEnabled;
+        recorderReset();
+        recorder.undoEnabled = undoBefore;
         loadGame();
         EXPECT_TRUE(sameAs(before)) << refusal.what;
-        EXPECT_EQ(display.tilesDrawn + display.keepersDrawn + display.wholeInvalidations, 0)
+        EXPECT_EQ(recorder.tilesDrawn + recorder.keepersDrawn + recorder.wholeInvalidations, 0)
             << refusal.what;
-        EXPECT_EQ(display.undoEnabled, undoBefore) << refusal.what;
+        EXPECT_EQ(recorder.undoEnabled, undoBefore) << refusal.what;
         ASSERT_EQ(fakeFiles.refusalsShown.size(), 1u) << refusal.what;
         EXPECT_EQ(fakeFiles.refusalsShown[0], refusal.expected) << refusal.what;
     }
@@ -281,13 +281,13 @@ TEST_F(SavedGameTest, CancelledDialogsChangeNothing) {
     fakeFiles.dialogAnswer = 0;
     saveGame();
     EXPECT_TRUE(fakeFiles.files.empty());
-    EXPECT_EQ(display.levelRefreshes + display.stepsRefreshes,
+    EXPECT_EQ(recorder.levelRefreshes + recorder.stepsRefreshes,
               0); // a cancelled save touches nothing
     loadGame();
     EXPECT_TRUE(sameAs(before));
-    EXPECT_EQ(display.levelRefreshes, 1); // a cancelled load only refreshes the status bar
-    EXPECT_EQ(display.stepsRefreshes, 1);
-    EXPECT_EQ(display.tilesDrawn, 0);
+    EXPECT_EQ(recorder.levelRefreshes, 1); // a cancelled load only refreshes the status bar
+    EXPECT_EQ(recorder.stepsRefreshes, 1);
+    EXPECT_EQ(recorder.tilesDrawn, 0);
 }
 
 // An existing saved game is replaced whole or not at all; any failure is

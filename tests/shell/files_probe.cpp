@@ -1,32 +1,13 @@
 // bexaran_files_probe.exe: the saved-game file operations on the real Windows
 // file system (under Wine in the tests): atomic replacement, read-only files
-// and failures. Prints one line per check; exits 0 when all pass.
+// and failures. Prints one line per check; exits 0 when all pass. The display,
+// dialogs and boxes are the null front end's: they are not looked at here.
 #include "game/game.h"
 #include "game/platform.h"
 #include "shell/shell.h"
 
 #include <stdio.h>
 #include <string.h>
-
-// The display and the boxes are not looked at here.
-void drawTile(Sheet, int32_t, int32_t, int32_t) {}
-void drawKeeper(int32_t, int32_t, int32_t) {}
-void saveUnder(SaveUnderSurface, int32_t, int32_t) {}
-void restoreUnder(SaveUnderSurface, int32_t, int32_t) {}
-void invalidateArea(const Rect*) {}
-void refreshLevelAndBoxes() {}
-void refreshSteps() {}
-void setUndoEnabled(int) {}
-void postLevelSolved() {}
-void showCongratulation() {}
-int showSaveDialog(uint32_t) {
-    return 0;
-}
-int showOpenDialog(uint32_t) {
-    return 0;
-}
-void showLoadRefused(SavedGameCheck) {}
-void showSaveFailed() {}
 
 namespace {
 

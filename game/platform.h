@@ -1,7 +1,9 @@
 // What the game core needs from the platform: drawing into the back buffer,
 // the status bar, the Undo menu item, the level-solved message and the
 // congratulation box. The Windows shell implements these with GDI and user32;
-// tests implement them with recording fakes or a software renderer.
+// tools and tests run the core on the null front end (game/null), the tests of
+// its sequences on the recorder (tests/game), the end-to-end tests' expected
+// pictures on a software renderer.
 #pragma once
 #include "game.h"
 

@@ -1,5 +1,6 @@
 #include "png_test_support.h"
 
+#include <algorithm>
 #include <stdio.h>
 #include <zlib.h>
 
@@ -74,15 +75,19 @@ int inflateInto(const Bytes& png, size_t firstIdat, uint32_t size, Bytes* output
     uint8_t* buffer = new uint8_t[size ? size : 1];
     for (uint32_t i = 0; i < size; ++i)
         buffer[i] = 0xA5; // stale bytes
+    // And the PNG data in a block of its own size, so ASan sees a read past it.
+    uint8_t* source = new uint8_t[png.size()];
+    std::copy(png.begin(), png.end(), source);
     PngImage image = {};
-    image.source = png.data();
+    image.source = source;
     image.sourceSize = (uint32_t)png.size();
-    image.firstIdat = firstIdat == SIZE_MAX ? nullptr : png.data() + firstIdat;
+    image.firstIdat = firstIdat == SIZE_MAX ? nullptr : source + firstIdat;
     image.inflated = buffer;
     image.inflatedSize = size;
     int result = pngInflateIdat(&image);
     output->assign(buffer, buffer + size);
     delete[] buffer;
+    delete[] source;
     if (result != 0 && image.error != 0) return -1;               // inconsistent
     if (result == 0 && image.error != PngErrorBadData) return -1; // inconsistent
     return result;

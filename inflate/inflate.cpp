@@ -59,6 +59,15 @@ inline uint8_t nextByte(BitReader* b) {
     return *b->in.position++;
 }
 
+// Byte by byte, near the end of a range or after the input has ended: kept
+// out of line so the decoding loops stay small.
+__attribute__((noinline)) void refillByBytes(BitReader* b) {
+    while (b->bitsLeft <= 56) {
+        b->bits |= (uint64_t)nextByte(b) << b->bitsLeft;
+        b->bitsLeft += 8;
+    }
+}
+
 // Tops the buffer up to at least 57 valid bits.
 inline void refill(BitReader* b) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
@@ -76,10 +85,7 @@ inline void refill(BitReader* b) {
         return;
     }
 #endif
-    while (b->bitsLeft <= 56) {
-        b->bits |= (uint64_t)nextByte(b) << b->bitsLeft;
-        b->bitsLeft += 8;
-    }
+    refillByBytes(b);
 }
 
 // An n-bit field (n up to 32), first bit read least significant.

@@ -64,6 +64,7 @@ void showLoadRefused(SavedGameCheck check) {
     fprintf(stderr, "saved game refused: %s\n", savedGameCheckName(check));
 }
 
-void showSaveFailed() {
-    fprintf(stderr, "the game could not be saved; an existing file is unchanged\n");
+void showSaveFailed(int earlierFileKept) {
+    fprintf(stderr, "the game could not be saved%s\n",
+            earlierFileKept ? "; the existing file is unchanged" : "");
 }

@@ -97,7 +97,8 @@ TEST_F(WineGame, SaveAndLoadThroughTheDialogs) {
 
 // A Unix path whose Windows name (drive Z:) has exactly `length` characters:
 // folders of 50 characters under the case's folder, then a name that makes
-// up the rest. The folders are made; the file is not.
+// up the rest. The folders are made; the file is not. Empty if the case's
+// folder is too long already.
 std::string pathOfWindowsLength(const std::string& under, size_t length) {
     std::string folder = under;
     mkdir(folder.c_str(), 0755);
@@ -105,7 +106,9 @@ std::string pathOfWindowsLength(const std::string& under, size_t length) {
         folder += "/" + std::string(50, 'f');
         mkdir(folder.c_str(), 0755);
     }
-    const size_t nameLength = length - windowsPath(folder).size() - 1;
+    const size_t used = windowsPath(folder).size() + 1;
+    if (used + 5 > length) return ""; // the build folder alone is too long
+    const size_t nameLength = length - used;
     return folder + "/" + std::string(nameLength - 4, 'n') + ".bxr";
 }
 

@@ -137,6 +137,9 @@ int writeSavedGame(const char* fileName);
 // never equal to it. 0 for an empty or over-long name or one that ends in a
 // separator.
 int savedGameTemporaryName(const char* fileName, char* temporary);
+// After writeSavedGame failed: 1 when there was a file of that name, which
+// the failure left as it was.
+int earlierFileKept(const char* fileName);
 // Reads, checks and installs a saved game; a refused file changes nothing.
 SavedGameCheck readSavedGame(const char* fileName);
 void saveGame(); // command 10002: save dialog, then writeSavedGame

@@ -124,6 +124,14 @@ int writeSavedGame(const char* fileName) {
     return 1;
 }
 
+// A failed save never creates the target, so a file that is there now was
+// there before, and is as it was.
+int earlierFileKept(const char* fileName) {
+    unsigned char none;
+    uint32_t size = 0;
+    return readFilePrefix(fileName, &none, 0, &size);
+}
+
 // Reads one byte more than a saved game holds, so a longer file is told apart.
 SavedGameCheck readSavedGame(const char* fileName) {
     unsigned char bytes[SavedGameSize + 1];
@@ -148,12 +156,7 @@ SavedGameCheck readSavedGame(const char* fileName) {
 
 void saveGame() {
     if (showSaveDialog(FileDialogSaveFlags) != 1) return;
-    if (writeSavedGame(fileDialogName)) return;
-    // A failed save never creates the target, so a file that is there now
-    // was there before, and is as it was.
-    unsigned char none;
-    uint32_t size = 0;
-    showSaveFailed(readFilePrefix(fileDialogName, &none, 0, &size));
+    if (!writeSavedGame(fileDialogName)) showSaveFailed(earlierFileKept(fileDialogName));
 }
 
 void loadGame() {

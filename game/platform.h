@@ -84,6 +84,7 @@ void removeFile(const char* name);
 // Opens the file for reading only and reads up to capacity bytes; the count
 // goes to *size. 0 when it cannot be opened or read.
 int readFilePrefix(const char* name, void* bytes, uint32_t capacity, uint32_t* size);
-// Message boxes owned by the main window.
+// Message boxes owned by the main window. A failed save tells the player that
+// the earlier file is unchanged only when there was one.
 void showLoadRefused(SavedGameCheck check);
-void showSaveFailed();
+void showSaveFailed(int earlierFileKept);

@@ -95,8 +95,53 @@ void onKeyDown(WPARAM key) {
     }
 }
 
+// The About box's texts in the template's face and size, but asked for with
+// the Cyrillic character set. The dialog manager asks for the face alone, and
+// where "MS Sans Serif" is a bitmap font without Cyrillic (Wine's own fonts,
+// a Windows whose code page is not 1251) every letter would show as a box.
+HFONT aboutFont;
+
+bool realisedWithFace(HFONT font, const wchar_t* face) {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font);
+    wchar_t realised[LF_FACESIZE];
+    bool same = GetTextFaceW(screen, LF_FACESIZE, realised) && !lstrcmpiW(realised, face);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return same;
+}
+
+void setCyrillicFont(HWND dialog) {
+    LOGFONTW font;
+    HFONT templateFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    if (!templateFont || !GetObjectW(templateFont, sizeof font, &font)) return;
+    font.lfCharSet = RUSSIAN_CHARSET;
+    aboutFont = CreateFontIndirectW(&font);
+    // Where the face has no Cyrillic at all, the font mapper takes any font
+    // that has, often one too wide for the texts' boxes (Wine: DejaVu Sans,
+    // and the last line of each text is cut off). The system's dialog face,
+    // made for such boxes, then stands in at the same size.
+    if (aboutFont && !realisedWithFace(aboutFont, font.lfFaceName)) {
+        DeleteObject(aboutFont);
+        lstrcpyW(font.lfFaceName, L"MS Shell Dlg");
+        aboutFont = CreateFontIndirectW(&font);
+    }
+    if (!aboutFont) return;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(aboutFont), FALSE);
+}
+
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
+    case WM_INITDIALOG:
+        setCyrillicFont(dialog);
+        return FALSE; // as before: the dialog manager's own focus choice is not asked for
+    case WM_DESTROY:
+        // The controls go right after this and paint no more; the dialog
+        // itself keeps the template's font, which the dialog manager frees.
+        if (aboutFont) DeleteObject(aboutFont);
+        aboutFont = nullptr;
+        return FALSE;
     case WM_CLOSE:
         EndDialog(dialog, 0);
         return TRUE;

@@ -35,6 +35,6 @@ int showOpenDialog(uint32_t) {
 void showLoadRefused(SavedGameCheck) {
     nullPlatform.loadRefusalsShown += 1;
 }
-void showSaveFailed() {
+void showSaveFailed(int) {
     nullPlatform.saveFailuresShown += 1;
 }

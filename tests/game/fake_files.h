@@ -19,6 +19,7 @@ struct FakeFiles {
     uint32_t lastDialogFlags;
     std::vector<SavedGameCheck> refusalsShown;
     int saveFailuresShown;
+    int earlierFileKeptShown; // what the last save failure told
 };
 
 extern FakeFiles fakeFiles;

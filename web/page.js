@@ -52,6 +52,7 @@ var Bexaran = (function () {
         canvas.style.width = (Width * scale / ratio) + "px";
         canvas.style.height = (Height * scale / ratio) + "px";
         byId("frame").style.width = canvas.style.width;
+        byId("status").classList.toggle("narrow", Width * scale / ratio < 480);
     }
 
     // ---- the position kept across reloads -----------------------------------

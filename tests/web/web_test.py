@@ -57,6 +57,13 @@ function next() {
 next();
 """
 
+DROP = """
+var bytes = Uint8Array.from(atob(arguments[0]), function (c) { return c.charCodeAt(0); });
+var transfer = new DataTransfer();
+transfer.items.add(new File([bytes], arguments[1]));
+document.getElementById('board').dispatchEvent(new DragEvent('drop', {dataTransfer: transfer, bubbles: true}));
+"""
+
 SWIPE = """
 var c = document.getElementById('board'), r = c.getBoundingClientRect();
 var x = r.left + r.width / 2, y = r.top + r.height / 2, dx = arguments[0], dy = arguments[1];
@@ -122,6 +129,8 @@ class Page(unittest.TestCase):
                          subprocess.check_output([ARGS.expect, "texts"], text=True).splitlines())
         with open(ARGS.solutions) as f:
             cls.solution = f.readline().strip()
+        if not cls.solution or not set(cls.solution) <= set("LRUD"):
+            raise RuntimeError("level 1's stored solution is not a list of moves: %r" % cls.solution)
         cls.counter = 0
 
     @classmethod
@@ -334,7 +343,14 @@ class Page(unittest.TestCase):
         self.wait_for("document.getElementById('part2').textContent.trim().endsWith(' %d')" % len(moves),
                       "the loaded steps")
         self.assertIsNone(self.message())
-        self.assert_board([moves, "r", "load=" + os.path.join(folder, name)], "loaded game")
+        loaded = [moves, "r", "load=" + os.path.join(folder, name)]
+        self.assert_board(loaded, "loaded game")
+        # The same file dropped on the page, after a restart.
+        self.press("r", ctrl=True)
+        self.js(DROP, base64.b64encode(saved).decode(), name)
+        self.wait_for("document.getElementById('part2').textContent.trim().endsWith(' %d')" % len(moves),
+                      "the dropped game's steps")
+        self.assert_board(loaded + ["r", loaded[-1]], "dropped game")
 
     def test_bad_files_are_refused_and_change_nothing(self):
         _, good = self.cli_save("")

@@ -228,7 +228,12 @@ var Bexaran = (function () {
             if (e.key === "Escape") e.preventDefault();
             return;
         }
-        if (e.key === "Escape") { closeMenus(); return; }
+        // An open menu has the keyboard, as the exe's menu loop does.
+        if (document.querySelector("#menubar > div.open")) {
+            if (e.key === "Escape") closeMenus();
+            e.preventDefault();
+            return;
+        }
         var command = (e.ctrlKey || e.metaKey) && !e.altKey ? shortcuts[e.code] : undefined;
         // Browsers keep Ctrl+N for a new window: Shift+N is the page's own key.
         if (e.shiftKey && !e.ctrlKey && !e.metaKey && !e.altKey && e.code === "KeyN") command = "new";

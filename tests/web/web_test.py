@@ -275,6 +275,13 @@ class Page(unittest.TestCase):
                 keys = element.find_elements(By.CLASS_NAME, "key")
                 self.assertTrue(keys[0].get_attribute("textContent").startswith(key) if key else not keys, text)
                 self.assertEqual(element.get_attribute("disabled") is not None, grayed, text)
+        # An open menu has the keys: an arrow moves nothing, Esc closes it.
+        bar[0].find_element(By.CSS_SELECTOR, "button").click()
+        self.press(ARROWS[self.solution[0]])
+        self.assertTrue(self.js("return !!document.querySelector('#menubar > div.open')"))
+        self.press(Keys.ESCAPE)
+        self.assertFalse(self.js("return !!document.querySelector('#menubar > div.open')"))
+        self.assert_board([], "keys with a menu open move nothing")
         # About: the same texts; Esc leaves it open, "Пока!" closes it.
         self.driver.find_element(By.CSS_SELECTOR, "[data-command=about]").click()
         self.assertEqual(self.js("return document.querySelector('#about .caption').textContent"), about["caption"])

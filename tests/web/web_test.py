@@ -128,7 +128,8 @@ class Page(unittest.TestCase):
         cls.texts = dict(line.split("\t", 1) for line in
                          subprocess.check_output([ARGS.expect, "texts"], text=True).splitlines())
         with open(ARGS.solutions) as f:
-            cls.solution = f.readline().strip()
+            cls.solutions = [line.strip() for line in f]
+        cls.solution = cls.solutions[0]
         if not cls.solution or not set(cls.solution) <= set("LRUD"):
             raise RuntimeError("level 1's stored solution is not a list of moves: %r" % cls.solution)
         cls.counter = 0
@@ -228,9 +229,9 @@ class Page(unittest.TestCase):
         end = max(kinds.index("p"), kinds.index("w")) + 1
         return self.solution[:end], kinds
 
-    def cli_save(self, moves):
+    def cli_save(self, moves, level=1):
         path = self.temporary("cli.bxr")
-        subprocess.run([ARGS.cli, "save", "1", moves, path], check=True, stdout=subprocess.DEVNULL)
+        subprocess.run([ARGS.cli, "save", str(level), moves, path], check=True, stdout=subprocess.DEVNULL)
         with open(path, "rb") as f:
             return path, f.read()
 
@@ -392,6 +393,23 @@ class Page(unittest.TestCase):
             self.driver.find_element(By.ID, "messageOk").click()
             self.assert_board([first], label + ": nothing changed")
             self.assertEqual(self.js("return localStorage.getItem('bexaran.position')"), before_storage, label)
+
+    def test_every_level_ends_in_the_next(self):
+        """Each level one move before its stored solution ends, dropped on the
+        page; the last move brings the congratulation and the next level (the
+        fiftieth the first)."""
+        self.assertEqual(len(self.solutions), 50)
+        for level, moves in enumerate(self.solutions, start=1):
+            path, data = self.cli_save(moves[:-1], level)
+            self.js(DROP, base64.b64encode(data).decode(), "level.bxr")
+            self.wait_for("document.getElementById('part0').textContent.trim().endsWith(' %d')" % level,
+                          "level %d loaded" % level)
+            self.driver.execute_async_script(REPLAY, moves[-1])
+            self.wait_for("document.getElementById('message').classList.contains('shown')",
+                          "the congratulation of level %d" % level)
+            self.press(Keys.ENTER)
+            lines = self.assert_board(["load=" + path, moves[-1]], "after level %d" % level)
+            self.assertTrue(lines[3].endswith(" %d" % (level % 50 + 1)), lines[3])
 
     def test_position_survives_a_reload(self):
         moves, _ = self.walk_and_push()

@@ -99,9 +99,10 @@ var Bexaran = (function () {
 
     function blocked() { return ended || messageOpen || aboutOpen; }
 
+    // bytes null: the browser could not read the file.
     function loadBytes(name, bytes) {
         saveName = name;
-        core._webLoad(giveFile(bytes));
+        core._webLoad(bytes ? giveFile(bytes) : -1);
         after();
     }
 
@@ -109,7 +110,7 @@ var Bexaran = (function () {
         if (!file || blocked()) return;
         var reader = new FileReader();
         reader.onload = function () { loadBytes(file.name, new Uint8Array(reader.result)); };
-        reader.onerror = function () { loadBytes(file.name, new Uint8Array(0)); };
+        reader.onerror = function () { loadBytes(file.name, null); };
         reader.readAsArrayBuffer(file.slice(0, SavedGameSize + 1));
     }
 

@@ -65,6 +65,7 @@ Rect dirty; // what changed since the page last copied; empty when right <= left
 // shows as too long.
 unsigned char pendingFile[SavedGameSize + 1];
 uint32_t pendingFileSize;
+bool pendingFileReadable;
 // What the last save wrote, handed to the page as a download.
 unsigned char savedBytes[SavedGameSize];
 uint32_t savedBytesSize;
@@ -253,6 +254,7 @@ int replaceFile(const char*, const char*) {
 void removeFile(const char*) {}
 
 int readFilePrefix(const char*, void* bytes, uint32_t capacity, uint32_t* size) {
+    if (!pendingFileReadable) return 0;
     uint32_t n = pendingFileSize < capacity ? pendingFileSize : capacity;
     memcpy(bytes, pendingFile, n);
     *size = n;
@@ -328,14 +330,17 @@ EMSCRIPTEN_KEEPALIVE unsigned char* webFileBuffer() {
     return pendingFile;
 }
 
-EMSCRIPTEN_KEEPALIVE void webLoad(uint32_t size) {
-    pendingFileSize = size < sizeof pendingFile ? size : sizeof pendingFile;
+// A negative size: the browser could not read the file.
+EMSCRIPTEN_KEEPALIVE void webLoad(int32_t size) {
+    pendingFileReadable = size >= 0;
+    pendingFileSize = size < 0 ? 0 : size < (int32_t)sizeof pendingFile ? size : sizeof pendingFile;
     loadGame();
 }
 
 // The position kept across a reload: installed like a loaded file, silently;
 // 1 when it was taken.
 EMSCRIPTEN_KEEPALIVE int webRestore(uint32_t size) {
+    pendingFileReadable = true;
     pendingFileSize = size < sizeof pendingFile ? size : sizeof pendingFile;
     int taken = readSavedGame("") == SavedGameValid;
     refreshLevelAndBoxes();

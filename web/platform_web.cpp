@@ -265,8 +265,8 @@ void showLoadRefused(SavedGameCheck check) {
     sendMessage(loadRefusedText(check), loadCaption);
 }
 
-void showSaveFailed() {
-    sendMessage(saveFailedText, saveCaption);
+void showSaveFailed(int earlierFileKept) {
+    sendMessage(earlierFileKept ? saveFailedText : saveFailedNoEarlierFileText, saveCaption);
 }
 
 // ---- what the page calls ------------------------------------------------------

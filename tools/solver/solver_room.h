@@ -16,6 +16,7 @@ enum {
     RoomDirections = 4,       // indices 0..3: left, right, up, down; d ^ 1 is opposite
     RoomUnreachable = 0xFFFF, // a lone-box distance to a goal the box can never reach
     MatchInfinite = 1 << 20,  // cost of a box-goal pair that is impossible
+    RoomBoardWords = (BoardCellCount + 63) / 64,
 };
 
 // The game's direction for each of the solver's direction indices.
@@ -33,6 +34,10 @@ struct Room {
     int32_t goalCount;
     uint8_t goals[RoomMaxCells];
     std::vector<uint16_t> distance; // [goalIndex * cellCount + cell]: lone-box pushes
+    // The room as a bit per board cell. Every walk the rules allow is to the
+    // next cell in board order (+1, -1) or the next row (+20, -20), so the
+    // keeper's area can be flooded by shifting these bits.
+    uint64_t boardBits[RoomBoardWords];
 };
 
 // The start of a search read from a board: the room, the boxes (room cells,
@@ -47,6 +52,10 @@ struct RoomStart {
 // cannot be searched: the keeper not on a walkable cell, or more than
 // RoomMaxCells open cells.
 int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* start);
+
+// The lowest board cell the keeper on board cell from can walk to, where free
+// holds a bit per board cell the keeper may enter (room cells without boxes).
+int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from);
 
 inline int32_t loneDistance(const Room& room, int32_t goalIndex, int32_t cell) {
     return room.distance[(size_t)goalIndex * room.cellCount + cell];

@@ -54,6 +54,7 @@ struct Search {
     uint64_t zobrist[2][256];
     Matching matching, childMatching;
     uint8_t occupied[RoomMaxCells + 1];
+    uint64_t boxBits[RoomBoardWords]; // the expanded position's boxes by board cell
     uint16_t walk[RoomMaxCells];
     uint32_t areaMark[RoomMaxCells], childMark[RoomMaxCells], markCount;
     int64_t expanded;
@@ -203,6 +204,18 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, int32_t ke
     pushOpen(s, addNode(s, node, child, slot));
 }
 
+// The keeper's lowest cell after a push, by flooding the room's bits.
+int32_t floodChildKeeper(const Search* s, int32_t from, int32_t to) {
+    const Room& room = *s->room;
+    uint64_t free[RoomBoardWords];
+    for (int32_t i = 0; i < RoomBoardWords; ++i)
+        free[i] = room.boardBits[i] & ~s->boxBits[i];
+    int32_t fromCell = room.cellOf[from], toCell = room.cellOf[to];
+    free[fromCell >> 6] |= 1ull << (fromCell & 63);
+    free[toCell >> 6] &= ~(1ull << (toCell & 63));
+    return room.indexOf[floodLowestCell(free, fromCell)];
+}
+
 bool isFree(const Search* s, int32_t cell) {
     return cell != RoomNone && !s->occupied[cell];
 }
@@ -235,10 +248,10 @@ int32_t fastChildKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t fr
     const Room& room = *s->room;
     for (int32_t d = 0; d < RoomDirections; ++d) {
         int32_t c = room.step[from][d];
-        if (isFree(s, c) && s->areaMark[c] != area) return markArea(s, s->childMark, from, false);
+        if (isFree(s, c) && s->areaMark[c] != area) return floodChildKeeper(s, from, to);
     }
     if (s->areaMark[to] == area && (to == keeper || !neighboursStayJoined(s, to)))
-        return markArea(s, s->childMark, from, false);
+        return floodChildKeeper(s, from, to);
     return keeper < from ? keeper : from;
 }
 
@@ -253,8 +266,12 @@ void expand(Search* s, uint32_t n) {
     const Room& room = *s->room;
     uint8_t parentBoxes[RoomMaxCells];
     memcpy(parentBoxes, &s->boxes[(size_t)n * s->boxCount], s->boxCount);
-    for (int32_t i = 0; i < s->boxCount; ++i)
+    memset(s->boxBits, 0, sizeof s->boxBits);
+    for (int32_t i = 0; i < s->boxCount; ++i) {
+        int32_t cell = room.cellOf[parentBoxes[i]];
         s->occupied[parentBoxes[i]] = 1;
+        s->boxBits[cell >> 6] |= 1ull << (cell & 63);
+    }
     int32_t keeper = markArea(s, s->areaMark, s->nodes[n].standing, true);
     assert(keeper == s->nodes[n].keeper);
     (void)keeper;

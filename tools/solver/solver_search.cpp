@@ -31,6 +31,13 @@ struct Node {
 
 using Clock = std::chrono::steady_clock;
 
+// A table entry: the low half of the position's hash beside its node, so a
+// probe past other positions rarely has to read their nodes.
+struct Slot {
+    uint32_t tag;
+    uint32_t node;
+};
+
 struct OpenEntry {
     uint32_t order; // smaller goes first
     uint32_t node;
@@ -46,8 +53,8 @@ struct Search {
     int32_t weight;
     int32_t boxCount;
     std::vector<Node> nodes;
-    std::vector<uint8_t> boxes; // boxCount room cells per node, ascending
-    std::vector<uint32_t> table;
+    std::vector<uint8_t> boxes;               // boxCount room cells per node, ascending
+    std::vector<Slot> table;                  // open addressing, at most half full
     std::vector<std::vector<OpenEntry>> open; // a heap per priority
     size_t lowest;                            // no open entry below this bucket
     size_t maxNodes;
@@ -97,28 +104,30 @@ int32_t markArea(Search* s, uint32_t* mark, int32_t from, bool walk) {
 }
 
 void growTable(Search* s) {
-    std::vector<uint32_t> bigger(s->table.empty() ? 1u << 16 : s->table.size() * 2, NodeNone);
+    std::vector<Slot> bigger(s->table.empty() ? 1u << 16 : s->table.size() * 2, Slot{0, NodeNone});
     size_t mask = bigger.size() - 1;
-    for (uint32_t n : s->table) {
-        if (n == NodeNone) continue;
-        size_t i = s->nodes[n].hash & mask;
-        while (bigger[i] != NodeNone)
+    for (const Slot& slot : s->table) {
+        if (slot.node == NodeNone) continue;
+        size_t i = slot.tag & mask;
+        while (bigger[i].node != NodeNone)
             i = (i + 1) & mask;
-        bigger[i] = n;
+        bigger[i] = slot;
     }
     s->table.swap(bigger);
 }
 
 // The table slot holding this position, or the empty slot where it belongs.
-uint32_t* findSlot(Search* s, uint64_t hash, int32_t keeper, const uint8_t* boxes) {
+Slot* findSlot(Search* s, uint64_t hash, int32_t keeper, const uint8_t* boxes) {
     size_t mask = s->table.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        uint32_t n = s->table[i];
-        if (n == NodeNone) return &s->table[i];
-        const Node& node = s->nodes[n];
+    uint32_t tag = (uint32_t)hash;
+    for (size_t i = tag & mask;; i = (i + 1) & mask) {
+        Slot& slot = s->table[i];
+        if (slot.node == NodeNone) return &slot;
+        if (slot.tag != tag) continue;
+        const Node& node = s->nodes[slot.node];
         if (node.hash == hash && node.keeper == keeper &&
-            memcmp(&s->boxes[(size_t)n * s->boxCount], boxes, s->boxCount) == 0)
-            return &s->table[i];
+            memcmp(&s->boxes[(size_t)slot.node * s->boxCount], boxes, s->boxCount) == 0)
+            return &slot;
     }
 }
 
@@ -136,11 +145,11 @@ void pushOpen(Search* s, uint32_t n) {
     if (priority < s->lowest) s->lowest = priority;
 }
 
-uint32_t addNode(Search* s, const Node& node, const uint8_t* boxes, uint32_t* slot) {
+uint32_t addNode(Search* s, const Node& node, const uint8_t* boxes, Slot* slot) {
     uint32_t n = (uint32_t)s->nodes.size();
     s->nodes.push_back(node);
     s->boxes.insert(s->boxes.end(), boxes, boxes + s->boxCount);
-    *slot = n;
+    *slot = Slot{(uint32_t)node.hash, n};
     if (s->nodes.size() * 2 > s->table.size()) growTable(s);
     return n;
 }
@@ -171,17 +180,17 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, int32_t ke
     uint64_t boxHash =
         parent.hash ^ s->zobrist[1][parent.keeper] ^ s->zobrist[0][p.from] ^ s->zobrist[0][p.to];
     uint64_t hash = boxHash ^ s->zobrist[1][keeper];
-    uint32_t* slot = findSlot(s, hash, keeper, child);
+    Slot* slot = findSlot(s, hash, keeper, child);
     uint32_t pushes = parent.pushes + 1u, moves = parent.moves + p.keeperSteps + 1u;
-    if (*slot != NodeNone) {
-        Node& known = s->nodes[*slot];
+    if (slot->node != NodeNone) {
+        Node& known = s->nodes[slot->node];
         bool fewerPushes = pushes < known.pushes;
         if (!fewerPushes && (pushes > known.pushes || moves >= known.moves || known.closed)) return;
         known.pushes = (uint16_t)pushes, known.moves = moves, known.parent = p.parent;
         known.standing = (uint8_t)p.from, known.direction = (uint8_t)p.direction;
         if (fewerPushes && known.estimate != EstimateNever) {
             known.closed = 0;
-            pushOpen(s, *slot);
+            pushOpen(s, slot->node);
         }
         return;
     }
@@ -398,7 +407,7 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     memset(s->areaMark, 0, sizeof s->areaMark);
     memset(s->childMark, 0, sizeof s->childMark);
     int32_t megabytes = limits.maxMegabytes > 0 ? limits.maxMegabytes : 2048;
-    size_t perNode = sizeof(Node) + start.boxCount + 3 * sizeof(uint32_t);
+    size_t perNode = sizeof(Node) + start.boxCount + 4 * sizeof(Slot) + sizeof(OpenEntry);
     s->maxNodes = ((size_t)megabytes << 20) / perNode;
     seedZobrist(s);
     growTable(s);

@@ -17,16 +17,23 @@ namespace {
 enum : uint32_t { NodeNone = 0xFFFFFFFFu };
 enum : uint16_t { EstimateNever = 0xFFFF }; // a position no assignment of boxes can solve
 
+// What has become of a stored position.
+enum NodeState : uint8_t {
+    NodeOpen = 0,    // waiting, never expanded
+    NodeClosed = 1,  // every child offered, or never solvable
+    NodePartial = 2, // expanded, its costlier children held back for a later turn
+};
+
 struct Node {
-    uint64_t hash;
     uint32_t parent; // NodeNone for the start
     uint32_t moves;  // keeper steps from the start on the path found
     uint16_t pushes;
     uint16_t estimate; // the matching bound, 0 only when solved
+    uint16_t priority; // in the open list: pushes + weight * estimate, or more once partial
     uint8_t keeper;    // lowest room cell of the keeper's area
     uint8_t standing;  // the keeper's own cell: where the last pushed box was
     uint8_t direction; // of the push that made this position
-    uint8_t closed;
+    uint8_t state;     // NodeState
 };
 
 using Clock = std::chrono::steady_clock;
@@ -64,7 +71,8 @@ struct Search {
     uint64_t boxBits[RoomBoardWords]; // the expanded position's boxes by board cell
     uint16_t walk[RoomMaxCells];
     uint32_t areaMark[RoomMaxCells], childMark[RoomMaxCells], markCount;
-    int64_t expanded;
+    int64_t expanded; // positions expanded, each counted once
+    int64_t turns;    // expansions, partial ones included
     Clock::time_point began;
 };
 
@@ -125,7 +133,7 @@ Slot* findSlot(Search* s, uint64_t hash, int32_t keeper, const uint8_t* boxes) {
         if (slot.node == NodeNone) return &slot;
         if (slot.tag != tag) continue;
         const Node& node = s->nodes[slot.node];
-        if (node.hash == hash && node.keeper == keeper &&
+        if (node.keeper == keeper &&
             memcmp(&s->boxes[(size_t)slot.node * s->boxCount], boxes, s->boxCount) == 0)
             return &slot;
     }
@@ -133,7 +141,7 @@ Slot* findSlot(Search* s, uint64_t hash, int32_t keeper, const uint8_t* boxes) {
 
 void pushOpen(Search* s, uint32_t n) {
     const Node& node = s->nodes[n];
-    size_t priority = node.pushes + (size_t)s->weight * node.estimate;
+    size_t priority = node.priority;
     if (priority >= s->open.size()) s->open.resize(priority + 1);
     // Deepest first, then fewest moves: the first solution reached is then
     // the one with the fewest moves among those the search meets first.
@@ -145,11 +153,11 @@ void pushOpen(Search* s, uint32_t n) {
     if (priority < s->lowest) s->lowest = priority;
 }
 
-uint32_t addNode(Search* s, const Node& node, const uint8_t* boxes, Slot* slot) {
+uint32_t addNode(Search* s, const Node& node, const uint8_t* boxes, uint64_t hash, Slot* slot) {
     uint32_t n = (uint32_t)s->nodes.size();
     s->nodes.push_back(node);
     s->boxes.insert(s->boxes.end(), boxes, boxes + s->boxCount);
-    *slot = Slot{(uint32_t)node.hash, n};
+    *slot = Slot{(uint32_t)hash, n};
     if (s->nodes.size() * 2 > s->table.size()) growTable(s);
     return n;
 }
@@ -172,24 +180,37 @@ struct Push {
     int32_t from, to, direction, keeperSteps;
 };
 
+uint64_t hashBoxes(const Search* s, const uint8_t* boxes) {
+    uint64_t hash = 0;
+    for (int32_t i = 0; i < s->boxCount; ++i)
+        hash ^= s->zobrist[0][boxes[i]];
+    return hash;
+}
+
 // Records the position after one push: new, or a cheaper way to a known one.
-void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, int32_t keeper) {
+// A new position whose priority exceeds the parent's is not stored yet
+// (partial expansion: most such children are never needed, and memory is
+// what ends long proofs); the lowest such priority goes to *heldBack.
+void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint64_t parentBoxHash,
+                int32_t keeper, uint32_t* heldBack) {
     uint8_t child[RoomMaxCells];
     movedBoxes(parentBoxes, s->boxCount, p.box, p.to, child);
     const Node parent = s->nodes[p.parent];
-    uint64_t boxHash =
-        parent.hash ^ s->zobrist[1][parent.keeper] ^ s->zobrist[0][p.from] ^ s->zobrist[0][p.to];
-    uint64_t hash = boxHash ^ s->zobrist[1][keeper];
+    uint64_t hash =
+        parentBoxHash ^ s->zobrist[0][p.from] ^ s->zobrist[0][p.to] ^ s->zobrist[1][keeper];
     Slot* slot = findSlot(s, hash, keeper, child);
     uint32_t pushes = parent.pushes + 1u, moves = parent.moves + p.keeperSteps + 1u;
     if (slot->node != NodeNone) {
         Node& known = s->nodes[slot->node];
         bool fewerPushes = pushes < known.pushes;
-        if (!fewerPushes && (pushes > known.pushes || moves >= known.moves || known.closed)) return;
+        if (!fewerPushes &&
+            (pushes > known.pushes || moves >= known.moves || known.state == NodeClosed))
+            return;
         known.pushes = (uint16_t)pushes, known.moves = moves, known.parent = p.parent;
         known.standing = (uint8_t)p.from, known.direction = (uint8_t)p.direction;
         if (fewerPushes && known.estimate != EstimateNever) {
-            known.closed = 0;
+            known.state = NodeOpen;
+            known.priority = (uint16_t)(pushes + s->weight * known.estimate);
             pushOpen(s, slot->node);
         }
         return;
@@ -201,16 +222,20 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, int32_t ke
         m.cost[(size_t)p.box * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
     }
     int32_t estimate = resolveMatchingRow(&m, p.box);
-    Node node = {hash, p.parent,        moves,           (uint16_t)pushes,
-                 0,    (uint8_t)keeper, (uint8_t)p.from, (uint8_t)p.direction,
-                 0};
+    Node node = {p.parent,        moves,           (uint16_t)pushes,     EstimateNever, 0,
+                 (uint8_t)keeper, (uint8_t)p.from, (uint8_t)p.direction, NodeClosed};
     if (estimate >= MatchInfinite) { // no assignment of boxes to goals: never solvable
-        node.estimate = EstimateNever, node.closed = 1;
-        addNode(s, node, child, slot);
+        addNode(s, node, child, hash, slot);
         return;
     }
-    node.estimate = (uint16_t)estimate;
-    pushOpen(s, addNode(s, node, child, slot));
+    uint32_t priority = pushes + (uint32_t)s->weight * estimate;
+    if (priority > parent.priority) {
+        if (priority < *heldBack) *heldBack = priority;
+        return;
+    }
+    node.estimate = (uint16_t)estimate, node.priority = (uint16_t)priority;
+    node.state = NodeOpen;
+    pushOpen(s, addNode(s, node, child, hash, slot));
 }
 
 // The keeper's lowest cell after a push, by flooding the room's bits.
@@ -271,6 +296,8 @@ int32_t childKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t from, 
     return fastChildKeeperCell(s, area, keeper, from, to);
 }
 
+// Offers every push of position n; n stays open, at the lowest priority held
+// back, while some children wait for a later turn.
 void expand(Search* s, uint32_t n) {
     const Room& room = *s->room;
     uint8_t parentBoxes[RoomMaxCells];
@@ -287,6 +314,8 @@ void expand(Search* s, uint32_t n) {
     uint32_t area = s->markCount;
     setMatchingCosts(room, parentBoxes, s->boxCount, &s->matching);
     solveMatching(&s->matching);
+    uint64_t boxHash = hashBoxes(s, parentBoxes);
+    uint32_t heldBack = UINT32_MAX;
     for (int32_t i = 0; i < s->boxCount; ++i) {
         int32_t b = parentBoxes[i];
         for (int32_t d = 0; d < RoomDirections; ++d) {
@@ -300,18 +329,24 @@ void expand(Search* s, uint32_t n) {
             }
             int32_t childKeeper = childKeeperCell(s, area, s->nodes[n].keeper, b, to);
             Push p = {n, i, b, to, d, s->walk[behind]};
-            offerChild(s, p, parentBoxes, childKeeper);
+            offerChild(s, p, parentBoxes, boxHash, childKeeper, &heldBack);
             s->occupied[b] = 1, s->occupied[to] = 0;
         }
     }
     for (int32_t i = 0; i < s->boxCount; ++i)
         s->occupied[parentBoxes[i]] = 0;
+    Node& node = s->nodes[n];
+    node.state = heldBack == UINT32_MAX ? NodeClosed : NodePartial;
+    if (node.state == NodePartial) {
+        node.priority = (uint16_t)heldBack;
+        pushOpen(s, n);
+    }
 }
 
 bool outOfLimits(Search* s) {
     if (s->limits.maxExpanded > 0 && s->expanded >= s->limits.maxExpanded) return true;
     if (s->nodes.size() >= s->maxNodes) return true;
-    if (s->limits.maxSeconds > 0 && (s->expanded & 255) == 0) {
+    if (s->limits.maxSeconds > 0 && (++s->turns & 255) == 0) {
         std::chrono::duration<double> spent = Clock::now() - s->began;
         if (spent.count() >= s->limits.maxSeconds) return true;
     }
@@ -326,7 +361,9 @@ uint32_t popOpen(Search* s) {
             std::pop_heap(bucket.begin(), bucket.end(), laterEntry);
             uint32_t n = bucket.back().node;
             bucket.pop_back();
-            if (!s->nodes[n].closed) return n;
+            const Node& node = s->nodes[n];
+            // Skip closed positions and entries left behind by a re-queue.
+            if (node.state != NodeClosed && node.priority == s->lowest) return n;
         }
         ++s->lowest;
     }
@@ -402,6 +439,7 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     s->lowest = 0;
     s->markCount = 0;
     s->expanded = 0;
+    s->turns = 0;
     s->began = Clock::now();
     memset(s->occupied, 0, sizeof s->occupied);
     memset(s->areaMark, 0, sizeof s->areaMark);
@@ -427,13 +465,18 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
         s->occupied[start.boxes[i]] = 0;
     setMatchingCosts(room, start.boxes, start.boxCount, &s->matching);
     int32_t estimate = solveMatching(&s->matching);
-    uint64_t hash = s->zobrist[1][keeper];
-    for (int32_t i = 0; i < start.boxCount; ++i)
-        hash ^= s->zobrist[0][start.boxes[i]];
-    Node root = {hash, NodeNone, 0, 0, (uint16_t)estimate, (uint8_t)keeper, (uint8_t)start.keeper,
-                 0,    0};
+    uint64_t hash = hashBoxes(s, start.boxes) ^ s->zobrist[1][keeper];
+    Node root = {NodeNone,
+                 0,
+                 0,
+                 (uint16_t)estimate,
+                 (uint16_t)(weight * estimate),
+                 (uint8_t)keeper,
+                 (uint8_t)start.keeper,
+                 0,
+                 NodeOpen};
     if (estimate < MatchInfinite)
-        pushOpen(s, addNode(s, root, start.boxes, findSlot(s, hash, keeper, start.boxes)));
+        pushOpen(s, addNode(s, root, start.boxes, hash, findSlot(s, hash, keeper, start.boxes)));
     for (;;) {
         if (outOfLimits(s)) {
             if (weight == 1) run.lowerBound = (int32_t)s->lowest;
@@ -451,8 +494,7 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
             if (weight == 1) run.lowerBound = s->nodes[n].pushes;
             break;
         }
-        s->nodes[n].closed = 1;
-        ++s->expanded;
+        s->expanded += s->nodes[n].state == NodeOpen;
         expand(s, n);
     }
     run.expanded = s->expanded;

@@ -161,6 +161,37 @@ TEST(Solver, AgreesWithBreadthFirstSearchOnRandomRooms) {
     EXPECT_GT(unsolvable, 20);
 }
 
+// Stopped by its limits, the search reports a lower bound between the
+// estimate and the optimum, and any solution the greedier search finds plays.
+TEST(Solver, ReportsABoundAndMaybeASolutionWhenStoppedEarly) {
+    std::mt19937 random(5);
+    int checked = 0;
+    for (int32_t i = 0; i < 1000 && checked < 10; ++i) {
+        Room room = randomRoom(&random, 3);
+        if (room.player < 0) continue;
+        SolverResult full = solvePosition(room.board, room.player, noLimits(0));
+        if (full.outcome != SolverOptimal || full.expanded < 6) continue;
+        ++checked;
+        SolverLimits limits = noLimits(0);
+        limits.maxExpanded = full.expanded / 2;
+        limits.proofOnly = 1;
+        SolverResult proof = solvePosition(room.board, room.player, limits);
+        EXPECT_EQ(proof.outcome, SolverGaveUp);
+        EXPECT_EQ(proof.pushes, -1);
+        EXPECT_GE(proof.lowerBound, loneBoxEstimate(room.board, room.player));
+        EXPECT_LE(proof.lowerBound, full.pushes);
+        limits.proofOnly = 0;
+        SolverResult quick = solvePosition(room.board, room.player, limits);
+        ASSERT_TRUE(quick.outcome == SolverSolvedOnly || quick.outcome == SolverGaveUp);
+        EXPECT_LE(quick.lowerBound, full.pushes);
+        if (quick.outcome == SolverSolvedOnly) {
+            EXPECT_GE(quick.pushes, full.pushes);
+            EXPECT_EQ(replayPushes(room, quick.moves), quick.pushes);
+        }
+    }
+    EXPECT_EQ(checked, 10);
+}
+
 struct KnownRoom {
     const char* name;
     std::vector<std::string> rows;

@@ -54,6 +54,14 @@ bool laterEntry(const OpenEntry& a, const OpenEntry& b) {
     return a.order > b.order;
 }
 
+struct Push {
+    uint32_t parent;
+    int32_t box; // index in the parent's box list
+    int32_t from, to, direction, keeperSteps;
+    int32_t keeper; // the child's lowest keeper cell
+    uint64_t hash;  // the child's
+};
+
 struct Search {
     const Room* room;
     SolverLimits limits;
@@ -67,6 +75,7 @@ struct Search {
     size_t maxNodes;
     uint64_t zobrist[2][256];
     Matching matching, childMatching;
+    std::vector<Push> pushes; // of the position being expanded
     uint8_t occupied[RoomMaxCells + 1];
     uint64_t boxBits[RoomBoardWords]; // the expanded position's boxes by board cell
     uint16_t walk[RoomMaxCells];
@@ -174,12 +183,6 @@ void movedBoxes(const uint8_t* from, int32_t count, int32_t moved, int32_t to, u
     if (!placed) out[k++] = (uint8_t)to;
 }
 
-struct Push {
-    uint32_t parent;
-    int32_t box; // index in the parent's box list
-    int32_t from, to, direction, keeperSteps;
-};
-
 uint64_t hashBoxes(const Search* s, const uint8_t* boxes) {
     uint64_t hash = 0;
     for (int32_t i = 0; i < s->boxCount; ++i)
@@ -191,13 +194,12 @@ uint64_t hashBoxes(const Search* s, const uint8_t* boxes) {
 // A new position whose priority exceeds the parent's is not stored yet
 // (partial expansion: most such children are never needed, and memory is
 // what ends long proofs); the lowest such priority goes to *heldBack.
-void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint64_t parentBoxHash,
-                int32_t keeper, uint32_t* heldBack) {
+void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* heldBack) {
     uint8_t child[RoomMaxCells];
     movedBoxes(parentBoxes, s->boxCount, p.box, p.to, child);
     const Node parent = s->nodes[p.parent];
-    uint64_t hash =
-        parentBoxHash ^ s->zobrist[0][p.from] ^ s->zobrist[0][p.to] ^ s->zobrist[1][keeper];
+    uint64_t hash = p.hash;
+    int32_t keeper = p.keeper;
     Slot* slot = findSlot(s, hash, keeper, child);
     uint32_t pushes = parent.pushes + 1u, moves = parent.moves + p.keeperSteps + 1u;
     if (slot->node != NodeNone) {
@@ -328,11 +330,18 @@ void expand(Search* s, uint32_t n) {
                 continue;
             }
             int32_t childKeeper = childKeeperCell(s, area, s->nodes[n].keeper, b, to);
-            Push p = {n, i, b, to, d, s->walk[behind]};
-            offerChild(s, p, parentBoxes, boxHash, childKeeper, &heldBack);
+            uint64_t hash =
+                boxHash ^ s->zobrist[0][b] ^ s->zobrist[0][to] ^ s->zobrist[1][childKeeper];
+            // The table lookups are the search's slowest part: fetch all the
+            // slots first, look them up after.
+            __builtin_prefetch(&s->table[hash & (s->table.size() - 1)]);
+            s->pushes.push_back(Push{n, i, b, to, d, s->walk[behind], childKeeper, hash});
             s->occupied[b] = 1, s->occupied[to] = 0;
         }
     }
+    for (const Push& p : s->pushes)
+        offerChild(s, p, parentBoxes, &heldBack);
+    s->pushes.clear();
     for (int32_t i = 0; i < s->boxCount; ++i)
         s->occupied[parentBoxes[i]] = 0;
     Node& node = s->nodes[n];

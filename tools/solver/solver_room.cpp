@@ -6,6 +6,7 @@
 
 #include "rules.h"
 
+#include <algorithm>
 #include <assert.h>
 #include <string.h>
 
@@ -107,6 +108,8 @@ void readGoalDistances(Room* room, int32_t goalIndex) {
             queue.push_back((uint16_t)state);
         }
     }
+    std::copy(best.begin(), best.end(),
+              room->sideDistance.begin() + (size_t)goalIndex * n * RoomDirections);
     for (int32_t c = 0; c < n; ++c) {
         uint16_t low = RoomUnreachable;
         for (int32_t s = 0; s < RoomDirections; ++s)
@@ -150,6 +153,7 @@ int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* sta
     }
     readSides(room);
     room->distance.assign((size_t)room->goalCount * room->cellCount, RoomUnreachable);
+    room->sideDistance.assign(room->distance.size() * RoomDirections, RoomUnreachable);
     for (int32_t g = 0; g < room->goalCount; ++g)
         readGoalDistances(room, g);
     for (int32_t c = 0; c < room->cellCount; ++c) {

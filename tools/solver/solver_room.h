@@ -34,6 +34,9 @@ struct Room {
     int32_t goalCount;
     uint8_t goals[RoomMaxCells];
     std::vector<uint16_t> distance; // [goalIndex * cellCount + cell]: lone-box pushes
+    // The same with the keeper beside the box in a known side area:
+    // [(goalIndex * cellCount + cell) * RoomDirections + side area].
+    std::vector<uint16_t> sideDistance;
     // The room as a bit per board cell. Every walk the rules allow is to the
     // next cell in board order (+1, -1) or the next row (+20, -20), so the
     // keeper's area can be flooded by shifting these bits.
@@ -59,6 +62,13 @@ int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from);
 
 inline int32_t loneDistance(const Room& room, int32_t goalIndex, int32_t cell) {
     return room.distance[(size_t)goalIndex * room.cellCount + cell];
+}
+
+// Lone-box pushes from cell to a goal with the keeper standing in the side
+// area of the cell's neighbour in direction d.
+inline int32_t loneDistanceFrom(const Room& room, int32_t goalIndex, int32_t cell, int32_t d) {
+    size_t state = (size_t)goalIndex * room.cellCount + cell;
+    return room.sideDistance[state * RoomDirections + room.side[cell][d]];
 }
 
 // A box just placed at cell that can never move again, with a box off its

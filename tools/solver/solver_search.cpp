@@ -219,8 +219,9 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
     }
     s->childMatching = s->matching;
     Matching& m = s->childMatching;
+    // The pushed box's row counts from the side the keeper stands on.
     for (int32_t g = 0; g < m.columns; ++g) {
-        int32_t d = loneDistance(*s->room, g, p.to);
+        int32_t d = loneDistanceFrom(*s->room, g, p.to, p.direction ^ 1);
         m.cost[(size_t)p.box * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
     }
     int32_t estimate = resolveMatchingRow(&m, p.box);

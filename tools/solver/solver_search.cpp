@@ -25,11 +25,11 @@ enum NodeState : uint8_t {
 };
 
 struct Node {
-    uint32_t parent; // NodeNone for the start
-    uint32_t moves;  // keeper steps from the start on the path found
+    uint32_t parent;   // NodeNone for the start
+    uint32_t moves;    // keeper steps from the start on the path found
+    uint32_t priority; // in the open list: pushes + weight * estimate, or more once partial
     uint16_t pushes;
     uint16_t estimate; // the matching bound, 0 only when solved
-    uint16_t priority; // in the open list: pushes + weight * estimate, or more once partial
     uint8_t keeper;    // lowest room cell of the keeper's area
     uint8_t standing;  // the keeper's own cell: where the last pushed box was
     uint8_t direction; // of the push that made this position
@@ -212,7 +212,7 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         known.standing = (uint8_t)p.from, known.direction = (uint8_t)p.direction;
         if (fewerPushes && known.estimate != EstimateNever) {
             known.state = NodeOpen;
-            known.priority = (uint16_t)(pushes + s->weight * known.estimate);
+            known.priority = pushes + (uint32_t)s->weight * known.estimate;
             pushOpen(s, slot->node);
         }
         return;
@@ -225,8 +225,11 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         m.cost[(size_t)p.box * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
     }
     int32_t estimate = resolveMatchingRow(&m, p.box);
-    Node node = {p.parent,        moves,           (uint16_t)pushes,     EstimateNever, 0,
-                 (uint8_t)keeper, (uint8_t)p.from, (uint8_t)p.direction, NodeClosed};
+    Node node = {};
+    node.parent = p.parent, node.moves = moves, node.pushes = (uint16_t)pushes;
+    node.estimate = EstimateNever, node.state = NodeClosed;
+    node.keeper = (uint8_t)keeper, node.standing = (uint8_t)p.from;
+    node.direction = (uint8_t)p.direction;
     if (estimate >= MatchInfinite) { // no assignment of boxes to goals: never solvable
         addNode(s, node, child, hash, slot);
         return;
@@ -236,7 +239,7 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         if (priority < *heldBack) *heldBack = priority;
         return;
     }
-    node.estimate = (uint16_t)estimate, node.priority = (uint16_t)priority;
+    node.estimate = (uint16_t)estimate, node.priority = priority;
     node.state = NodeOpen;
     pushOpen(s, addNode(s, node, child, hash, slot));
 }
@@ -348,7 +351,7 @@ void expand(Search* s, uint32_t n) {
     Node& node = s->nodes[n];
     node.state = heldBack == UINT32_MAX ? NodeClosed : NodePartial;
     if (node.state == NodePartial) {
-        node.priority = (uint16_t)heldBack;
+        node.priority = heldBack;
         pushOpen(s, n);
     }
 }
@@ -476,15 +479,12 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
     setMatchingCosts(room, start.boxes, start.boxCount, &s->matching);
     int32_t estimate = solveMatching(&s->matching);
     uint64_t hash = hashBoxes(s, start.boxes) ^ s->zobrist[1][keeper];
-    Node root = {NodeNone,
-                 0,
-                 0,
-                 (uint16_t)estimate,
-                 (uint16_t)(weight * estimate),
-                 (uint8_t)keeper,
-                 (uint8_t)start.keeper,
-                 0,
-                 NodeOpen};
+    Node root = {};
+    root.parent = NodeNone;
+    root.estimate = (uint16_t)estimate;
+    root.priority = (uint32_t)weight * estimate;
+    root.keeper = (uint8_t)keeper, root.standing = (uint8_t)start.keeper;
+    root.state = NodeOpen;
     if (estimate < MatchInfinite)
         pushOpen(s, addNode(s, root, start.boxes, hash, findSlot(s, hash, keeper, start.boxes)));
     for (;;) {

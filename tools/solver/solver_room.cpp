@@ -114,7 +114,9 @@ void readGoalDistances(Room* room, int32_t goalIndex) {
         uint16_t low = RoomUnreachable;
         for (int32_t s = 0; s < RoomDirections; ++s)
             if (best[c * RoomDirections + s] < low) low = best[c * RoomDirections + s];
-        room->distance[(size_t)goalIndex * n + c] = low;
+        // A box on the goal needs no push, even one shut in where no keeper
+        // can stand beside it.
+        room->distance[(size_t)goalIndex * n + c] = c == g ? 0 : low;
     }
 }
 

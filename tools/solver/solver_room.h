@@ -76,6 +76,14 @@ inline int32_t loneDistanceFrom(const Room& room, int32_t goalIndex, int32_t cel
 // entries are changed during the test and restored.
 bool isFrozenDeadlock(const Room& room, uint8_t* occupied, int32_t cell);
 
+// After a push of the box now on room cell pushed, with the keeper on room
+// cell keeper: some cells beside the box are walled off from the keeper and
+// the boxes around them can never, pushed among themselves, either all reach
+// goals or let the keeper in (searched up to limit positions; past it the
+// answer is no).
+bool isCorralDeadlock(const Room& room, const uint8_t* boxes, int32_t boxCount, int32_t keeper,
+                      int32_t pushed, int32_t limit);
+
 // Minimum-cost assignment of rows (boxes) to columns (goals), rows <= columns,
 // kept with its dual potentials so that one changed row can be re-solved with
 // a single augmentation.

@@ -15,7 +15,9 @@
 namespace {
 
 enum : uint32_t { NodeNone = 0xFFFFFFFFu };
-enum : uint16_t { EstimateNever = 0xFFFF }; // a position no assignment of boxes can solve
+enum : uint16_t { EstimateNever = 0xFFFF };
+// Positions a corral test may search before it answers "not a deadlock".
+enum { SearchCorralLimit = 300 }; // a position no assignment of boxes can solve
 
 // What has become of a stored position.
 enum NodeState : uint8_t {
@@ -58,8 +60,9 @@ struct Push {
     uint32_t parent;
     int32_t box; // index in the parent's box list
     int32_t from, to, direction, keeperSteps;
-    int32_t keeper; // the child's lowest keeper cell
-    uint64_t hash;  // the child's
+    int32_t keeper;   // the child's lowest keeper cell
+    uint64_t hash;    // the child's
+    int32_t wallsOff; // the push may have cut cells beside the box off from the keeper
 };
 
 struct Search {
@@ -75,7 +78,9 @@ struct Search {
     size_t maxNodes;
     uint64_t zobrist[2][256];
     Matching matching, childMatching;
-    std::vector<Push> pushes; // of the position being expanded
+    std::vector<Push> pushes;        // of the position being expanded
+    uint32_t matchedNode;            // whose boxes s->matching holds, or NodeNone
+    uint8_t rowOfCell[RoomMaxCells]; // the matching's row of each of its boxes
     uint8_t occupied[RoomMaxCells + 1];
     uint64_t boxBits[RoomBoardWords]; // the expanded position's boxes by board cell
     uint16_t walk[RoomMaxCells];
@@ -218,13 +223,14 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         return;
     }
     s->childMatching = s->matching;
+    int32_t row = s->rowOfCell[p.from];
     Matching& m = s->childMatching;
     // The pushed box's row counts from the side the keeper stands on.
     for (int32_t g = 0; g < m.columns; ++g) {
         int32_t d = loneDistanceFrom(*s->room, g, p.to, p.direction ^ 1);
-        m.cost[(size_t)p.box * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
+        m.cost[(size_t)row * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
     }
-    int32_t estimate = resolveMatchingRow(&m, p.box);
+    int32_t estimate = resolveMatchingRow(&m, row);
     Node node = {};
     node.parent = p.parent, node.moves = moves, node.pushes = (uint16_t)pushes;
     node.estimate = EstimateNever, node.state = NodeClosed;
@@ -237,6 +243,11 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
     uint32_t priority = pushes + (uint32_t)s->weight * estimate;
     if (priority > parent.priority) {
         if (priority < *heldBack) *heldBack = priority;
+        return;
+    }
+    if (p.wallsOff && !s->limits.plain &&
+        isCorralDeadlock(*s->room, child, s->boxCount, p.from, p.to, SearchCorralLimit)) {
+        addNode(s, node, child, hash, slot); // stored as never solvable
         return;
     }
     node.estimate = (uint16_t)estimate, node.priority = priority;
@@ -295,11 +306,59 @@ int32_t fastChildKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t fr
     return keeper < from ? keeper : from;
 }
 
+// Whether, after a push onto cell to, a free cell beside the box may be out
+// of the keeper's reach: one the keeper could not reach before, or any when
+// the box may have cut the area in two.
+int32_t mayWallOff(const Search* s, uint32_t area, int32_t to) {
+    const Room& room = *s->room;
+    for (int32_t d = 0; d < RoomDirections; ++d) {
+        int32_t c = room.step[to][d];
+        if (isFree(s, c) && s->areaMark[c] != area) return 1;
+    }
+    return s->areaMark[to] == area && !neighboursStayJoined(s, to);
+}
+
 // The same, checked against a full flood in debug builds.
 int32_t childKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t from, int32_t to) {
     assert(fastChildKeeperCell(s, area, keeper, from, to) ==
            markArea(s, s->childMark, from, false));
     return fastChildKeeperCell(s, area, keeper, from, to);
+}
+
+// Leaves the matching of position n's boxes in s->matching. When the last
+// position matched was n's parent, only the pushed box's row changes and one
+// augmentation re-solves it; the search goes deepest first, so that is the
+// usual case.
+void matchPosition(Search* s, uint32_t n, const uint8_t* boxes) {
+    const Room& room = *s->room;
+    const Node& node = s->nodes[n];
+    Matching& m = s->matching;
+    if (s->matchedNode == n) return;
+    bool small = true; // potentials only fall; start afresh before they grow large
+    for (int32_t v : m.v)
+        small = small && v > -(1 << 28);
+    if (s->matchedNode != NodeNone && node.parent == s->matchedNode && small) {
+        int32_t from = node.standing, to = room.boxTo[from][node.direction];
+        int32_t row = s->rowOfCell[from];
+        s->rowOfCell[to] = (uint8_t)row;
+        for (int32_t g = 0; g < m.columns; ++g) {
+            int32_t d = loneDistance(room, g, to);
+            m.cost[(size_t)row * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
+        }
+        int32_t cost = resolveMatchingRow(&m, row);
+#ifndef NDEBUG
+        Matching fresh;
+        setMatchingCosts(room, boxes, s->boxCount, &fresh);
+        assert(solveMatching(&fresh) == cost);
+#endif
+        (void)cost;
+    } else {
+        for (int32_t i = 0; i < s->boxCount; ++i)
+            s->rowOfCell[boxes[i]] = (uint8_t)i;
+        setMatchingCosts(room, boxes, s->boxCount, &m);
+        solveMatching(&m);
+    }
+    s->matchedNode = n;
 }
 
 // Offers every push of position n; n stays open, at the lowest priority held
@@ -318,8 +377,7 @@ void expand(Search* s, uint32_t n) {
     assert(keeper == s->nodes[n].keeper);
     (void)keeper;
     uint32_t area = s->markCount;
-    setMatchingCosts(room, parentBoxes, s->boxCount, &s->matching);
-    solveMatching(&s->matching);
+    matchPosition(s, n, parentBoxes);
     uint64_t boxHash = hashBoxes(s, parentBoxes);
     uint32_t heldBack = UINT32_MAX;
     for (int32_t i = 0; i < s->boxCount; ++i) {
@@ -339,7 +397,8 @@ void expand(Search* s, uint32_t n) {
             // The table lookups are the search's slowest part: fetch all the
             // slots first, look them up after.
             __builtin_prefetch(&s->table[hash & (s->table.size() - 1)]);
-            s->pushes.push_back(Push{n, i, b, to, d, s->walk[behind], childKeeper, hash});
+            s->pushes.push_back(
+                Push{n, i, b, to, d, s->walk[behind], childKeeper, hash, mayWallOff(s, area, to)});
             s->occupied[b] = 1, s->occupied[to] = 0;
         }
     }
@@ -453,6 +512,7 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     s->markCount = 0;
     s->expanded = 0;
     s->turns = 0;
+    s->matchedNode = NodeNone;
     s->began = Clock::now();
     memset(s->occupied, 0, sizeof s->occupied);
     memset(s->areaMark, 0, sizeof s->areaMark);

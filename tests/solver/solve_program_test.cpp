@@ -87,7 +87,7 @@ TEST(SolveProgram, SolvesTheFirstLevelWithLettersTheCoreAccepts) {
     EXPECT_EQ(field(run.out, "moves"), std::to_string(moves.size()));
 }
 
-TEST(SolveProgram, SavedGamesGetTheRestOfTheSolutionOrTheStuckMessage) {
+TEST(SolveProgram, SavedGamesAndTextBoardsGetTheRestOfTheSolution) {
     std::string live = writeSaved({"@@@@@@", "@$o x@", "@@@@@@"});
     ProgramRun run = runSolver("'" + live + "'");
     EXPECT_EQ(run.exitCode, 0) << run.out;
@@ -99,6 +99,18 @@ TEST(SolveProgram, SavedGamesGetTheRestOfTheSolutionOrTheStuckMessage) {
     EXPECT_EQ(run.exitCode, 1) << run.out;
     EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "no solution: a box is stuck");
     unlink(dead.c_str());
+
+    char text[] = "/tmp/bexaran-solve-board-XXXXXX";
+    int fd = mkstemp(text);
+    std::string rows;
+    for (int32_t y = 0; y < BoardRows; ++y)
+        rows += y == 1 ? "@@@p o x@@@@@@@@@@@@\n" : "@@@@@@@@@@@@@@@@@@@@\n";
+    EXPECT_EQ(write(fd, rows.data(), rows.size()), (ssize_t)rows.size());
+    close(fd);
+    run = runSolver(std::string("--board ") + text);
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(field(run.out, "solution"), "RRR");
+    unlink(text);
 
     run = runSolver("/nonexistent/game.bxr");
     EXPECT_EQ(run.exitCode, 3) << run.out;

@@ -8,11 +8,24 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace {
+
+// Sanitized builds run a quarter of the random rooms, to stay quick.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int32_t SampleDivisor = 4;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr int32_t SampleDivisor = 4;
+#else
+constexpr int32_t SampleDivisor = 1;
+#endif
+#else
+constexpr int32_t SampleDivisor = 1;
+#endif
 
 struct Room {
     Board board;
@@ -68,7 +81,7 @@ int32_t pushesByBreadthFirst(const Room& room) {
         int32_t player;
     };
     std::vector<Position> layer(1, Position{room.board, room.player});
-    std::set<std::string> seen = {positionKey(room.board, room.player)};
+    std::unordered_set<std::string> seen = {positionKey(room.board, room.player)};
     for (int32_t pushes = 0; !layer.empty(); ++pushes) {
         std::vector<Position> next;
         for (const Position& p : layer) {
@@ -126,15 +139,55 @@ Room randomRoom(std::mt19937* random, int32_t boxes) {
     return roomOf(rows);
 }
 
+// The room's 9 by 9 corner with the keeper as P, for failure messages.
+std::string roomText(const Room& room) {
+    std::string text = "\n";
+    for (int32_t y = 0; y < 9; ++y) {
+        for (int32_t x = 0; x < 9; ++x) {
+            int32_t c = y * BoardColumns + x;
+            text += c == room.player ? 'P' : (char)room.board.cells[c];
+        }
+        text += '\n';
+    }
+    return text;
+}
+
 SolverLimits noLimits(int plain) {
     SolverLimits limits = {0, 0, plain, 0, 0};
     return limits;
 }
 
+// A solvable room by construction: boxes start on their goals in a 7 by 7
+// interior and the keeper walks at random, pulling boxes now and then.
+Room pulledRoom(std::mt19937* random, int32_t boxes) {
+    std::vector<std::string> rows(9, std::string(9, '@'));
+    std::vector<std::pair<int, int>> open;
+    for (int y = 1; y <= 7; ++y)
+        for (int x = 1; x <= 7; ++x)
+            if ((*random)() % 100 >= 12) rows[y][x] = ' ', open.push_back({y, x});
+    std::shuffle(open.begin(), open.end(), *random);
+    for (int32_t i = 0; i < boxes; ++i)
+        rows[open[i].first][open[i].second] = '#';
+    rows[open[boxes].first][open[boxes].second] = '$';
+    Room room = roomOf(rows);
+    const int32_t directions[] = {DirectionLeft, DirectionRight, DirectionUp, DirectionDown};
+    for (int32_t step = 0; step < 2000; ++step) {
+        int32_t d = directions[(*random)() % 4];
+        if ((*random)() % 3 != 0 && testPull(&room.board, room.player, d)) {
+            applyPull(&room.board, &room.player, d);
+        } else {
+            int32_t left = 0;
+            if (testStep(&room.board, room.player, d).kind == MoveWalk)
+                applyStep(&room.board, &room.player, d, &left);
+        }
+    }
+    return room;
+}
+
 TEST(Solver, AgreesWithBreadthFirstSearchOnRandomRooms) {
     std::mt19937 random(11);
     int solvable = 0, unsolvable = 0;
-    for (int32_t i = 0; i < 240; ++i) {
+    for (int32_t i = 0; i < 240 / SampleDivisor; ++i) {
         Room room = randomRoom(&random, 1 + i % 3);
         if (room.player < 0) continue;
         int32_t expected = pushesByBreadthFirst(room);
@@ -156,9 +209,68 @@ TEST(Solver, AgreesWithBreadthFirstSearchOnRandomRooms) {
         }
         (expected < 0 ? unsolvable : solvable) += 1;
     }
+    // Rooms pulled back from solved, 7 by 7, where every box has been moved.
+    for (int32_t i = 0; i < 32 / SampleDivisor; ++i) {
+        Room room = pulledRoom(&random, i % 4 == 0 ? 3 : 2);
+        SCOPED_TRACE(roomText(room));
+        SolverResult r = solvePosition(room.board, room.player, noLimits(0));
+        ASSERT_EQ(r.outcome, SolverOptimal);
+        EXPECT_EQ(r.pushes, pushesByBreadthFirst(room));
+    }
     // The sample must hold both kinds in number, or the comparison says little.
-    EXPECT_GT(solvable, 50);
-    EXPECT_GT(unsolvable, 20);
+    EXPECT_GT(solvable, 40 / SampleDivisor);
+    EXPECT_GT(unsolvable, 20 / SampleDivisor);
+}
+
+// Bigger rooms, out of reach of the breadth-first search: the pruning rules
+// (frozen boxes, corrals) must not change the plain search's answer.
+TEST(Solver, PruningKeepsTheAnswerOfThePlainSearchInBiggerRooms) {
+    std::mt19937 random(23);
+    SolverLimits limits = noLimits(1);
+    limits.maxExpanded = 400000;
+    for (int32_t i = 0; i < 120 / SampleDivisor; ++i) {
+        Room room = pulledRoom(&random, 3 + i % 4);
+        SCOPED_TRACE(roomText(room));
+        limits.plain = 1;
+        SolverResult plain = solvePosition(room.board, room.player, limits);
+        limits.plain = 0;
+        SolverResult full = solvePosition(room.board, room.player, limits);
+        ASSERT_EQ(plain.outcome, SolverOptimal);
+        ASSERT_EQ(full.outcome, SolverOptimal);
+        EXPECT_EQ(full.pushes, plain.pushes);
+        EXPECT_EQ(replayPushes(room, full.moves), full.pushes);
+    }
+}
+
+// Stopped by its limits, the search reports a lower bound between the
+// estimate and the optimum, and any solution the greedier search finds plays.
+TEST(Solver, ReportsABoundAndMaybeASolutionWhenStoppedEarly) {
+    std::mt19937 random(5);
+    int checked = 0;
+    for (int32_t i = 0; i < 1000 && checked < 10; ++i) {
+        Room room = randomRoom(&random, 3);
+        if (room.player < 0) continue;
+        SolverResult full = solvePosition(room.board, room.player, noLimits(0));
+        if (full.outcome != SolverOptimal || full.expanded < 6) continue;
+        ++checked;
+        SolverLimits limits = noLimits(0);
+        limits.maxExpanded = full.expanded / 2;
+        limits.proofOnly = 1;
+        SolverResult proof = solvePosition(room.board, room.player, limits);
+        EXPECT_EQ(proof.outcome, SolverGaveUp);
+        EXPECT_EQ(proof.pushes, -1);
+        EXPECT_GE(proof.lowerBound, loneBoxEstimate(room.board, room.player));
+        EXPECT_LE(proof.lowerBound, full.pushes);
+        limits.proofOnly = 0;
+        SolverResult quick = solvePosition(room.board, room.player, limits);
+        ASSERT_TRUE(quick.outcome == SolverSolvedOnly || quick.outcome == SolverGaveUp);
+        EXPECT_LE(quick.lowerBound, full.pushes);
+        if (quick.outcome == SolverSolvedOnly) {
+            EXPECT_GE(quick.pushes, full.pushes);
+            EXPECT_EQ(replayPushes(room, quick.moves), quick.pushes);
+        }
+    }
+    EXPECT_EQ(checked, 10);
 }
 
 struct KnownRoom {

@@ -6,6 +6,8 @@
 
 #include "rules.h"
 
+#include <algorithm>
+#include <assert.h>
 #include <string.h>
 
 const int32_t RoomDirection[RoomDirections] = {DirectionLeft, DirectionRight, DirectionUp,
@@ -106,11 +108,15 @@ void readGoalDistances(Room* room, int32_t goalIndex) {
             queue.push_back((uint16_t)state);
         }
     }
+    std::copy(best.begin(), best.end(),
+              room->sideDistance.begin() + (size_t)goalIndex * n * RoomDirections);
     for (int32_t c = 0; c < n; ++c) {
         uint16_t low = RoomUnreachable;
         for (int32_t s = 0; s < RoomDirections; ++s)
             if (best[c * RoomDirections + s] < low) low = best[c * RoomDirections + s];
-        room->distance[(size_t)goalIndex * n + c] = low;
+        // A box on the goal needs no push, even one shut in where no keeper
+        // can stand beside it.
+        room->distance[(size_t)goalIndex * n + c] = c == g ? 0 : low;
     }
 }
 
@@ -138,8 +144,18 @@ int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* sta
         if (holdsBox(board.cells[cell])) start->boxes[start->boxCount++] = (uint8_t)i;
     }
     readMoves(empty, room);
+    memset(room->boardBits, 0, sizeof room->boardBits);
+    for (int32_t i = 0; i < room->cellCount; ++i) {
+        int32_t cell = room->cellOf[i];
+        room->boardBits[cell >> 6] |= 1ull << (cell & 63);
+        for (int32_t d = 0; d < RoomDirections; ++d) // the shifts of floodLowestCell
+            assert(room->step[i][d] == RoomNone ||
+                   room->cellOf[room->step[i][d]] - cell ==
+                       (d < 2 ? 1 : BoardColumns) * (d & 1 ? 1 : -1));
+    }
     readSides(room);
     room->distance.assign((size_t)room->goalCount * room->cellCount, RoomUnreachable);
+    room->sideDistance.assign(room->distance.size() * RoomDirections, RoomUnreachable);
     for (int32_t g = 0; g < room->goalCount; ++g)
         readGoalDistances(room, g);
     for (int32_t c = 0; c < room->cellCount; ++c) {
@@ -186,4 +202,28 @@ bool isFrozen(const Room& room, uint8_t* occupied, int32_t cell, bool* offGoal) 
 bool isFrozenDeadlock(const Room& room, uint8_t* occupied, int32_t cell) {
     bool offGoal = false;
     return isFrozen(room, occupied, cell, &offGoal) && offGoal;
+}
+
+int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from) {
+    enum { Last = RoomBoardWords - 1, Row = BoardColumns };
+    uint64_t area[RoomBoardWords] = {0};
+    area[from >> 6] = 1ull << (from & 63);
+    for (bool grew = true; grew;) {
+        grew = false;
+        uint64_t next[RoomBoardWords];
+        for (int32_t i = 0; i < RoomBoardWords; ++i) {
+            uint64_t below = i > 0 ? area[i - 1] : 0, above = i < Last ? area[i + 1] : 0;
+            uint64_t a = area[i];
+            uint64_t spread = a | a << 1 | below >> 63 | a >> 1 | above << 63 | a << Row |
+                              below >> (64 - Row) | a >> Row | above << (64 - Row);
+            next[i] = spread & free[i];
+        }
+        for (int32_t i = 0; i < RoomBoardWords; ++i) {
+            grew |= next[i] != area[i];
+            area[i] = next[i];
+        }
+    }
+    for (int32_t i = 0; i < RoomBoardWords; ++i)
+        if (area[i]) return i * 64 + __builtin_ctzll(area[i]);
+    return from;
 }

@@ -16,6 +16,7 @@ enum {
     RoomDirections = 4,       // indices 0..3: left, right, up, down; d ^ 1 is opposite
     RoomUnreachable = 0xFFFF, // a lone-box distance to a goal the box can never reach
     MatchInfinite = 1 << 20,  // cost of a box-goal pair that is impossible
+    RoomBoardWords = (BoardCellCount + 63) / 64,
 };
 
 // The game's direction for each of the solver's direction indices.
@@ -33,6 +34,13 @@ struct Room {
     int32_t goalCount;
     uint8_t goals[RoomMaxCells];
     std::vector<uint16_t> distance; // [goalIndex * cellCount + cell]: lone-box pushes
+    // The same with the keeper beside the box in a known side area:
+    // [(goalIndex * cellCount + cell) * RoomDirections + side area].
+    std::vector<uint16_t> sideDistance;
+    // The room as a bit per board cell. Every walk the rules allow is to the
+    // next cell in board order (+1, -1) or the next row (+20, -20), so the
+    // keeper's area can be flooded by shifting these bits.
+    uint64_t boardBits[RoomBoardWords];
 };
 
 // The start of a search read from a board: the room, the boxes (room cells,
@@ -48,14 +56,33 @@ struct RoomStart {
 // RoomMaxCells open cells.
 int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* start);
 
+// The lowest board cell the keeper on board cell from can walk to, where free
+// holds a bit per board cell the keeper may enter (room cells without boxes).
+int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from);
+
 inline int32_t loneDistance(const Room& room, int32_t goalIndex, int32_t cell) {
     return room.distance[(size_t)goalIndex * room.cellCount + cell];
+}
+
+// Lone-box pushes from cell to a goal with the keeper standing in the side
+// area of the cell's neighbour in direction d.
+inline int32_t loneDistanceFrom(const Room& room, int32_t goalIndex, int32_t cell, int32_t d) {
+    size_t state = (size_t)goalIndex * room.cellCount + cell;
+    return room.sideDistance[state * RoomDirections + room.side[cell][d]];
 }
 
 // A box just placed at cell that can never move again, with a box off its
 // goal among the boxes frozen with it. occupied[c] is 1 for a box, 0 for none;
 // entries are changed during the test and restored.
 bool isFrozenDeadlock(const Room& room, uint8_t* occupied, int32_t cell);
+
+// After a push of the box now on room cell pushed, with the keeper on room
+// cell keeper: some cells beside the box are walled off from the keeper and
+// the boxes around them can never, pushed among themselves, either all reach
+// goals or let the keeper in (searched up to limit positions; past it the
+// answer is no).
+bool isCorralDeadlock(const Room& room, const uint8_t* boxes, int32_t boxCount, int32_t keeper,
+                      int32_t pushed, int32_t limit);
 
 // Minimum-cost assignment of rows (boxes) to columns (goals), rows <= columns,
 // kept with its dual potentials so that one changed row can be re-solved with

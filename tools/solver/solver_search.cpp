@@ -15,21 +15,37 @@
 namespace {
 
 enum : uint32_t { NodeNone = 0xFFFFFFFFu };
-enum : uint16_t { EstimateNever = 0xFFFF }; // a position no assignment of boxes can solve
+enum : uint16_t { EstimateNever = 0xFFFF };
+// Positions a corral test may search before it answers "not a deadlock".
+enum { SearchCorralLimit = 300 }; // a position no assignment of boxes can solve
+
+// What has become of a stored position.
+enum NodeState : uint8_t {
+    NodeOpen = 0,    // waiting, never expanded
+    NodeClosed = 1,  // every child offered, or never solvable
+    NodePartial = 2, // expanded, its costlier children held back for a later turn
+};
 
 struct Node {
-    uint64_t hash;
-    uint32_t parent; // NodeNone for the start
-    uint32_t moves;  // keeper steps from the start on the path found
+    uint32_t parent;   // NodeNone for the start
+    uint32_t moves;    // keeper steps from the start on the path found
+    uint32_t priority; // in the open list: pushes + weight * estimate, or more once partial
     uint16_t pushes;
     uint16_t estimate; // the matching bound, 0 only when solved
     uint8_t keeper;    // lowest room cell of the keeper's area
     uint8_t standing;  // the keeper's own cell: where the last pushed box was
     uint8_t direction; // of the push that made this position
-    uint8_t closed;
+    uint8_t state;     // NodeState
 };
 
 using Clock = std::chrono::steady_clock;
+
+// A table entry: the low half of the position's hash beside its node, so a
+// probe past other positions rarely has to read their nodes.
+struct Slot {
+    uint32_t tag;
+    uint32_t node;
+};
 
 struct OpenEntry {
     uint32_t order; // smaller goes first
@@ -40,23 +56,37 @@ bool laterEntry(const OpenEntry& a, const OpenEntry& b) {
     return a.order > b.order;
 }
 
+struct Push {
+    uint32_t parent;
+    int32_t box; // index in the parent's box list
+    int32_t from, to, direction, keeperSteps;
+    int32_t keeper;   // the child's lowest keeper cell
+    uint64_t hash;    // the child's
+    int32_t wallsOff; // the push may have cut cells beside the box off from the keeper
+};
+
 struct Search {
     const Room* room;
     SolverLimits limits;
     int32_t weight;
     int32_t boxCount;
     std::vector<Node> nodes;
-    std::vector<uint8_t> boxes; // boxCount room cells per node, ascending
-    std::vector<uint32_t> table;
+    std::vector<uint8_t> boxes;               // boxCount room cells per node, ascending
+    std::vector<Slot> table;                  // open addressing, at most half full
     std::vector<std::vector<OpenEntry>> open; // a heap per priority
     size_t lowest;                            // no open entry below this bucket
     size_t maxNodes;
     uint64_t zobrist[2][256];
     Matching matching, childMatching;
+    std::vector<Push> pushes;        // of the position being expanded
+    uint32_t matchedNode;            // whose boxes s->matching holds, or NodeNone
+    uint8_t rowOfCell[RoomMaxCells]; // the matching's row of each of its boxes
     uint8_t occupied[RoomMaxCells + 1];
+    uint64_t boxBits[RoomBoardWords]; // the expanded position's boxes by board cell
     uint16_t walk[RoomMaxCells];
     uint32_t areaMark[RoomMaxCells], childMark[RoomMaxCells], markCount;
-    int64_t expanded;
+    int64_t expanded; // positions expanded, each counted once
+    int64_t turns;    // expansions, partial ones included
     Clock::time_point began;
 };
 
@@ -96,34 +126,36 @@ int32_t markArea(Search* s, uint32_t* mark, int32_t from, bool walk) {
 }
 
 void growTable(Search* s) {
-    std::vector<uint32_t> bigger(s->table.empty() ? 1u << 16 : s->table.size() * 2, NodeNone);
+    std::vector<Slot> bigger(s->table.empty() ? 1u << 16 : s->table.size() * 2, Slot{0, NodeNone});
     size_t mask = bigger.size() - 1;
-    for (uint32_t n : s->table) {
-        if (n == NodeNone) continue;
-        size_t i = s->nodes[n].hash & mask;
-        while (bigger[i] != NodeNone)
+    for (const Slot& slot : s->table) {
+        if (slot.node == NodeNone) continue;
+        size_t i = slot.tag & mask;
+        while (bigger[i].node != NodeNone)
             i = (i + 1) & mask;
-        bigger[i] = n;
+        bigger[i] = slot;
     }
     s->table.swap(bigger);
 }
 
 // The table slot holding this position, or the empty slot where it belongs.
-uint32_t* findSlot(Search* s, uint64_t hash, int32_t keeper, const uint8_t* boxes) {
+Slot* findSlot(Search* s, uint64_t hash, int32_t keeper, const uint8_t* boxes) {
     size_t mask = s->table.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        uint32_t n = s->table[i];
-        if (n == NodeNone) return &s->table[i];
-        const Node& node = s->nodes[n];
-        if (node.hash == hash && node.keeper == keeper &&
-            memcmp(&s->boxes[(size_t)n * s->boxCount], boxes, s->boxCount) == 0)
-            return &s->table[i];
+    uint32_t tag = (uint32_t)hash;
+    for (size_t i = tag & mask;; i = (i + 1) & mask) {
+        Slot& slot = s->table[i];
+        if (slot.node == NodeNone) return &slot;
+        if (slot.tag != tag) continue;
+        const Node& node = s->nodes[slot.node];
+        if (node.keeper == keeper &&
+            memcmp(&s->boxes[(size_t)slot.node * s->boxCount], boxes, s->boxCount) == 0)
+            return &slot;
     }
 }
 
 void pushOpen(Search* s, uint32_t n) {
     const Node& node = s->nodes[n];
-    size_t priority = node.pushes + (size_t)s->weight * node.estimate;
+    size_t priority = node.priority;
     if (priority >= s->open.size()) s->open.resize(priority + 1);
     // Deepest first, then fewest moves: the first solution reached is then
     // the one with the fewest moves among those the search meets first.
@@ -135,11 +167,11 @@ void pushOpen(Search* s, uint32_t n) {
     if (priority < s->lowest) s->lowest = priority;
 }
 
-uint32_t addNode(Search* s, const Node& node, const uint8_t* boxes, uint32_t* slot) {
+uint32_t addNode(Search* s, const Node& node, const uint8_t* boxes, uint64_t hash, Slot* slot) {
     uint32_t n = (uint32_t)s->nodes.size();
     s->nodes.push_back(node);
     s->boxes.insert(s->boxes.end(), boxes, boxes + s->boxCount);
-    *slot = n;
+    *slot = Slot{(uint32_t)hash, n};
     if (s->nodes.size() * 2 > s->table.size()) growTable(s);
     return n;
 }
@@ -156,51 +188,83 @@ void movedBoxes(const uint8_t* from, int32_t count, int32_t moved, int32_t to, u
     if (!placed) out[k++] = (uint8_t)to;
 }
 
-struct Push {
-    uint32_t parent;
-    int32_t box; // index in the parent's box list
-    int32_t from, to, direction, keeperSteps;
-};
+uint64_t hashBoxes(const Search* s, const uint8_t* boxes) {
+    uint64_t hash = 0;
+    for (int32_t i = 0; i < s->boxCount; ++i)
+        hash ^= s->zobrist[0][boxes[i]];
+    return hash;
+}
 
 // Records the position after one push: new, or a cheaper way to a known one.
-void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, int32_t keeper) {
+// A new position whose priority exceeds the parent's is not stored yet
+// (partial expansion: most such children are never needed, and memory is
+// what ends long proofs); the lowest such priority goes to *heldBack.
+void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* heldBack) {
     uint8_t child[RoomMaxCells];
     movedBoxes(parentBoxes, s->boxCount, p.box, p.to, child);
     const Node parent = s->nodes[p.parent];
-    uint64_t boxHash =
-        parent.hash ^ s->zobrist[1][parent.keeper] ^ s->zobrist[0][p.from] ^ s->zobrist[0][p.to];
-    uint64_t hash = boxHash ^ s->zobrist[1][keeper];
-    uint32_t* slot = findSlot(s, hash, keeper, child);
+    uint64_t hash = p.hash;
+    int32_t keeper = p.keeper;
+    Slot* slot = findSlot(s, hash, keeper, child);
     uint32_t pushes = parent.pushes + 1u, moves = parent.moves + p.keeperSteps + 1u;
-    if (*slot != NodeNone) {
-        Node& known = s->nodes[*slot];
+    if (slot->node != NodeNone) {
+        Node& known = s->nodes[slot->node];
         bool fewerPushes = pushes < known.pushes;
-        if (!fewerPushes && (pushes > known.pushes || moves >= known.moves || known.closed)) return;
+        if (!fewerPushes &&
+            (pushes > known.pushes || moves >= known.moves || known.state == NodeClosed))
+            return;
         known.pushes = (uint16_t)pushes, known.moves = moves, known.parent = p.parent;
         known.standing = (uint8_t)p.from, known.direction = (uint8_t)p.direction;
         if (fewerPushes && known.estimate != EstimateNever) {
-            known.closed = 0;
-            pushOpen(s, *slot);
+            known.state = NodeOpen;
+            known.priority = pushes + (uint32_t)s->weight * known.estimate;
+            pushOpen(s, slot->node);
         }
         return;
     }
     s->childMatching = s->matching;
+    int32_t row = s->rowOfCell[p.from];
     Matching& m = s->childMatching;
+    // The pushed box's row counts from the side the keeper stands on.
     for (int32_t g = 0; g < m.columns; ++g) {
-        int32_t d = loneDistance(*s->room, g, p.to);
-        m.cost[(size_t)p.box * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
+        int32_t d = loneDistanceFrom(*s->room, g, p.to, p.direction ^ 1);
+        m.cost[(size_t)row * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
     }
-    int32_t estimate = resolveMatchingRow(&m, p.box);
-    Node node = {hash, p.parent,        moves,           (uint16_t)pushes,
-                 0,    (uint8_t)keeper, (uint8_t)p.from, (uint8_t)p.direction,
-                 0};
+    int32_t estimate = resolveMatchingRow(&m, row);
+    Node node = {};
+    node.parent = p.parent, node.moves = moves, node.pushes = (uint16_t)pushes;
+    node.estimate = EstimateNever, node.state = NodeClosed;
+    node.keeper = (uint8_t)keeper, node.standing = (uint8_t)p.from;
+    node.direction = (uint8_t)p.direction;
     if (estimate >= MatchInfinite) { // no assignment of boxes to goals: never solvable
-        node.estimate = EstimateNever, node.closed = 1;
-        addNode(s, node, child, slot);
+        addNode(s, node, child, hash, slot);
         return;
     }
-    node.estimate = (uint16_t)estimate;
-    pushOpen(s, addNode(s, node, child, slot));
+    uint32_t priority = pushes + (uint32_t)s->weight * estimate;
+    if (priority > parent.priority) {
+        if (priority < *heldBack) *heldBack = priority;
+        return;
+    }
+    if (p.wallsOff && !s->limits.plain &&
+        isCorralDeadlock(*s->room, child, s->boxCount, p.from, p.to, SearchCorralLimit)) {
+        addNode(s, node, child, hash, slot); // stored as never solvable
+        return;
+    }
+    node.estimate = (uint16_t)estimate, node.priority = priority;
+    node.state = NodeOpen;
+    pushOpen(s, addNode(s, node, child, hash, slot));
+}
+
+// The keeper's lowest cell after a push, by flooding the room's bits.
+int32_t floodChildKeeper(const Search* s, int32_t from, int32_t to) {
+    const Room& room = *s->room;
+    uint64_t free[RoomBoardWords];
+    for (int32_t i = 0; i < RoomBoardWords; ++i)
+        free[i] = room.boardBits[i] & ~s->boxBits[i];
+    int32_t fromCell = room.cellOf[from], toCell = room.cellOf[to];
+    free[fromCell >> 6] |= 1ull << (fromCell & 63);
+    free[toCell >> 6] &= ~(1ull << (toCell & 63));
+    return room.indexOf[floodLowestCell(free, fromCell)];
 }
 
 bool isFree(const Search* s, int32_t cell) {
@@ -235,11 +299,23 @@ int32_t fastChildKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t fr
     const Room& room = *s->room;
     for (int32_t d = 0; d < RoomDirections; ++d) {
         int32_t c = room.step[from][d];
-        if (isFree(s, c) && s->areaMark[c] != area) return markArea(s, s->childMark, from, false);
+        if (isFree(s, c) && s->areaMark[c] != area) return floodChildKeeper(s, from, to);
     }
     if (s->areaMark[to] == area && (to == keeper || !neighboursStayJoined(s, to)))
-        return markArea(s, s->childMark, from, false);
+        return floodChildKeeper(s, from, to);
     return keeper < from ? keeper : from;
+}
+
+// Whether, after a push onto cell to, a free cell beside the box may be out
+// of the keeper's reach: one the keeper could not reach before, or any when
+// the box may have cut the area in two.
+int32_t mayWallOff(const Search* s, uint32_t area, int32_t to) {
+    const Room& room = *s->room;
+    for (int32_t d = 0; d < RoomDirections; ++d) {
+        int32_t c = room.step[to][d];
+        if (isFree(s, c) && s->areaMark[c] != area) return 1;
+    }
+    return s->areaMark[to] == area && !neighboursStayJoined(s, to);
 }
 
 // The same, checked against a full flood in debug builds.
@@ -249,18 +325,61 @@ int32_t childKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t from, 
     return fastChildKeeperCell(s, area, keeper, from, to);
 }
 
+// Leaves the matching of position n's boxes in s->matching. When the last
+// position matched was n's parent, only the pushed box's row changes and one
+// augmentation re-solves it; the search goes deepest first, so that is the
+// usual case.
+void matchPosition(Search* s, uint32_t n, const uint8_t* boxes) {
+    const Room& room = *s->room;
+    const Node& node = s->nodes[n];
+    Matching& m = s->matching;
+    if (s->matchedNode == n) return;
+    bool small = true; // potentials only fall; start afresh before they grow large
+    for (int32_t v : m.v)
+        small = small && v > -(1 << 28);
+    if (s->matchedNode != NodeNone && node.parent == s->matchedNode && small) {
+        int32_t from = node.standing, to = room.boxTo[from][node.direction];
+        int32_t row = s->rowOfCell[from];
+        s->rowOfCell[to] = (uint8_t)row;
+        for (int32_t g = 0; g < m.columns; ++g) {
+            int32_t d = loneDistance(room, g, to);
+            m.cost[(size_t)row * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
+        }
+        int32_t cost = resolveMatchingRow(&m, row);
+#ifndef NDEBUG
+        Matching fresh;
+        setMatchingCosts(room, boxes, s->boxCount, &fresh);
+        assert(solveMatching(&fresh) == cost);
+#endif
+        (void)cost;
+    } else {
+        for (int32_t i = 0; i < s->boxCount; ++i)
+            s->rowOfCell[boxes[i]] = (uint8_t)i;
+        setMatchingCosts(room, boxes, s->boxCount, &m);
+        solveMatching(&m);
+    }
+    s->matchedNode = n;
+}
+
+// Offers every push of position n; n stays open, at the lowest priority held
+// back, while some children wait for a later turn.
 void expand(Search* s, uint32_t n) {
     const Room& room = *s->room;
     uint8_t parentBoxes[RoomMaxCells];
     memcpy(parentBoxes, &s->boxes[(size_t)n * s->boxCount], s->boxCount);
-    for (int32_t i = 0; i < s->boxCount; ++i)
+    memset(s->boxBits, 0, sizeof s->boxBits);
+    for (int32_t i = 0; i < s->boxCount; ++i) {
+        int32_t cell = room.cellOf[parentBoxes[i]];
         s->occupied[parentBoxes[i]] = 1;
+        s->boxBits[cell >> 6] |= 1ull << (cell & 63);
+    }
     int32_t keeper = markArea(s, s->areaMark, s->nodes[n].standing, true);
     assert(keeper == s->nodes[n].keeper);
     (void)keeper;
     uint32_t area = s->markCount;
-    setMatchingCosts(room, parentBoxes, s->boxCount, &s->matching);
-    solveMatching(&s->matching);
+    matchPosition(s, n, parentBoxes);
+    uint64_t boxHash = hashBoxes(s, parentBoxes);
+    uint32_t heldBack = UINT32_MAX;
     for (int32_t i = 0; i < s->boxCount; ++i) {
         int32_t b = parentBoxes[i];
         for (int32_t d = 0; d < RoomDirections; ++d) {
@@ -273,19 +392,33 @@ void expand(Search* s, uint32_t n) {
                 continue;
             }
             int32_t childKeeper = childKeeperCell(s, area, s->nodes[n].keeper, b, to);
-            Push p = {n, i, b, to, d, s->walk[behind]};
-            offerChild(s, p, parentBoxes, childKeeper);
+            uint64_t hash =
+                boxHash ^ s->zobrist[0][b] ^ s->zobrist[0][to] ^ s->zobrist[1][childKeeper];
+            // The table lookups are the search's slowest part: fetch all the
+            // slots first, look them up after.
+            __builtin_prefetch(&s->table[hash & (s->table.size() - 1)]);
+            s->pushes.push_back(
+                Push{n, i, b, to, d, s->walk[behind], childKeeper, hash, mayWallOff(s, area, to)});
             s->occupied[b] = 1, s->occupied[to] = 0;
         }
     }
+    for (const Push& p : s->pushes)
+        offerChild(s, p, parentBoxes, &heldBack);
+    s->pushes.clear();
     for (int32_t i = 0; i < s->boxCount; ++i)
         s->occupied[parentBoxes[i]] = 0;
+    Node& node = s->nodes[n];
+    node.state = heldBack == UINT32_MAX ? NodeClosed : NodePartial;
+    if (node.state == NodePartial) {
+        node.priority = heldBack;
+        pushOpen(s, n);
+    }
 }
 
 bool outOfLimits(Search* s) {
     if (s->limits.maxExpanded > 0 && s->expanded >= s->limits.maxExpanded) return true;
     if (s->nodes.size() >= s->maxNodes) return true;
-    if (s->limits.maxSeconds > 0 && (s->expanded & 255) == 0) {
+    if (s->limits.maxSeconds > 0 && (++s->turns & 255) == 0) {
         std::chrono::duration<double> spent = Clock::now() - s->began;
         if (spent.count() >= s->limits.maxSeconds) return true;
     }
@@ -300,7 +433,9 @@ uint32_t popOpen(Search* s) {
             std::pop_heap(bucket.begin(), bucket.end(), laterEntry);
             uint32_t n = bucket.back().node;
             bucket.pop_back();
-            if (!s->nodes[n].closed) return n;
+            const Node& node = s->nodes[n];
+            // Skip closed positions and entries left behind by a re-queue.
+            if (node.state != NodeClosed && node.priority == s->lowest) return n;
         }
         ++s->lowest;
     }
@@ -376,12 +511,14 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     s->lowest = 0;
     s->markCount = 0;
     s->expanded = 0;
+    s->turns = 0;
+    s->matchedNode = NodeNone;
     s->began = Clock::now();
     memset(s->occupied, 0, sizeof s->occupied);
     memset(s->areaMark, 0, sizeof s->areaMark);
     memset(s->childMark, 0, sizeof s->childMark);
     int32_t megabytes = limits.maxMegabytes > 0 ? limits.maxMegabytes : 2048;
-    size_t perNode = sizeof(Node) + start.boxCount + 3 * sizeof(uint32_t);
+    size_t perNode = sizeof(Node) + start.boxCount + 4 * sizeof(Slot) + sizeof(OpenEntry);
     s->maxNodes = ((size_t)megabytes << 20) / perNode;
     seedZobrist(s);
     growTable(s);
@@ -401,13 +538,15 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
         s->occupied[start.boxes[i]] = 0;
     setMatchingCosts(room, start.boxes, start.boxCount, &s->matching);
     int32_t estimate = solveMatching(&s->matching);
-    uint64_t hash = s->zobrist[1][keeper];
-    for (int32_t i = 0; i < start.boxCount; ++i)
-        hash ^= s->zobrist[0][start.boxes[i]];
-    Node root = {hash, NodeNone, 0, 0, (uint16_t)estimate, (uint8_t)keeper, (uint8_t)start.keeper,
-                 0,    0};
+    uint64_t hash = hashBoxes(s, start.boxes) ^ s->zobrist[1][keeper];
+    Node root = {};
+    root.parent = NodeNone;
+    root.estimate = (uint16_t)estimate;
+    root.priority = (uint32_t)weight * estimate;
+    root.keeper = (uint8_t)keeper, root.standing = (uint8_t)start.keeper;
+    root.state = NodeOpen;
     if (estimate < MatchInfinite)
-        pushOpen(s, addNode(s, root, start.boxes, findSlot(s, hash, keeper, start.boxes)));
+        pushOpen(s, addNode(s, root, start.boxes, hash, findSlot(s, hash, keeper, start.boxes)));
     for (;;) {
         if (outOfLimits(s)) {
             if (weight == 1) run.lowerBound = (int32_t)s->lowest;
@@ -425,8 +564,7 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
             if (weight == 1) run.lowerBound = s->nodes[n].pushes;
             break;
         }
-        s->nodes[n].closed = 1;
-        ++s->expanded;
+        s->expanded += s->nodes[n].state == NodeOpen;
         expand(s, n);
     }
     run.expanded = s->expanded;

@@ -1,0 +1,127 @@
+// Corral deadlocks. A push can wall off cells the keeper cannot reach (a
+// corral). Its boxes can only ever be freed by pushes of those same boxes:
+// every other box only takes room away. So a small search over the corral's
+// boxes alone, with every other box lifted off the board, is a relaxation of
+// the real game: if in it the boxes can neither all reach goals nor open the
+// corral to the keeper, no sequence of moves of the real game can either.
+#include "solver_room.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+struct Bits {
+    uint64_t w[RoomBoardWords];
+};
+
+bool has(const Bits& b, int32_t cell) {
+    return (b.w[cell >> 6] >> (cell & 63)) & 1;
+}
+void put(Bits* b, int32_t cell) {
+    b->w[cell >> 6] |= 1ull << (cell & 63);
+}
+void take(Bits* b, int32_t cell) {
+    b->w[cell >> 6] &= ~(1ull << (cell & 63));
+}
+bool meets(const Bits& a, const Bits& b) {
+    for (int32_t i = 0; i < RoomBoardWords; ++i)
+        if (a.w[i] & b.w[i]) return true;
+    return false;
+}
+
+// The cells the keeper reaches from board cell from over the free cells.
+Bits areaOf(const Room& room, const Bits& boxes, int32_t from) {
+    Bits area = {};
+    uint8_t queue[RoomMaxCells];
+    int32_t head = 0, tail = 0;
+    queue[tail++] = room.indexOf[from];
+    put(&area, from);
+    while (head < tail) {
+        int32_t c = queue[head++];
+        for (int32_t d = 0; d < RoomDirections; ++d) {
+            int32_t t = room.step[c][d];
+            if (t == RoomNone || has(area, room.cellOf[t]) || has(boxes, room.cellOf[t])) continue;
+            put(&area, room.cellOf[t]);
+            queue[tail++] = (uint8_t)t;
+        }
+    }
+    return area;
+}
+
+struct Reduced {
+    std::vector<uint8_t> boxes; // room cells, ascending
+    int32_t keeper;             // board cell
+};
+
+// Breadth-first over the corral boxes' pushes; true when within limit no
+// position lets the keeper into the corral or has every such box on a goal.
+bool corralNeverOpens(const Room& room, const Reduced& start, const Bits& corral, int32_t limit) {
+    std::vector<Reduced> queue(1, start);
+    std::unordered_set<std::string> seen;
+    for (size_t head = 0; head < queue.size(); ++head) {
+        if ((int32_t)queue.size() > limit) return false;
+        Reduced r = queue[head];
+        Bits boxes = {};
+        bool allOnGoals = true;
+        for (uint8_t b : r.boxes)
+            put(&boxes, room.cellOf[b]), allOnGoals = allOnGoals && room.goal[b];
+        Bits area = areaOf(room, boxes, r.keeper);
+        if (allOnGoals || meets(area, corral)) return false;
+        for (size_t i = 0; i < r.boxes.size(); ++i)
+            for (int32_t d = 0; d < RoomDirections; ++d) {
+                int32_t b = r.boxes[i], behind = room.step[b][d ^ 1], to = room.boxTo[b][d];
+                if (behind == RoomNone || !has(area, room.cellOf[behind])) continue;
+                if (to == RoomNone || has(boxes, room.cellOf[to])) continue;
+                Reduced next = r;
+                next.boxes[i] = (uint8_t)to;
+                std::sort(next.boxes.begin(), next.boxes.end());
+                next.keeper = room.cellOf[b];
+                Bits moved = boxes;
+                take(&moved, room.cellOf[b]);
+                put(&moved, room.cellOf[to]);
+                Bits nextArea = areaOf(room, moved, next.keeper);
+                int32_t lowest = 0;
+                while (!has(nextArea, lowest))
+                    ++lowest;
+                std::string key(next.boxes.begin(), next.boxes.end());
+                key.push_back((char)(lowest & 0xFF));
+                key.push_back((char)(lowest >> 8));
+                if (seen.insert(key).second) queue.push_back(next);
+            }
+    }
+    return true;
+}
+
+} // namespace
+
+bool isCorralDeadlock(const Room& room, const uint8_t* boxes, int32_t boxCount, int32_t keeper,
+                      int32_t pushed, int32_t limit) {
+    Bits boxBits = {};
+    for (int32_t i = 0; i < boxCount; ++i)
+        put(&boxBits, room.cellOf[boxes[i]]);
+    Bits area = areaOf(room, boxBits, room.cellOf[keeper]);
+    for (int32_t d = 0; d < RoomDirections; ++d) {
+        int32_t c = room.step[pushed][d];
+        if (c == RoomNone || has(boxBits, room.cellOf[c]) || has(area, room.cellOf[c])) continue;
+        // The corral: the free cells reached from c; its boxes: those beside it.
+        Bits corral = areaOf(room, boxBits, room.cellOf[c]);
+        Reduced start;
+        start.keeper = room.cellOf[keeper];
+        bool allOnGoals = true;
+        for (int32_t i = 0; i < boxCount; ++i) {
+            int32_t b = boxes[i];
+            bool beside = false;
+            for (int32_t e = 0; e < RoomDirections && !beside; ++e)
+                beside = room.step[b][e] != RoomNone && has(corral, room.cellOf[room.step[b][e]]);
+            if (!beside) continue;
+            start.boxes.push_back((uint8_t)b);
+            allOnGoals = allOnGoals && room.goal[b];
+        }
+        if (allOnGoals) continue; // a corral of boxes at rest on goals may stay shut
+        if (corralNeverOpens(room, start, corral, limit)) return true;
+    }
+    return false;
+}

@@ -132,6 +132,14 @@ const char* savedGameCheckName(SavedGameCheck check); // English, for tools
 // Writes the position to fileName through a temporary file beside it, so an
 // existing file is replaced whole or not at all. 1 on success.
 int writeSavedGame(const char* fileName);
+// The name writeSavedGame writes to before the rename, into temporary (room
+// for FileNameCapacity bytes): in the same folder, as long as fileName and
+// never equal to it. 0 for an empty or over-long name or one that ends in a
+// separator.
+int savedGameTemporaryName(const char* fileName, char* temporary);
+// After writeSavedGame failed: 1 when there was a file of that name, which
+// the failure left as it was.
+int earlierFileKept(const char* fileName);
 // Reads, checks and installs a saved game; a refused file changes nothing.
 SavedGameCheck readSavedGame(const char* fileName);
 void saveGame(); // command 10002: save dialog, then writeSavedGame

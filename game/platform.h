@@ -1,7 +1,9 @@
 // What the game core needs from the platform: drawing into the back buffer,
 // the status bar, the Undo menu item, the level-solved message and the
 // congratulation box. The Windows shell implements these with GDI and user32;
-// tests implement them with recording fakes or a software renderer.
+// tools and tests run the core on the null front end (game/null), the tests of
+// its sequences on the recorder (tests/game), the end-to-end tests' expected
+// pictures on a software renderer.
 #pragma once
 #include "game.h"
 
@@ -82,6 +84,7 @@ void removeFile(const char* name);
 // Opens the file for reading only and reads up to capacity bytes; the count
 // goes to *size. 0 when it cannot be opened or read.
 int readFilePrefix(const char* name, void* bytes, uint32_t capacity, uint32_t* size);
-// Message boxes owned by the main window.
+// Message boxes owned by the main window. A failed save tells the player that
+// the earlier file is unchanged only when there was one.
 void showLoadRefused(SavedGameCheck check);
-void showSaveFailed();
+void showSaveFailed(int earlierFileKept);

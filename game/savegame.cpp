@@ -10,8 +10,6 @@ char fileDialogName[FileNameCapacity];
 
 namespace {
 
-const char temporarySuffix[] = ".saving";
-
 void putLittleEndian(unsigned char* at, int32_t value) {
     uint32_t bits = static_cast<uint32_t>(value);
     at[0] = static_cast<unsigned char>(bits);
@@ -91,15 +89,31 @@ const char* savedGameCheckName(SavedGameCheck check) {
     return "unknown";
 }
 
+// The temporary file is the target's name with the first two characters of
+// its last part replaced by "~$" ("$~" when it starts with "~"): in the
+// target's folder, so the rename stays on one volume; never the target
+// itself, as the first character differs; and never longer, so whatever name
+// fits in MAX_PATH, its temporary name does too.
+int savedGameTemporaryName(const char* fileName, char* temporary) {
+    size_t length = strlen(fileName);
+    if (length == 0 || length >= FileNameCapacity) return 0;
+    size_t last = length;
+    while (last > 0 && !strchr("\\/:", fileName[last - 1]))
+        --last;
+    if (last == length) return 0; // a folder, no file name
+    memcpy(temporary, fileName, length + 1);
+    const char* mark = fileName[last] == '~' ? "$~" : "~$";
+    temporary[last] = mark[0];
+    if (last + 1 < length) temporary[last + 1] = mark[1];
+    return 1;
+}
+
 // A save must never lose the game already on disk: the bytes go to a
 // temporary file beside the target, which then takes the target's place in
 // one step. Whatever fails, the temporary file goes and the target stays.
 int writeSavedGame(const char* fileName) {
-    size_t length = strlen(fileName);
-    char temporary[FileNameCapacity + sizeof temporarySuffix];
-    if (length == 0 || length >= FileNameCapacity) return 0;
-    memcpy(temporary, fileName, length);
-    memcpy(temporary + length, temporarySuffix, sizeof temporarySuffix);
+    char temporary[FileNameCapacity];
+    if (!savedGameTemporaryName(fileName, temporary)) return 0;
 
     unsigned char bytes[SavedGameSize];
     encodeSavedGame(&game, bytes);
@@ -108,6 +122,14 @@ int writeSavedGame(const char* fileName) {
         return 0;
     }
     return 1;
+}
+
+// A failed save never creates the target, so a file that is there now was
+// there before, and is as it was.
+int earlierFileKept(const char* fileName) {
+    unsigned char none;
+    uint32_t size = 0;
+    return readFilePrefix(fileName, &none, 0, &size);
 }
 
 // Reads one byte more than a saved game holds, so a longer file is told apart.
@@ -134,7 +156,7 @@ SavedGameCheck readSavedGame(const char* fileName) {
 
 void saveGame() {
     if (showSaveDialog(FileDialogSaveFlags) != 1) return;
-    if (!writeSavedGame(fileDialogName)) showSaveFailed();
+    if (!writeSavedGame(fileDialogName)) showSaveFailed(earlierFileKept(fileDialogName));
 }
 
 void loadGame() {

@@ -1,56 +1,41 @@
-// Inflate (RFC 1950 zlib wrapper around RFC 1951 DEFLATE) straight from a PNG
-// image's IDAT chunks into its scanline buffer.
+// Inflate (RFC 1950 zlib wrapper around RFC 1951 DEFLATE) from a chain of
+// byte ranges that the caller supplies, straight into the caller's buffer.
 //
-// Design: the compressed bytes are read in place, chunk after chunk; the
+// Design: the compressed bytes are read in place, range after range; the
 // output buffer is the whole history for back-references; Huffman codes are
 // decoded canonically and bit-serially, one code bit and one comparison per
 // code length, against small tables rebuilt for every block. Nothing is
 // allocated.
 //
-// Leniency kept on purpose: chunk CRCs, FCHECK and the Adler-32 trailer are
-// not checked, and compressed data that runs out reads as zero bits. Every
-// malformed input that could reach outside the buffers fails the decode.
+// Leniency kept on purpose: FCHECK and the Adler-32 trailer are not checked,
+// and compressed data that runs out reads as zero bits. Every malformed input
+// that could reach outside the buffers fails the decode.
 #include "inflate.h"
 
 #include <string.h>
 
 namespace {
 
-// ---- byte source across IDAT chunks ----
+// ---- byte source across the input's ranges ----
 
-struct IdatReader {
+struct ByteSource {
     const uint8_t* position; // next byte to deliver
-    uint32_t bytesLeft;      // bytes of the current chunk's data not yet delivered
-    int ended;               // the IDAT chain has run out; stays set
-    const uint8_t* source;   // the PNG data: nothing outside it is read
-    uint64_t sourceSize;
-    uint64_t nextChunk; // offset in source of the next chunk header to step to
+    uint32_t bytesLeft;      // bytes of the current range not yet delivered
+    int ended;               // the input has run out; stays set
+    InflateInput input;
 };
 
-// Steps to the next chunk with data, or ends the reader. A chunk continues the
-// stream when its type is IDAT, the fourth letter in either case.
-void chunkStep(IdatReader* r) {
-    while (r->bytesLeft == 0 && !r->ended) {
-        uint64_t at = r->nextChunk;
-        // The header (length and type) must lie inside the PNG data.
-        if (at + 8 > r->sourceSize) {
-            r->ended = 1;
+// Steps to the next range with data, or ends the source.
+void rangeStep(ByteSource* s) {
+    while (s->bytesLeft == 0 && !s->ended) {
+        const uint8_t* data;
+        uint32_t size;
+        if (!s->input.next(s->input.context, &data, &size)) {
+            s->ended = 1; // and `next` is never asked again
             break;
         }
-        const uint8_t* h = r->source + at;
-        if (!(h[4] == 'I' && h[5] == 'D' && h[6] == 'A' && (h[7] & ~0x20) == 'T')) {
-            r->ended = 1; // IEND, any other chunk, or a lower-case first letter
-            break;
-        }
-        uint64_t length = ((uint32_t)h[0] << 24) | ((uint32_t)h[1] << 16) |
-                          ((uint32_t)h[2] << 8) | h[3];
-        uint64_t data = at + 8;
-        // Data reaching past the end of the PNG data is delivered up to that
-        // end; the reader then ends at the next step.
-        uint64_t available = r->sourceSize - data;
-        r->position = r->source + data;
-        r->bytesLeft = (uint32_t)(length < available ? length : available);
-        r->nextChunk = data + length + 4; // the CRC is skipped, never compared
+        s->position = data;
+        s->bytesLeft = size;
     }
 }
 
@@ -62,16 +47,25 @@ void chunkStep(IdatReader* r) {
 struct BitReader {
     uint64_t bits;     // unread bits, next bit lowest
     uint32_t bitsLeft; // how many of them are valid (0 to 64)
-    IdatReader in;
+    ByteSource in;
 };
 
-inline uint8_t nextIdatByte(BitReader* b) {
+inline uint8_t nextByte(BitReader* b) {
     if (b->in.bytesLeft == 0) {
-        chunkStep(&b->in);
+        rangeStep(&b->in);
         if (b->in.ended) return 0;
     }
     --b->in.bytesLeft;
     return *b->in.position++;
+}
+
+// Byte by byte, near the end of a range or after the input has ended: kept
+// out of line so the decoding loops stay small.
+__attribute__((noinline)) void refillByBytes(BitReader* b) {
+    while (b->bitsLeft <= 56) {
+        b->bits |= (uint64_t)nextByte(b) << b->bitsLeft;
+        b->bitsLeft += 8;
+    }
 }
 
 // Tops the buffer up to at least 57 valid bits.
@@ -91,10 +85,7 @@ inline void refill(BitReader* b) {
         return;
     }
 #endif
-    while (b->bitsLeft <= 56) {
-        b->bits |= (uint64_t)nextIdatByte(b) << b->bitsLeft;
-        b->bitsLeft += 8;
-    }
+    refillByBytes(b);
 }
 
 // An n-bit field (n up to 32), first bit read least significant.
@@ -153,7 +144,8 @@ void buildHuffmanTable(HuffmanTable* table, const uint8_t* lengths, const uint16
         }
     }
     table->maxLength = maxLength;
-    table->symbolCount = listed < (uint32_t)LiteralLengthSymbols ? listed : (uint32_t)LiteralLengthSymbols;
+    table->symbolCount =
+        listed < (uint32_t)LiteralLengthSymbols ? listed : (uint32_t)LiteralLengthSymbols;
     for (uint32_t s = symbolCount; s-- > 0;) {
         uint32_t length = lengths[s];
         // The counts come from the same lengths, so `next` stays below `listed`;
@@ -192,13 +184,16 @@ const uint8_t codeLengthOrder[CodeLengthSymbols] = {16, 17, 18, 0, 8,  7, 9,  6,
                                                     11, 4,  12, 3, 13, 2, 14, 1, 15};
 const uint16_t lengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                  31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-const uint16_t distanceBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                   33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
-                                   1025, 1537, 2049, 3073, 4097, 6145,  8193,  12289, 16385,
-                                   24577};
+const uint16_t distanceBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                   33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
+                                   1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 
-inline uint32_t lengthExtraBits(uint32_t s) { return s < 265 || s == 285 ? 0 : (s - 265) / 4 + 1; }
-inline uint32_t distanceExtraBits(uint32_t d) { return d < 4 ? 0 : (d - 2) / 2; }
+inline uint32_t lengthExtraBits(uint32_t s) {
+    return s < 265 || s == 285 ? 0 : (s - 265) / 4 + 1;
+}
+inline uint32_t distanceExtraBits(uint32_t d) {
+    return d < 4 ? 0 : (d - 2) / 2;
+}
 
 // ---- the decoder ----
 
@@ -223,7 +218,7 @@ int storedBlock(Inflater* z) {
     if (len != (~nlen & 0xffff)) return 0; // LEN is not the complement of NLEN
     if (len > (uint32_t)(z->outputEnd - z->outputPosition)) return 0; // would pass the buffer
     uint8_t* out = z->outputPosition;
-    // Whole bytes already in the bit buffer come first, then the chunks.
+    // Whole bytes already in the bit buffer come first, then the ranges.
     while (len > 0 && b->bitsLeft >= 8) {
         *out++ = (uint8_t)b->bits;
         b->bits >>= 8;
@@ -232,7 +227,7 @@ int storedBlock(Inflater* z) {
     }
     while (len > 0) {
         if (b->in.bytesLeft == 0) {
-            chunkStep(&b->in);
+            rangeStep(&b->in);
             if (b->in.ended) { // bytes past the end of the data read as 0
                 memset(out, 0, len);
                 out += len;
@@ -280,12 +275,13 @@ int compressedData(Inflater* z, int fixed) {
         }
         if (d > 29) return 0; // 30 and 31 have no distance
         uint32_t distance = distanceBase[d] + readBits(b, distanceExtraBits(d));
-        if (distance > (uint32_t)(out - z->output)) return 0;    // before the buffer's start
-        if (matchLength > (uint32_t)(end - out)) return 0;       // past the buffer's end
+        if (distance > (uint32_t)(out - z->output)) return 0; // before the buffer's start
+        if (matchLength > (uint32_t)(end - out)) return 0;    // past the buffer's end
         // Byte by byte in increasing order, so an overlapping copy repeats the
         // bytes it has just written (distance 1 repeats the last byte).
         const uint8_t* from = out - distance;
-        for (uint32_t i = 0; i < matchLength; ++i) out[i] = from[i];
+        for (uint32_t i = 0; i < matchLength; ++i)
+            out[i] = from[i];
         out += matchLength;
     }
     z->outputPosition = out;
@@ -308,15 +304,16 @@ int fixedBlock(Inflater* z) {
 
 void countLengths(Inflater* z, const uint8_t* lengths, uint32_t n) {
     memset(z->lengthCounts, 0, sizeof z->lengthCounts);
-    for (uint32_t i = 0; i < n; ++i) ++z->lengthCounts[lengths[i]];
+    for (uint32_t i = 0; i < n; ++i)
+        ++z->lengthCounts[lengths[i]];
     z->lengthCounts[0] = 0;
 }
 
 int dynamicBlock(Inflater* z) {
     BitReader* b = &z->in;
     uint32_t header = readBits(b, 14);
-    uint32_t hlit = (header & 31) + 257;        // up to 288, taken as it comes
-    uint32_t hdist = ((header >> 5) & 31) + 1;  // up to 32
+    uint32_t hlit = (header & 31) + 257;       // up to 288, taken as it comes
+    uint32_t hdist = ((header >> 5) & 31) + 1; // up to 32
     uint32_t hclen = (header >> 10) + 4;
     memset(z->codeLengths, 0, CodeLengthSymbols);
     memset(z->lengthCounts, 0, sizeof z->lengthCounts);
@@ -355,17 +352,16 @@ int dynamicBlock(Inflater* z) {
     countLengths(z, z->codeLengths, hlit);
     buildHuffmanTable(&z->literalLength, z->codeLengths, z->lengthCounts, hlit, MaxCodeLength);
     countLengths(z, z->codeLengths + hlit, hdist);
-    buildHuffmanTable(&z->distance, z->codeLengths + hlit, z->lengthCounts, hdist,
-                      MaxCodeLength);
+    buildHuffmanTable(&z->distance, z->codeLengths + hlit, z->lengthCounts, hdist, MaxCodeLength);
     return compressedData(z, 0);
 }
 
 int inflateStream(Inflater* z) {
     BitReader* b = &z->in;
-    uint32_t cmfFlg = readBits(b, 16); // CMF low byte, FLG high byte
-    if ((cmfFlg & 0x0f) != 8) return 0;          // CM: only deflate
-    if (((cmfFlg >> 4) & 0x0f) > 7) return 0;    // CINFO: window above 32 KiB
-    if (cmfFlg & (0x20 << 8)) return 0;          // FDICT: no preset dictionary
+    uint32_t cmfFlg = readBits(b, 16);        // CMF low byte, FLG high byte
+    if ((cmfFlg & 0x0f) != 8) return 0;       // CM: only deflate
+    if (((cmfFlg >> 4) & 0x0f) > 7) return 0; // CINFO: window above 32 KiB
+    if (cmfFlg & (0x20 << 8)) return 0;       // FDICT: no preset dictionary
     // FCHECK and FLEVEL are not looked at.
     uint32_t finalBlock = 0;
     while (!finalBlock) {
@@ -373,10 +369,17 @@ int inflateStream(Inflater* z) {
         finalBlock = blockHeader & 1;
         int ok;
         switch (blockHeader >> 1) {
-        case 0: ok = storedBlock(z); break;
-        case 1: ok = fixedBlock(z); break;
-        case 2: ok = dynamicBlock(z); break;
-        default: return 0; // BTYPE 3 is reserved
+        case 0:
+            ok = storedBlock(z);
+            break;
+        case 1:
+            ok = fixedBlock(z);
+            break;
+        case 2:
+            ok = dynamicBlock(z);
+            break;
+        default:
+            return 0; // BTYPE 3 is reserved
         }
         if (!ok) return 0;
     }
@@ -389,23 +392,19 @@ int inflateStream(Inflater* z) {
 
 } // namespace
 
-int inflateIdat(PngImage* image) {
-    image->error = PngErrorBadData;
+int inflateZlibStream(const InflateInput* input, uint8_t* output, uint32_t outputSize) {
     Inflater z;
     z.in.bits = 0;
     z.in.bitsLeft = 0;
-    z.in.in.source = image->source;
-    z.in.in.sourceSize = image->sourceSize;
     z.in.in.position = nullptr;
     z.in.in.bytesLeft = 0;
-    z.in.in.ended = image->firstIdat == nullptr;
-    z.in.in.nextChunk = image->firstIdat ? (uint64_t)(image->firstIdat - image->source) : 0;
-    z.output = image->inflated;
-    z.outputPosition = image->inflated;
-    z.outputEnd = image->inflated + image->inflatedSize;
+    z.in.in.ended = 0;
+    z.in.in.input = *input;
+    z.output = output;
+    z.outputPosition = output;
+    z.outputEnd = output + outputSize;
     if (!inflateStream(&z)) return 0;
     // A stream that ended early leaves the rest cleared, never stale heap bytes.
     memset(z.outputPosition, 0, (size_t)(z.outputEnd - z.outputPosition));
-    image->error = 0;
     return 1;
 }

@@ -1,11 +1,21 @@
-// The zlib stream decoder: inflates the zlib stream that runs through a PNG
-// image's IDAT chunks, reading it in place and writing into image->inflated.
+// The zlib stream decoder: inflates one zlib stream into a caller's buffer,
+// reading the compressed bytes in place from a chain of byte ranges that the
+// caller hands out one at a time (for a PNG image, the data of its IDAT chunks).
 #pragma once
-#include "png/png.h"
+#include <stdint.h>
 
-// Decodes into image->inflated (image->inflatedSize bytes; need not be zeroed)
-// from the IDAT chain that starts at image->firstIdat, reading nothing outside
-// image->source .. + sourceSize. Returns 1 with error 0, or 0 with error
-// PngErrorBadData. On success any part of the buffer the stream did not
-// reach is cleared. Allocates nothing.
-int inflateIdat(PngImage* image);
+// Where the compressed bytes come from. `next` sets *data and *size to the
+// next range of the stream and returns 1, or returns 0 once the chain has run
+// out; a range may be empty. After a 0 it is not called again, and every bit
+// from there on reads as 0. The ranges are read where they lie, never copied,
+// and must stay readable until the decode returns.
+struct InflateInput {
+    int (*next)(void* context, const uint8_t** data, uint32_t* size);
+    void* context;
+};
+
+// Decodes into output .. + outputSize (need not be zeroed; nothing is written
+// past it). Returns 1 with any part of the buffer the stream did not reach
+// cleared, or 0 for a stream it refuses, the buffer then holding what was
+// written before. Allocates nothing.
+int inflateZlibStream(const InflateInput* input, uint8_t* output, uint32_t outputSize);

@@ -62,23 +62,23 @@ enum RowConverter : uint8_t {
 // The decoder's working record. Field order is fixed; the all-zero record is
 // the valid empty record.
 struct PngImage {
-    uint32_t width;                // IHDR bytes 0-3
-    uint32_t height;               // IHDR bytes 4-7
-    uint32_t error;                // PngError of the latest failure, 0 = none
-    uint32_t paletteCount;         // first PLTE length / 3; 0 without PLTE
-    uint8_t colourType;            // IHDR byte 9
-    uint8_t bitDepth;              // IHDR byte 8
-    uint8_t interlaceMethod;       // IHDR byte 12: 0 none, 1 Adam7
-    const uint8_t* source;         // first byte of the PNG data (the signature)
-    uint32_t sourceSize;           // bytes of PNG data
-    const uint8_t* chunkCursor;    // chunk the parser looks at / where the walk stopped
-    uint8_t* inflated;             // inflated, still filtered scanlines (owned when decoded)
-    uint32_t inflatedSize;         // size of that buffer
-    const uint8_t* palette;        // first data byte of the first PLTE, or null
-    uint32_t sourceKind;           // PngSourceKind
-    const uint8_t* header;         // the 13 IHDR data bytes, inside source
-    const uint8_t* firstIdat;      // first IDAT chunk (its length field), or null
-    uint32_t state;                // PngState
+    uint32_t width;             // IHDR bytes 0-3
+    uint32_t height;            // IHDR bytes 4-7
+    uint32_t error;             // PngError of the latest failure, 0 = none
+    uint32_t paletteCount;      // first PLTE length / 3; 0 without PLTE
+    uint8_t colourType;         // IHDR byte 9
+    uint8_t bitDepth;           // IHDR byte 8
+    uint8_t interlaceMethod;    // IHDR byte 12: 0 none, 1 Adam7
+    const uint8_t* source;      // first byte of the PNG data (the signature)
+    uint32_t sourceSize;        // bytes of PNG data
+    const uint8_t* chunkCursor; // chunk the parser looks at / where the walk stopped
+    uint8_t* inflated;          // inflated, still filtered scanlines (owned when decoded)
+    uint32_t inflatedSize;      // size of that buffer
+    const uint8_t* palette;     // first data byte of the first PLTE, or null
+    uint32_t sourceKind;        // PngSourceKind
+    const uint8_t* header;      // the 13 IHDR data bytes, inside source
+    const uint8_t* firstIdat;   // first IDAT chunk (its length field), or null
+    uint32_t state;             // PngState
 };
 
 // One chunk as pngReadChunk sees it.
@@ -136,14 +136,17 @@ int pngLoadResource(PngImage* image, PngModule module, uint32_t resourceId);
 int pngDecode(PngImage* image);
 // outputFormat: an OutputFormat word, or OutputFormatAutomatic (0xFFFFFFFF).
 // deviceBitmap 0 gives a DIB section, nonzero a device-dependent bitmap.
-PngBitmap pngMakeBitmap(PngImage* image, PngWindow window, uint32_t outputFormat,
-                        int deviceBitmap);
+PngBitmap pngMakeBitmap(PngImage* image, PngWindow window, uint32_t outputFormat, int deviceBitmap);
 int pngFree(PngImage* image);
 
 // Steps used by the lifecycle operations, public for tools and tests.
 int pngParse(PngImage* image);
 int pngReadChunk(const PngImage* image, ChunkInfo* chunk);
 uint32_t pngInflatedSize(const PngImage* image);
+// Inflates the zlib stream of the IDAT chain at firstIdat into inflated
+// (inflatedSize bytes), read in place; on success error 0 and any part the
+// stream did not reach cleared, else 0 with PngErrorBadData.
+int pngInflateIdat(PngImage* image);
 // Fills the description; returns the automatic OutputFormat word of the image.
 uint32_t pngBuildBitmapInfo(const PngImage* image, PngBitmapInfo* info);
 // Reconstructs every row into top-down DIB rows at destination.

@@ -30,8 +30,6 @@ struct HostBitmap {
 int liveBlocks = 0;
 int liveBitmaps = 0;
 int openContexts = 0;
-int allocationsBeforeFailure = -1;
-int failBitmaps = 0;
 int screenContext; // the address serves as the one device context
 
 uint32_t strideOf(const PngBitmapInfoHeader& h) {
@@ -44,7 +42,7 @@ uint32_t rowsOf(const PngBitmapInfoHeader& h) {
 }
 
 HostBitmap* makeBitmap(const PngBitmapInfo* info, int device) {
-    if (failBitmaps) return nullptr;
+    if (pngHostBitmapCreationFails && pngHostBitmapCreationFails()) return nullptr;
     HostBitmap* bitmap = (HostBitmap*)calloc(1, sizeof(HostBitmap));
     if (!bitmap) return nullptr;
     bitmap->info = *info;
@@ -63,6 +61,9 @@ HostBitmap* makeBitmap(const PngBitmapInfo* info, int device) {
 }
 
 } // namespace
+
+int (*pngHostAllocationFails)() = nullptr;
+int (*pngHostBitmapCreationFails)() = nullptr;
 
 // ---- resources ----
 
@@ -172,11 +173,7 @@ int pngHostBitmapIsDevice(PngBitmap bitmap) { return ((HostBitmap*)bitmap)->devi
 // ---- memory ----
 
 void* pngPlatformAlloc(uint32_t size) {
-    if (allocationsBeforeFailure == 0) {
-        allocationsBeforeFailure = -1;
-        return nullptr;
-    }
-    if (allocationsBeforeFailure > 0) --allocationsBeforeFailure;
+    if (pngHostAllocationFails && pngHostAllocationFails()) return nullptr;
     void* block = malloc(size ? size : 1);
     if (block) ++liveBlocks;
     return block;
@@ -191,5 +188,3 @@ void pngPlatformRelease(void* block) {
 int pngHostLiveBlocks() { return liveBlocks; }
 int pngHostLiveBitmaps() { return liveBitmaps; }
 int pngHostOpenDeviceContexts() { return openContexts; }
-void pngHostFailAllocationAfter(int count) { allocationsBeforeFailure = count; }
-void pngHostFailBitmapCreation(int fail) { failBitmaps = fail; }

@@ -1,8 +1,8 @@
 // The host platform layer of the PNG decoder (library bexaran_png_host), for
 // tools, tests and the host renderer: resources are a table of embedded raw
 // data registered by numeric id, a bitmap is a heap record holding its
-// description and a pixel block, and memory comes from malloc with optional
-// injected failures.
+// description and a pixel block, and memory comes from malloc; tests can make
+// allocations and bitmaps fail.
 #pragma once
 #include "png.h"
 
@@ -27,12 +27,13 @@ uint32_t pngHostBitmapBitCount(PngBitmap bitmap);
 int pngHostBitmapIsDevice(PngBitmap bitmap);     // made by CreateDIBitmap
 void pngHostDeleteBitmap(PngBitmap bitmap);      // DeleteObject; null is ignored
 
-// Bookkeeping and fault injection for tests.
+// Bookkeeping for tests.
 int pngHostLiveBlocks();         // pngAlloc blocks not yet released
 int pngHostLiveBitmaps();        // bitmaps not yet deleted
 int pngHostOpenDeviceContexts(); // GetDC without ReleaseDC
-// The allocation after `count` more successful ones fails (0 = the next one);
-// -1 (the default) lets every allocation succeed.
-void pngHostFailAllocationAfter(int count);
-// Nonzero: CreateDIBSection / CreateDIBitmap return no bitmap.
-void pngHostFailBitmapCreation(int fail);
+
+// Where tests make the platform fail (tests/png/png_faults.h sets these):
+// asked before every allocation, and before every CreateDIBSection and
+// CreateDIBitmap; nonzero makes that one fail. Null, the default: none fails.
+extern int (*pngHostAllocationFails)();
+extern int (*pngHostBitmapCreationFails)();

@@ -20,13 +20,15 @@ inline uint32_t pngPassExtent(uint32_t size, uint32_t origin, uint32_t shift) {
     return ((size - origin - 1) >> shift) + 1;
 }
 // ceil(pixels * bits / 8) in 64 bits, so callers can refuse what overflows.
-inline uint64_t pngRowBytes(uint64_t pixels, uint32_t bits) { return (pixels * bits + 7) / 8; }
+inline uint64_t pngRowBytes(uint64_t pixels, uint32_t bits) {
+    return (pixels * bits + 7) / 8;
+}
 
 // One row of the outputFormats table.
 struct OutputFormatRow {
-    uint32_t word;       // the OutputFormat word
-    uint8_t outputBits;  // bits per pixel that its converter produces
-    uint8_t automatic;   // the format used when none is requested
+    uint32_t word;      // the OutputFormat word
+    uint8_t outputBits; // bits per pixel that its converter produces
+    uint8_t automatic;  // the format used when none is requested
 };
 enum { OutputFormatCount = 17 };
 extern const OutputFormatRow outputFormats[OutputFormatCount];
@@ -40,9 +42,21 @@ RowConvert pngRowConverter(uint32_t index);
 
 // Unfilters one row in place of `row` (n bytes) against `prior` (null = zeros)
 // with `step` bytes per pixel. Returns 0 for a filter type above 4.
-int pngUnfilterRow(uint32_t filterType, const uint8_t* filtered, uint8_t* row,
-                   const uint8_t* prior, uint32_t n, uint32_t step);
+int pngUnfilterRow(uint32_t filterType, const uint8_t* filtered, uint8_t* row, const uint8_t* prior,
+                   uint32_t n, uint32_t step);
 uint8_t pngPaeth(uint8_t a, uint8_t b, uint8_t c);
+
+// The walk along the IDAT chain that carries the zlib stream: the data of the
+// chunk at firstIdat and of every chunk after it that continues the stream.
+struct IdatChain {
+    const uint8_t* source; // the PNG data: nothing outside it is read
+    uint64_t sourceSize;
+    uint64_t nextChunk; // offset in source of the next chunk header to look at
+};
+void pngStartIdatChain(const PngImage* image, IdatChain* chain);
+// The next chunk's data (*data, *size; possibly empty) and 1, or 0 where the
+// chain ends. Shaped as the inflater's InflateInput::next, chain as context.
+int pngNextIdatData(void* chain, const uint8_t** data, uint32_t* size);
 
 inline uint32_t pngReadBigEndian(const uint8_t* p) {
     return ((uint32_t)p[0] << 24) | ((uint32_t)p[1] << 16) | ((uint32_t)p[2] << 8) | p[3];

@@ -1,5 +1,6 @@
 // The PNG container: chunk reading, the header checks and the chunk walk that
-// finds IHDR, the first PLTE and the first IDAT; and the inflated data size.
+// finds IHDR, the first PLTE and the first IDAT; the IDAT chain that carries
+// the zlib stream; and the inflated data size.
 #include "png_internal.h"
 
 const uint8_t samplesPerPixel[7] = {1, 0, 3, 1, 2, 0, 4};
@@ -26,24 +27,43 @@ bool formatAccepted(uint32_t colourType, uint32_t bitDepth) {
     };
     uint32_t depthBit;
     switch (bitDepth) {
-    case 1: depthBit = 0x01; break;
-    case 2: depthBit = 0x02; break;
-    case 4: depthBit = 0x04; break;
-    case 8: depthBit = 0x08; break;
-    case 16: depthBit = 0x10; break;
-    default: return false;
+    case 1:
+        depthBit = 0x01;
+        break;
+    case 2:
+        depthBit = 0x02;
+        break;
+    case 4:
+        depthBit = 0x04;
+        break;
+    case 8:
+        depthBit = 0x08;
+        break;
+    case 16:
+        depthBit = 0x10;
+        break;
+    default:
+        return false;
     }
     return colourType < 7 && (depthsByColourType[colourType] & depthBit) != 0;
 }
 
+// Whether a chunk type is `name`, the letter at `caseFree` compared with its
+// lower-case bit (0x20) cleared and the other three exactly.
+bool typeIs(const uint8_t* type, const char* name, int caseFree) {
+    for (int i = 0; i < 4; ++i) {
+        uint8_t letter = i == caseFree ? (uint8_t)(type[i] & ~0x20) : type[i];
+        if (letter != (uint8_t)name[i]) return false;
+    }
+    return true;
+}
+
 uint32_t classifyChunk(const uint8_t* type) {
-    // The first letter is compared with its lower-case bit cleared, so iHDR
-    // and iDAT count as IHDR and IDAT; the rest must match exactly.
-    uint8_t first = type[0] & ~0x20;
-    if (first == 'I' && type[1] == 'H' && type[2] == 'D' && type[3] == 'R') return ChunkKindIhdr;
-    if (first == 'I' && type[1] == 'D' && type[2] == 'A' && type[3] == 'T') return ChunkKindIdat;
-    if (first == 'P' && type[1] == 'L' && type[2] == 'T' && type[3] == 'E') return ChunkKindPlte;
-    if (first == 'I' && type[1] == 'E' && type[2] == 'N' && type[3] == 'D') return ChunkKindIend;
+    // The first letter in either case, so iHDR and iDAT count as IHDR and IDAT.
+    if (typeIs(type, "IHDR", 0)) return ChunkKindIhdr;
+    if (typeIs(type, "IDAT", 0)) return ChunkKindIdat;
+    if (typeIs(type, "PLTE", 0)) return ChunkKindPlte;
+    if (typeIs(type, "IEND", 0)) return ChunkKindIend;
     return (type[0] & 0x20) ? ChunkKindAncillary : ChunkKindUnknownCritical;
 }
 
@@ -70,9 +90,15 @@ uint64_t bitmapSize64(const PngImage* image) {
     uint32_t bits = pngBitsPerPixel(image);
     uint32_t outputBits;
     switch (image->colourType) {
-    case 2: outputBits = 24; break;
-    case 6: outputBits = 32; break;
-    default: outputBits = bits < 8 ? (bits == 1 ? 1 : 4) : 8; break;
+    case 2:
+        outputBits = 24;
+        break;
+    case 6:
+        outputBits = 32;
+        break;
+    default:
+        outputBits = bits < 8 ? (bits == 1 ? 1 : 4) : 8;
+        break;
     }
     uint64_t stride = ((uint64_t)image->width * outputBits + 31) / 32 * 4;
     return stride * image->height;
@@ -91,6 +117,35 @@ uint32_t pngPassMask(uint32_t width, uint32_t height) {
         return v == 2 ? two : one;
     };
     return part(width, 0x55, 0x75, 0x7d) & part(height, 0x2b, 0x6b, 0x7b);
+}
+
+void pngStartIdatChain(const PngImage* image, IdatChain* chain) {
+    chain->source = image->source;
+    chain->sourceSize = image->sourceSize;
+    // Without an IDAT chunk the first look is at the end of the data: no chain.
+    chain->nextChunk =
+        image->firstIdat ? (uint64_t)(image->firstIdat - image->source) : image->sourceSize;
+}
+
+int pngNextIdatData(void* context, const uint8_t** data, uint32_t* size) {
+    IdatChain* chain = (IdatChain*)context;
+    uint64_t at = chain->nextChunk;
+    // The header (length and type) must lie inside the PNG data.
+    if (at + 8 > chain->sourceSize) return 0;
+    const uint8_t* header = chain->source + at;
+    // Unlike the walk's classification, the first letter must be upper case and
+    // the fourth may be either: a first IDAT spelled iDAT ends the chain at
+    // once, and data cut off in an IDAt at the end of the file still counts.
+    if (!typeIs(header + 4, "IDAT", 3)) return 0; // IEND or any other chunk
+    uint64_t length = pngReadBigEndian(header);
+    uint64_t start = at + 8;
+    // Data reaching past the end of the PNG data is delivered up to that end;
+    // the next look then finds no header.
+    uint64_t available = chain->sourceSize - start;
+    *data = chain->source + start;
+    *size = (uint32_t)(length < available ? length : available);
+    chain->nextChunk = start + length + 4; // the CRC is skipped, never compared
+    return 1;
 }
 
 int pngReadChunk(const PngImage* image, ChunkInfo* chunk) {
@@ -186,4 +241,6 @@ int pngParse(PngImage* image) {
     return 1;
 }
 
-uint32_t pngInflatedSize(const PngImage* image) { return (uint32_t)inflatedSize64(image); }
+uint32_t pngInflatedSize(const PngImage* image) {
+    return (uint32_t)inflatedSize64(image);
+}

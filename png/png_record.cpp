@@ -1,10 +1,12 @@
 // The decoder record's lifecycle: init, attaching a resource, the decode step,
 // free; and the memory routines every part of the decoder uses.
 #include "inflate/inflate.h"
-#include "png.h"
+#include "png_internal.h"
 #include "png_platform.h"
 
-void pngInit(PngImage* image) { pngZero(image, sizeof *image); }
+void pngInit(PngImage* image) {
+    pngZero(image, sizeof *image);
+}
 
 int pngLoadResource(PngImage* image, PngModule module, uint32_t resourceId) {
     if (image->state != PngStateEmpty || image->sourceKind != PngSourceNone) {
@@ -39,6 +41,16 @@ int pngLoadResource(PngImage* image, PngModule module, uint32_t resourceId) {
     return 1;
 }
 
+int pngInflateIdat(PngImage* image) {
+    image->error = PngErrorBadData;
+    IdatChain chain;
+    pngStartIdatChain(image, &chain);
+    InflateInput input = {pngNextIdatData, &chain};
+    if (!inflateZlibStream(&input, image->inflated, image->inflatedSize)) return 0;
+    image->error = 0;
+    return 1;
+}
+
 int pngDecode(PngImage* image) {
     if (image->state != PngStateParsed) {
         image->error = PngErrorWrongState;
@@ -50,7 +62,7 @@ int pngDecode(PngImage* image) {
         image->error = PngErrorOutOfMemory;
         return 0;
     }
-    if (!inflateIdat(image)) {
+    if (!pngInflateIdat(image)) {
         // error is PngErrorBadData; a failed decode leaves nothing allocated
         pngRelease(image->inflated);
         image->inflated = nullptr;
@@ -69,27 +81,42 @@ int pngFree(PngImage* image) {
     return 1;
 }
 
-void* pngAlloc(uint32_t size) { return pngPlatformAlloc(size); }
+void* pngAlloc(uint32_t size) {
+    return pngPlatformAlloc(size);
+}
 
-void pngRelease(void* block) { pngPlatformRelease(block); }
+void pngRelease(void* block) {
+    pngPlatformRelease(block);
+}
 
 void pngZero(void* address, uint32_t count) {
     uint8_t* p = (uint8_t*)address;
-    for (uint32_t i = 0; i < count; ++i) p[i] = 0;
+    for (uint32_t i = 0; i < count; ++i)
+        p[i] = 0;
 }
 
 const char* pngErrorName(uint32_t error) {
     switch (error) {
-    case PngErrorNone: return "PngErrorNone";
-    case PngErrorOutOfMemory: return "PngErrorOutOfMemory";
-    case PngErrorInUse: return "PngErrorInUse";
-    case PngErrorBadData: return "PngErrorBadData";
-    case PngErrorUnsupported: return "PngErrorUnsupported";
-    case PngErrorBadOutputFormat: return "PngErrorBadOutputFormat";
-    case PngErrorWrongState: return "PngErrorWrongState";
-    case PngErrorBitmapFailed: return "PngErrorBitmapFailed";
-    case PngErrorResourceNotFound: return "PngErrorResourceNotFound";
-    case PngErrorResourceUnreadable: return "PngErrorResourceUnreadable";
+    case PngErrorNone:
+        return "PngErrorNone";
+    case PngErrorOutOfMemory:
+        return "PngErrorOutOfMemory";
+    case PngErrorInUse:
+        return "PngErrorInUse";
+    case PngErrorBadData:
+        return "PngErrorBadData";
+    case PngErrorUnsupported:
+        return "PngErrorUnsupported";
+    case PngErrorBadOutputFormat:
+        return "PngErrorBadOutputFormat";
+    case PngErrorWrongState:
+        return "PngErrorWrongState";
+    case PngErrorBitmapFailed:
+        return "PngErrorBitmapFailed";
+    case PngErrorResourceNotFound:
+        return "PngErrorResourceNotFound";
+    case PngErrorResourceUnreadable:
+        return "PngErrorResourceUnreadable";
     }
     return "PngErrorUnknown";
 }

@@ -16,11 +16,6 @@ HMENU mainMenu;
 namespace {
 
 const wchar_t className[] = L"Win32Bexa";
-// The smoke test builds a copy that asks for a class nobody registered, to see
-// the game report a window it cannot make and end instead of waiting.
-#ifndef BEXARAN_CREATED_CLASS
-#define BEXARAN_CREATED_CLASS className
-#endif
 const DWORD windowStyle =
     WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX; // fixed size: no resizing, no maximise
 
@@ -100,8 +95,53 @@ void onKeyDown(WPARAM key) {
     }
 }
 
+// The About box's texts in the template's face and size, but asked for with
+// the Cyrillic character set. The dialog manager asks for the face alone, and
+// where "MS Sans Serif" is a bitmap font without Cyrillic (Wine's own fonts,
+// a Windows whose code page is not 1251) every letter would show as a box.
+HFONT aboutFont;
+
+bool realisedWithFace(HFONT font, const wchar_t* face) {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font);
+    wchar_t realised[LF_FACESIZE];
+    bool same = GetTextFaceW(screen, LF_FACESIZE, realised) && !lstrcmpiW(realised, face);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return same;
+}
+
+void setCyrillicFont(HWND dialog) {
+    LOGFONTW font;
+    HFONT templateFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    if (!templateFont || !GetObjectW(templateFont, sizeof font, &font)) return;
+    font.lfCharSet = RUSSIAN_CHARSET;
+    aboutFont = CreateFontIndirectW(&font);
+    // Where the face has no Cyrillic at all, the font mapper takes any font
+    // that has, often one too wide for the texts' boxes (Wine: DejaVu Sans,
+    // and the last line of each text is cut off). The system's dialog face,
+    // made for such boxes, then stands in at the same size.
+    if (aboutFont && !realisedWithFace(aboutFont, font.lfFaceName)) {
+        DeleteObject(aboutFont);
+        lstrcpyW(font.lfFaceName, L"MS Shell Dlg");
+        aboutFont = CreateFontIndirectW(&font);
+    }
+    if (!aboutFont) return;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(aboutFont), FALSE);
+}
+
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
+    case WM_INITDIALOG:
+        setCyrillicFont(dialog);
+        return FALSE; // as before: the dialog manager's own focus choice is not asked for
+    case WM_DESTROY:
+        // The controls go right after this and paint no more; the dialog
+        // itself keeps the template's font, which the dialog manager frees.
+        if (aboutFont) DeleteObject(aboutFont);
+        aboutFont = nullptr;
+        return FALSE;
     case WM_CLOSE:
         EndDialog(dialog, 0);
         return TRUE;
@@ -195,9 +235,8 @@ int runMessageLoop(HINSTANCE module, int showCommand) {
     }
     wchar_t title[TitleCapacity];
     widenWindows1251(windowTitleText, reinterpret_cast<uint16_t*>(title), TitleCapacity);
-    mainWindow =
-        CreateWindowExW(0, BEXARAN_CREATED_CLASS, title, windowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                        InitialWidth, InitialHeight, nullptr, nullptr, module, nullptr);
+    mainWindow = CreateWindowExW(0, className, title, windowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 InitialWidth, InitialHeight, nullptr, nullptr, module, nullptr);
     if (!mainWindow) {
         showMessage(nullptr, cannotStartText, errorCaption, MB_ICONERROR | MB_OK);
         return 1;

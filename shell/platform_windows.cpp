@@ -63,6 +63,7 @@ void showLoadRefused(SavedGameCheck check) {
     showMessage(mainWindow, loadRefusedText(check), loadCaption, MB_ICONERROR | MB_OK);
 }
 
-void showSaveFailed() {
-    showMessage(mainWindow, saveFailedText, saveCaption, MB_ICONERROR | MB_OK);
+void showSaveFailed(int earlierFileKept) {
+    showMessage(mainWindow, earlierFileKept ? saveFailedText : saveFailedNoEarlierFileText,
+                saveCaption, MB_ICONERROR | MB_OK);
 }

@@ -1,5 +1,6 @@
 // Process-wide state and operations of the Windows shell: the window, the
-// drawing surfaces and the status bar. Included only by shell/*.cpp.
+// drawing surfaces and the status bar. Included by shell/*.cpp and by the
+// test programs built on them (tests/shell, tests/bench).
 #pragma once
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -43,6 +44,10 @@ void createStatusBar(HWND window);
 
 // The file dialogs' shared record (platform_windows.cpp), filled once at creation.
 void fillFileDialog(HWND owner);
+
+// Registers the window class, makes the main window and runs the message
+// loop until the game ends; returns the exit code (main_window.cpp).
+int runMessageLoop(HINSTANCE module, int showCommand);
 
 // Shows a Windows-1251 text and caption as UTF-16; returns MessageBoxW's result.
 int showMessage(HWND owner, const char* text, const char* caption, UINT type);

@@ -46,7 +46,8 @@ extern const char cannotStartText[]; // window class or window not created
 extern const char errorCaption[];
 extern const char loadCaption[];
 extern const char saveCaption[];
-extern const char saveFailedText[];
+extern const char saveFailedText[];              // a save failed; the earlier file is unchanged
+extern const char saveFailedNoEarlierFileText[]; // a save failed where there was no file
 
 // What the player is told when a file is refused.
 const char* loadRefusedText(SavedGameCheck check);

@@ -1,8 +1,8 @@
-// inflateIdat against zlib's uncompress, and the whole decode (parse, inflate,
+// pngInflateIdat (the IDAT chain walked in place and inflated) against zlib's
+// uncompress of the joined stream, and the whole decode (parse, inflate,
 // unfilter, convert to top-down BGR rows) against libpng into the same layout.
 // Each pair runs on the same data in this one process; compare the times of
 // the pairs with the same argument.
-#include "inflate/inflate.h"
 #include "png_test_support.h"
 
 #include <benchmark/benchmark.h>
@@ -16,8 +16,9 @@
 namespace {
 
 Bytes textLike(size_t size) {
-    static const char* words[] = {"the", "keeper", "pushes", "a", "box", "onto", "goal", "wall",
-                                  "floor", "level", "undo", "step", "of", "and", "window",
+    static const char* words[] = {"the",     "keeper", "pushes",  "a",      "box",
+                                  "onto",    "goal",   "wall",    "floor",  "level",
+                                  "undo",    "step",   "of",      "and",    "window",
                                   "message", "bitmap", "decoder", "stream", "chunk"};
     std::mt19937 random(1);
     Bytes out;
@@ -60,7 +61,8 @@ Bytes encodePng(const Bytes& rgb, uint32_t width, uint32_t height) {
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    for (uint32_t y = 0; y < height; ++y) png_write_row(png, (png_bytep)&rgb[(size_t)y * width * 3]);
+    for (uint32_t y = 0; y < height; ++y)
+        png_write_row(png, (png_bytep)&rgb[(size_t)y * width * 3]);
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return out;
@@ -70,7 +72,8 @@ Bytes encodePng(const Bytes& rgb, uint32_t width, uint32_t height) {
 Bytes idatStream(const Bytes& file) {
     Bytes out;
     for (size_t at = 8; at + 12 <= file.size();) {
-        uint32_t length = (file[at] << 24) | (file[at + 1] << 16) | (file[at + 2] << 8) | file[at + 3];
+        uint32_t length =
+            (file[at] << 24) | (file[at + 1] << 16) | (file[at + 2] << 8) | file[at + 3];
         if (memcmp(&file[at + 4], "IDAT", 4) == 0)
             out.insert(out.end(), file.begin() + at + 8, file.begin() + at + 8 + length);
         at += 12 + length;
@@ -79,9 +82,9 @@ Bytes idatStream(const Bytes& file) {
 }
 
 struct Case {
-    Bytes original;  // what the stream inflates to
-    Bytes stream;    // the zlib stream
-    Bytes png;       // the stream in 8 KiB IDAT chunks
+    Bytes original; // what the stream inflates to
+    Bytes stream;   // the zlib stream
+    Bytes png;      // the stream in 8 KiB IDAT chunks
 };
 
 struct Picture {
@@ -92,8 +95,12 @@ struct Picture {
 Case makeCase(int which) {
     Case c;
     switch (which) {
-    case 0: c.original = textLike(100 << 10); break;
-    case 1: c.original = textLike(4 << 20); break;
+    case 0:
+        c.original = textLike(100 << 10);
+        break;
+    case 1:
+        c.original = textLike(4 << 20);
+        break;
     case 2: { // filtered scanlines of a real PNG, ~ 600 KiB
         Bytes file = encodePng(pictureRgb(480, 420), 480, 420);
         c.stream = idatStream(file);
@@ -113,7 +120,8 @@ Case makeCase(int which) {
         c.original.resize(size);
     }
     std::vector<size_t> cuts;
-    for (size_t at = 8192; at < c.stream.size(); at += 8192) cuts.push_back(at);
+    for (size_t at = 8192; at < c.stream.size(); at += 8192)
+        cuts.push_back(at);
     c.png = pngFile(ihdrData(1, 1, 8, 0), idatChunks(c.stream, cuts));
     return c;
 }
@@ -140,7 +148,7 @@ void BM_InflateIdat(benchmark::State& state) {
     image.inflated = output.data();
     image.inflatedSize = (uint32_t)output.size();
     for (auto _ : state) {
-        if (!inflateIdat(&image)) state.SkipWithError("inflateIdat failed");
+        if (!pngInflateIdat(&image)) state.SkipWithError("pngInflateIdat failed");
         benchmark::DoNotOptimize(output.data());
     }
     if (output != c.original) state.SkipWithError("wrong output");
@@ -212,7 +220,8 @@ void BM_LibpngToDib(benchmark::State& state) {
         uint32_t stride = (p.width * 3 + 3) & ~3u;
         uint8_t* pixels = (uint8_t*)malloc((size_t)stride * p.height);
         std::vector<png_bytep> rows(p.height);
-        for (uint32_t y = 0; y < p.height; ++y) rows[y] = pixels + (size_t)y * stride;
+        for (uint32_t y = 0; y < p.height; ++y)
+            rows[y] = pixels + (size_t)y * stride;
         png_read_image(png, rows.data());
         benchmark::DoNotOptimize(pixels);
         free(pixels);

@@ -186,7 +186,7 @@ int readFilePrefix(const char* name, void* bytes, uint32_t capacity, uint32_t* s
 void showLoadRefused(SavedGameCheck) {
     ++modelSignals.loadRefusals;
 }
-void showSaveFailed() {}
+void showSaveFailed(int) {}
 
 // ---- the rest of the interface ------------------------------------------------
 

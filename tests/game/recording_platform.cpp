@@ -8,12 +8,9 @@
 Recorder recorder;
 
 void recorderReset() {
-    recorder.calls.clear();
+    recorder = Recorder();
     recorder.recording = true;
-    recorder.undoEnabled = 0;
-    recorder.levelSolvedPosted = 0;
-    recorder.drawsOutsideBoard = 0;
-    recorder.onCongratulation = nullptr;
+    recorder.lastKeeperFrame = -1;
 }
 
 std::vector<std::string> takeCalls() {
@@ -49,11 +46,14 @@ static const char* surfaceName(SaveUnderSurface s) {
 
 void drawTile(Sheet sheet, int32_t n, int32_t x, int32_t y) {
     checkSquare(x, y);
+    recorder.tilesDrawn += 1;
     record("drawTile(%s,%d,%d,%d)", sheetName(sheet), (int)n, (int)x, (int)y);
 }
 void drawKeeper(int32_t frame, int32_t x, int32_t y) {
     checkSquare(x, y);
     if (frame < 0 || frame > 11) recorder.drawsOutsideBoard += 1;
+    recorder.keepersDrawn += 1;
+    recorder.lastKeeperFrame = frame;
     record("drawKeeper(%d,%d,%d,%s)", (int)frame, (int)x, (int)y, game.pushing ? "push" : "walk");
 }
 void saveUnder(SaveUnderSurface surface, int32_t x, int32_t y) {
@@ -66,6 +66,7 @@ void restoreUnder(SaveUnderSurface surface, int32_t x, int32_t y) {
 }
 void invalidateArea(const Rect* area) {
     if (!area) {
+        recorder.wholeInvalidations += 1;
         record("invalidate(all)");
         return;
     }
@@ -77,9 +78,11 @@ void invalidateArea(const Rect* area) {
 }
 // The status bar calls record what it would show.
 void refreshLevelAndBoxes() {
+    recorder.levelRefreshes += 1;
     record("refreshLevelAndBoxes(%d,%d)", (int)game.levelIndex + 1, (int)game.boxesLeft);
 }
 void refreshSteps() {
+    recorder.stepsRefreshes += 1;
     record("refreshSteps(%d)", (int)game.steps);
 }
 void setUndoEnabled(int enabled) {

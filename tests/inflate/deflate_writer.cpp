@@ -10,14 +10,18 @@ void BitWriter::bits(uint32_t value, uint32_t n) {
 }
 
 void BitWriter::code(uint32_t code, uint32_t length) {
-    for (uint32_t i = length; i-- > 0;) bits((code >> i) & 1, 1);
+    for (uint32_t i = length; i-- > 0;)
+        bits((code >> i) & 1, 1);
 }
 
-void BitWriter::alignToByte() { bitCount = (uint32_t)bytes.size() * 8; }
+void BitWriter::alignToByte() {
+    bitCount = (uint32_t)bytes.size() * 8;
+}
 
 std::vector<uint32_t> canonicalCodes(const std::vector<uint8_t>& lengths) {
     uint32_t count[16] = {0}, next[16] = {0};
-    for (uint8_t l : lengths) ++count[l];
+    for (uint8_t l : lengths)
+        ++count[l];
     count[0] = 0;
     uint32_t code = 0;
     for (int bits = 1; bits < 16; ++bits) {
@@ -33,7 +37,8 @@ std::vector<uint32_t> canonicalCodes(const std::vector<uint8_t>& lengths) {
 
 std::vector<CodeLengthSymbol> literalLengths(const std::vector<uint8_t>& lengths) {
     std::vector<CodeLengthSymbol> out;
-    for (uint8_t l : lengths) out.push_back({l, 0});
+    for (uint8_t l : lengths)
+        out.push_back({l, 0});
     return out;
 }
 
@@ -45,10 +50,13 @@ void writeDynamicHeader(BitWriter* w, bool final, uint32_t hlit, uint32_t hdist,
     w->bits(hdist - 1, 5);
     w->bits(19 - 4, 4);
     // A complete code-length code (zlib refuses incomplete ones): 0-12 of 4 bits, 13-18 of 5.
-    static const uint8_t order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+    static const uint8_t order[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                      11, 4,  12, 3, 13, 2, 14, 1, 15};
     std::vector<uint8_t> lengths(19);
-    for (int s = 0; s < 19; ++s) lengths[s] = s < 13 ? 4 : 5;
-    for (int i = 0; i < 19; ++i) w->bits(lengths[order[i]], 3);
+    for (int s = 0; s < 19; ++s)
+        lengths[s] = s < 13 ? 4 : 5;
+    for (int i = 0; i < 19; ++i)
+        w->bits(lengths[order[i]], 3);
     std::vector<uint32_t> codes = canonicalCodes(lengths);
     for (const CodeLengthSymbol& s : symbols) {
         w->code(codes[s.symbol], lengths[s.symbol]);
@@ -58,16 +66,9 @@ void writeDynamicHeader(BitWriter* w, bool final, uint32_t hlit, uint32_t hdist,
     }
 }
 
-Bytes zlibInflate(const Bytes& stream, size_t capacity) {
-    Bytes out(capacity + 1);
-    uLongf size = (uLongf)out.size();
-    if (uncompress(out.data(), &size, stream.data(), (uLong)stream.size()) != Z_OK) return {};
-    out.resize(size);
-    return out;
-}
-
 void writeTrailer(BitWriter* w, const Bytes& data) {
     w->alignToByte();
     uint32_t adler = (uint32_t)adler32(1, data.data(), (uInt)data.size());
-    for (int shift = 24; shift >= 0; shift -= 8) w->bits((adler >> shift) & 0xff, 8);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        w->bits((adler >> shift) & 0xff, 8);
 }

@@ -1,6 +1,6 @@
 // Writing DEFLATE streams bit by bit, for streams that zlib would never make.
 #pragma once
-#include "png_test_support.h"
+#include "zlib_streams.h"
 
 struct BitWriter {
     Bytes bytes;
@@ -28,7 +28,5 @@ std::vector<CodeLengthSymbol> literalLengths(const std::vector<uint8_t>& lengths
 void writeDynamicHeader(BitWriter* w, bool final, uint32_t hlit, uint32_t hdist,
                         const std::vector<CodeLengthSymbol>& symbols);
 
-// zlib's own inflate of a zlib stream (checks the Adler-32); empty on failure.
-Bytes zlibInflate(const Bytes& stream, size_t capacity);
 // Appends the Adler-32 of `data`, big-endian, after aligning.
 void writeTrailer(BitWriter* w, const Bytes& data);

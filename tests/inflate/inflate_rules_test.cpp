@@ -2,19 +2,16 @@
 // decoding, and every malformed input that must fail without leaving the
 // buffers or the PNG data.
 #include "deflate_writer.h"
-#include "inflate/inflate.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
-const size_t FirstIdat = 33;
-
-Bytes wrap(const Bytes& stream) { return pngFile(ihdrData(1, 1, 8, 0), idatChunks(stream, {})); }
-
-// Inflates a stream in one IDAT into `size` bytes; returns the result.
+// Inflates a stream given as one range into `size` bytes; returns the result.
 int run(const Bytes& stream, uint32_t size, Bytes* output) {
-    return inflateInto(wrap(stream), FirstIdat, size, output);
+    return inflateRanges(stream, {}, size, output);
 }
 
 BitWriter zlibStart(uint8_t cmf = 0x78, uint8_t flg = 0x9c) {
@@ -33,10 +30,14 @@ BitWriter finalFixedBlock() {
 
 // Fixed literal/length code (RFC 1951 3.2.6).
 void fixedSymbol(BitWriter* w, uint32_t s) {
-    if (s < 144) w->code(0x30 + s, 8);
-    else if (s < 256) w->code(0x190 + s - 144, 9);
-    else if (s < 280) w->code(s - 256, 7);
-    else w->code(0xc0 + s - 280, 8);
+    if (s < 144)
+        w->code(0x30 + s, 8);
+    else if (s < 256)
+        w->code(0x190 + s - 144, 9);
+    else if (s < 280)
+        w->code(s - 256, 7);
+    else
+        w->code(0xc0 + s - 280, 8);
 }
 
 void storedBlock(BitWriter* w, bool final, const Bytes& data) {
@@ -45,7 +46,8 @@ void storedBlock(BitWriter* w, bool final, const Bytes& data) {
     w->alignToByte();
     w->bits((uint32_t)data.size(), 16);
     w->bits(~(uint32_t)data.size() & 0xffff, 16);
-    for (uint8_t b : data) w->bits(b, 8);
+    for (uint8_t b : data)
+        w->bits(b, 8);
 }
 
 Bytes finish(BitWriter w, const Bytes& expected) {
@@ -100,21 +102,24 @@ TEST(InflateStored, EdgeCases) {
         w.alignToByte();
         w.bits(5, 16);
         w.bits(5, 16);
-        for (uint8_t b : data) w.bits(b, 8);
+        for (uint8_t b : data)
+            w.bits(b, 8);
         expectFails(finish(w, data));
     }
     { // a block header that ends on a byte boundary: LEN is the very next byte
         BitWriter w = zlibStart();
         w.bits(0, 1);
         w.bits(1, 2);
-        for (int i = 0; i < 3; ++i) fixedSymbol(&w, 200); // 9-bit codes
+        for (int i = 0; i < 3; ++i)
+            fixedSymbol(&w, 200); // 9-bit codes
         fixedSymbol(&w, 256);
         w.bits(1, 1);
         w.bits(0, 2); // stored, final
         ASSERT_EQ(w.bitCount % 8, 0u);
         w.bits(5, 16);
         w.bits(0xfffa, 16);
-        for (uint8_t b : data) w.bits(b, 8);
+        for (uint8_t b : data)
+            w.bits(b, 8);
         Bytes expected = {200, 200, 200, 1, 2, 3, 4, 5};
         expectDecodes(finish(w, expected), expected);
     }
@@ -129,10 +134,11 @@ TEST(InflateFixed, LiteralsLengthsReversedDistancesAndReservedSymbols) {
             expected.push_back((uint8_t)('A' + i % 26));
         }
         fixedSymbol(&w, 266);
-        w.bits(1, 1);  // length 14
-        w.code(9, 5);  // distance symbol 9, MSB first
-        w.bits(5, 3);  // distance 30
-        for (int i = 0; i < 14; ++i) expected.push_back(expected[expected.size() - 30]);
+        w.bits(1, 1); // length 14
+        w.code(9, 5); // distance symbol 9, MSB first
+        w.bits(5, 3); // distance 30
+        for (int i = 0; i < 14; ++i)
+            expected.push_back(expected[expected.size() - 30]);
         fixedSymbol(&w, 256);
         expectDecodes(finish(w, expected), expected);
     }
@@ -167,7 +173,8 @@ TEST(InflateDynamic, CodeLengthRepeats) {
         std::vector<CodeLengthSymbol> symbols = {{16, 0}}; // symbols 0-2: no code
         std::vector<uint8_t> lit(259, 8);
         lit[0] = lit[1] = lit[2] = 0;
-        for (int s = 3; s < 259; ++s) symbols.push_back({8, 0});
+        for (int s = 3; s < 259; ++s)
+            symbols.push_back({8, 0});
         symbols.push_back({1, 0}); // distance 0
         symbols.push_back({1, 0}); // distance 1
         BitWriter w = zlibStart();
@@ -192,7 +199,8 @@ TEST(InflateDynamic, CodeLengthRepeats) {
     }
     { // a repeat that would pass position 319 fails
         std::vector<CodeLengthSymbol> symbols;
-        for (int i = 0; i < 250; ++i) symbols.push_back({8, 0});
+        for (int i = 0; i < 250; ++i)
+            symbols.push_back({8, 0});
         symbols.push_back({18, 127}); // 138 zeros from position 250
         BitWriter w = zlibStart();
         writeDynamicHeader(&w, true, 257, 1, symbols);
@@ -203,7 +211,8 @@ TEST(InflateDynamic, CodeLengthRepeats) {
 TEST(InflateDynamic, LargestCountsAndLongestCodes) {
     { // HLIT 288 and HDIST 32
         std::vector<uint8_t> lit(288, 6);
-        for (int s = 0; s < 256; ++s) lit[s] = 9;
+        for (int s = 0; s < 256; ++s)
+            lit[s] = 9;
         std::vector<uint8_t> dist(32, 5);
         std::vector<uint8_t> all = lit;
         all.insert(all.end(), dist.begin(), dist.end());
@@ -219,17 +228,20 @@ TEST(InflateDynamic, LargestCountsAndLongestCodes) {
     }
     { // literal/length and distance codes of 15 bits
         std::vector<uint8_t> lit(258, 0), dist(16, 0);
-        for (int s = 0; s <= 12; ++s) lit[s] = (uint8_t)(s + 1); // 1..13
+        for (int s = 0; s <= 12; ++s)
+            lit[s] = (uint8_t)(s + 1); // 1..13
         lit[257] = 14;
         lit['Z'] = 15;
         lit[256] = 15;
-        for (int d = 0; d <= 13; ++d) dist[d] = (uint8_t)(d + 1); // 1..14
+        for (int d = 0; d <= 13; ++d)
+            dist[d] = (uint8_t)(d + 1); // 1..14
         dist[14] = 15;
         dist[15] = 15;
         std::vector<uint8_t> all = lit;
         all.insert(all.end(), dist.begin(), dist.end());
         Bytes history(300);
-        for (size_t i = 0; i < history.size(); ++i) history[i] = (uint8_t)(i * 7);
+        for (size_t i = 0; i < history.size(); ++i)
+            history[i] = (uint8_t)(i * 7);
         BitWriter w = zlibStart();
         storedBlock(&w, false, history);
         writeDynamicHeader(&w, true, 258, 16, literalLengths(all));
@@ -242,7 +254,8 @@ TEST(InflateDynamic, LargestCountsAndLongestCodes) {
         w.code(codes[257], 14); // length 3
         w.code(dcodes[15], 15); // distance 193 + 6 extra bits
         w.bits(10, 6);
-        for (int i = 0; i < 3; ++i) expected.push_back(expected[expected.size() - 203]);
+        for (int i = 0; i < 3; ++i)
+            expected.push_back(expected[expected.size() - 203]);
         w.code(codes[256], 15);
         expectDecodes(finish(w, expected), expected);
     }
@@ -270,14 +283,16 @@ TEST(InflateDynamic, InvalidCodesFailCleanly) {
     expectFails(withDistanceCode(1, [](BitWriter* w) { w->code(1, 1); }));
     // a distance code with no symbols at all
     expectFails(withDistanceCode(0, [](BitWriter* w) {
-        for (int i = 0; i < 16; ++i) w->bits(i & 1, 1);
+        for (int i = 0; i < 16; ++i)
+            w->bits(i & 1, 1);
     }));
     { // over-subscribed codes decode inside their tables, whatever they yield
         for (uint8_t length = 1; length <= 8; ++length) {
             std::vector<uint8_t> all(258, length);
             BitWriter w = zlibStart();
             writeDynamicHeader(&w, true, 257, 1, literalLengths(all));
-            for (int i = 0; i < 200; ++i) w.bits(i * 37 % 5 == 0, 1);
+            for (int i = 0; i < 200; ++i)
+                w.bits(i * 37 % 5 == 0, 1);
             Bytes output;
             EXPECT_GE(run(w.bytes, 64, &output), 0);
         }
@@ -293,7 +308,8 @@ TEST(InflateBounds, OutputAndDistanceStayInsideTheBuffer) {
     }
     { // literals past the end
         BitWriter w = finalFixedBlock();
-        for (int i = 0; i < 10; ++i) fixedSymbol(&w, 'd');
+        for (int i = 0; i < 10; ++i)
+            fixedSymbol(&w, 'd');
         fixedSymbol(&w, 256);
         expectFails(finish(w, data), 9);
         Bytes output;
@@ -356,78 +372,10 @@ TEST(InflateLeniency, TrailerAndRunningOutOfData) {
         Bytes out;
         EXPECT_EQ(run(f.bytes, 5000, &out), 0);
     }
-}
-
-// Builds a PNG by hand from raw chunk bytes so the chain can be anything.
-Bytes rawChunk(const char* type, const Bytes& data, uint32_t length) {
-    Bytes c = pngChunk(type, data);
-    c[0] = (uint8_t)(length >> 24);
-    c[1] = (uint8_t)(length >> 16);
-    c[2] = (uint8_t)(length >> 8);
-    c[3] = (uint8_t)length;
-    return c;
-}
-
-TEST(InflateIdatChain, ChunkRules) {
-    Bytes data(50);
-    for (size_t i = 0; i < data.size(); ++i) data[i] = (uint8_t)(i * 5);
-    Bytes stream = zlibCompress(data, 0); // one stored block: cut data is easy to predict
-    size_t half = 30;                     // 2 header + 1 block header + 4 LEN/NLEN + 23 data
-    Bytes first(stream.begin(), stream.begin() + half), second(stream.begin() + half, stream.end());
-    auto chain = [&](std::vector<Bytes> chunks) { return pngFile(ihdrData(1, 1, 8, 0), chunks); };
-    Bytes output;
-
-    // an empty IDAT inside the chain is passed over; IDAt continues it
-    EXPECT_EQ(inflateInto(chain({pngChunk("IDAT", first), pngChunk("IDAT", {}),
-                                 pngChunk("IDAt", second)}),
-                          FirstIdat, 50, &output), 1);
-    EXPECT_EQ(output, data);
-    // iDAT, IEND or an ancillary chunk ends the data: the rest reads as zeros
-    for (const char* stop : {"iDAT", "IEND", "tEXt", "IDAX"}) {
-        SCOPED_TRACE(stop);
-        Bytes png = chain({pngChunk("IDAT", first), pngChunk(stop, second)});
-        EXPECT_EQ(inflateInto(png, FirstIdat, 50, &output), 1);
-        Bytes cut(data.begin(), data.begin() + 23);
-        cut.resize(50, 0);
-        EXPECT_EQ(output, cut);
-        // and at firstIdat itself: nothing is read, the header reads as 0
-        Bytes alone = chain({pngChunk(stop, stream)});
-        EXPECT_EQ(inflateInto(alone, FirstIdat, 50, &output), 0);
-    }
-    // no IDAT at all: fails and writes nothing
-    Bytes none = chain({});
-    EXPECT_EQ(inflateInto(none, SIZE_MAX, 50, &output), 0);
-    EXPECT_EQ(std::count(output.begin(), output.end(), 0xA5), 50);
-}
-
-TEST(InflateIdatChain, ChunksReachingPastTheEndOfThePngData) {
-    Bytes data(300, 'r');
-    Bytes stream = zlibCompress(data, 0); // stored: what a cut leaves is easy to predict
-    Bytes output;
-    { // the length claims more than the file holds: read up to the end only
-        Bytes png = pngFile(ihdrData(1, 1, 8, 0), {}, false);
-        Bytes c = rawChunk("IDAT", stream, 0x7ffffff0);
-        c.resize(c.size() - 4); // no CRC: the file ends with the stream
-        png.insert(png.end(), c.begin(), c.end());
-        EXPECT_EQ(inflateInto(png, FirstIdat, 300, &output), 1);
-        EXPECT_EQ(output, data);
-    }
-    { // the next chunk's header is cut short: the reader ends there
-        Bytes first(stream.begin(), stream.begin() + 10); // 3 data bytes
-        Bytes png = pngFile(ihdrData(1, 1, 8, 0), {pngChunk("IDAT", first)}, false);
-        png.insert(png.end(), {0, 0, 0, 9, 'I', 'D'});
-        EXPECT_EQ(inflateInto(png, FirstIdat, 300, &output), 1);
-        Bytes cut(3, 'r');
-        cut.resize(300, 0);
-        EXPECT_EQ(output, cut);
-    }
-    { // a length near 2^32 on a later chunk
-        Bytes first(stream.begin(), stream.begin() + 3);
-        Bytes rest(stream.begin() + 3, stream.end());
-        Bytes png = pngFile(ihdrData(1, 1, 8, 0),
-                            {pngChunk("IDAT", first), rawChunk("IDAT", rest, 0xfffffffc)}, false);
-        EXPECT_EQ(inflateInto(png, FirstIdat, 300, &output), 1);
-        EXPECT_EQ(output, data);
+    { // no input at all: the header reads as 0, so CM is 0; nothing is written
+        Bytes out;
+        EXPECT_EQ(inflateRanges({}, {0, 0}, 50, &out), 0);
+        EXPECT_EQ(std::count(out.begin(), out.end(), 0xA5), 50);
     }
 }
 

@@ -4,6 +4,7 @@
 // fiftieth going back to the first.
 #include "game.h"
 #include "headless.h"
+#include "rules.h"
 
 #include <gtest/gtest.h>
 
@@ -33,22 +34,10 @@ std::vector<std::string> readSolutions() {
     return lines;
 }
 
-int32_t directionOf(char letter) {
-    switch (letter) {
-    case 'L':
-        return DirectionLeft;
-    case 'R':
-        return DirectionRight;
-    case 'U':
-        return DirectionUp;
-    default:
-        return DirectionDown;
-    }
-}
-
 int countOnBoard(unsigned char code) {
     int n = 0;
-    for (unsigned char c : game.board.cells) n += c == code;
+    for (unsigned char c : game.board.cells)
+        n += c == code;
     return n;
 }
 
@@ -65,23 +54,23 @@ bool playSolution(int level, const std::string& solution) {
             ADD_FAILURE() << "bad letter at step " << i + 1;
             return false;
         }
-        headlessMove(directionOf(letter));
+        headlessMove(letterDirection(letter));
         if (game.steps != (int32_t)i + 1) {
             ADD_FAILURE() << "step " << i + 1 << " (" << letter << ") was blocked";
             return false;
         }
         bool last = i + 1 == solution.size();
-        if (!last && headless.levelSolvedPosted) {
+        if (!last && nullPlatform.levelSolvedPosted) {
             ADD_FAILURE() << "solved already at step " << i + 1 << " of " << solution.size();
             return false;
         }
     }
-    EXPECT_EQ(1, headless.levelSolvedPosted);
+    EXPECT_EQ(1, nullPlatform.levelSolvedPosted);
     EXPECT_EQ(0, game.boxesLeft);
     EXPECT_EQ(0, countOnBoard('o'));
     EXPECT_EQ((int32_t)solution.size(), game.steps);
     EXPECT_EQ(0, game.playerSliding);
-    return headless.levelSolvedPosted == 1 && game.boxesLeft == 0;
+    return nullPlatform.levelSolvedPosted == 1 && game.boxesLeft == 0;
 }
 
 } // namespace
@@ -118,7 +107,7 @@ TEST(LevelSolutions, PlayingThroughTheGameWrapsFromTheLastLevelToTheFirst) {
         headlessReset();
         ASSERT_TRUE(playSolution(n, solutions[n]));
         levelSolved();
-        EXPECT_EQ(1, headless.congratulationShown);
+        EXPECT_EQ(1, nullPlatform.congratulationShown);
         ASSERT_EQ(n + 1 < LevelCount ? n + 1 : 0, game.levelIndex);
     }
     // Back at the first level, freshly started.

@@ -1,5 +1,6 @@
 // The record's lifecycles through the host resource table, the state table,
 // and every failure path that must leave nothing allocated or held.
+#include "png_faults.h"
 #include "png_test_support.h"
 
 #include <gtest/gtest.h>

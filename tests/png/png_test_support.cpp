@@ -1,6 +1,6 @@
 #include "png_test_support.h"
-#include "inflate/inflate.h"
 
+#include <algorithm>
 #include <stdio.h>
 #include <zlib.h>
 
@@ -38,7 +38,8 @@ Bytes pngFile(const Bytes& ihdr, const std::vector<Bytes>& chunks, bool iend) {
     Bytes out = {137, 80, 78, 71, 13, 10, 26, 10};
     Bytes h = pngChunk("IHDR", ihdr);
     out.insert(out.end(), h.begin(), h.end());
-    for (const Bytes& c : chunks) out.insert(out.end(), c.begin(), c.end());
+    for (const Bytes& c : chunks)
+        out.insert(out.end(), c.begin(), c.end());
     if (iend) {
         Bytes e = pngChunk("IEND", {});
         out.insert(out.end(), e.begin(), e.end());
@@ -57,27 +58,14 @@ std::vector<Bytes> idatChunks(const Bytes& stream, const std::vector<size_t>& cu
     return chunks;
 }
 
-Bytes zlibCompress(const Bytes& data, int level, int strategy) {
-    z_stream z = {};
-    deflateInit2(&z, level, Z_DEFLATED, 15, 8, strategy);
-    Bytes out(deflateBound(&z, data.size()) + 16);
-    z.next_in = (Bytef*)data.data();
-    z.avail_in = (uInt)data.size();
-    z.next_out = out.data();
-    z.avail_out = (uInt)out.size();
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
-
 Bytes readFileBytes(const std::string& path) {
     Bytes out;
     FILE* f = fopen(path.c_str(), "rb");
     if (!f) return out;
     uint8_t buffer[65536];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) out.insert(out.end(), buffer, buffer + n);
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        out.insert(out.end(), buffer, buffer + n);
     fclose(f);
     return out;
 }
@@ -85,17 +73,22 @@ Bytes readFileBytes(const std::string& path) {
 int inflateInto(const Bytes& png, size_t firstIdat, uint32_t size, Bytes* output) {
     // A heap block of exactly `size` bytes, so ASan sees any write past it.
     uint8_t* buffer = new uint8_t[size ? size : 1];
-    for (uint32_t i = 0; i < size; ++i) buffer[i] = 0xA5; // stale bytes
+    for (uint32_t i = 0; i < size; ++i)
+        buffer[i] = 0xA5; // stale bytes
+    // And the PNG data in a block of its own size, so ASan sees a read past it.
+    uint8_t* source = new uint8_t[png.size()];
+    std::copy(png.begin(), png.end(), source);
     PngImage image = {};
-    image.source = png.data();
+    image.source = source;
     image.sourceSize = (uint32_t)png.size();
-    image.firstIdat = firstIdat == SIZE_MAX ? nullptr : png.data() + firstIdat;
+    image.firstIdat = firstIdat == SIZE_MAX ? nullptr : source + firstIdat;
     image.inflated = buffer;
     image.inflatedSize = size;
-    int result = inflateIdat(&image);
+    int result = pngInflateIdat(&image);
     output->assign(buffer, buffer + size);
     delete[] buffer;
-    if (result != 0 && image.error != 0) return -1;                 // inconsistent
+    delete[] source;
+    if (result != 0 && image.error != 0) return -1;               // inconsistent
     if (result == 0 && image.error != PngErrorBadData) return -1; // inconsistent
     return result;
 }

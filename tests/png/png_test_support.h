@@ -2,12 +2,11 @@
 // decoding through the project's decoder, and reading a bitmap back as RGBA.
 #pragma once
 #include "png/png_host.h"
+#include "zlib_streams.h"
 
 #include <stdint.h>
 #include <string>
 #include <vector>
-
-typedef std::vector<uint8_t> Bytes;
 
 // A complete chunk: length, type, data, CRC (a correct one).
 Bytes pngChunk(const char* type, const Bytes& data);
@@ -18,11 +17,9 @@ Bytes ihdrData(uint32_t width, uint32_t height, uint8_t bitDepth, uint8_t colour
 Bytes pngFile(const Bytes& ihdr, const std::vector<Bytes>& chunks, bool iend = true);
 // The zlib stream wrapped in IDAT chunks that break after each offset in `cuts`.
 std::vector<Bytes> idatChunks(const Bytes& stream, const std::vector<size_t>& cuts);
-// zlib compress2 at a level and strategy (default window, memLevel 8).
-Bytes zlibCompress(const Bytes& data, int level, int strategy = 0);
 Bytes readFileBytes(const std::string& path);
 
-// Runs inflateIdat on `png` with a buffer of `size` bytes, the IDAT chain
+// Runs pngInflateIdat on `png` with a buffer of `size` bytes, the IDAT chain
 // starting at `firstIdat` (an offset into png, or SIZE_MAX for none).
 // Returns the result; *output receives the buffer.
 int inflateInto(const Bytes& png, size_t firstIdat, uint32_t size, Bytes* output);

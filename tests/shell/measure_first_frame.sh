@@ -46,9 +46,9 @@ first_frame() {
     sleep 0.5
 }
 
-for exe in bexaran_minimal_window bexaran; do
+for exe in tests/bench/bexaran_minimal_window shell/bexaran; do
     times=()
-    for _ in $(seq "$runs"); do times+=("$(first_frame "$win_build/shell/$exe.exe")"); done
+    for _ in $(seq "$runs"); do times+=("$(first_frame "$win_build/$exe.exe")"); done
     sorted=$(printf '%s\n' "${times[@]}" | sort -n | tr '\n' ' ')
-    echo "$exe: first frame after ms: $sorted(median $(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p"))"
+    echo "${exe##*/}: first frame after ms: $sorted(median $(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p"))"
 done

@@ -107,4 +107,12 @@ TEST(Windows1251, EveryRefusalHasItsOwnText) {
     }
 }
 
+// Without an earlier file the failure is told without its second sentence.
+TEST(Windows1251, SaveFailureSpeaksOfTheEarlierFileOnlyInItsLongForm) {
+    const std::string full = saveFailedText, first = saveFailedNoEarlierFileText;
+    // " Прежний файл не изменён."
+    EXPECT_EQ(full, first + " \xCF\xF0\xE5\xE6\xED\xE8\xE9 \xF4\xE0\xE9\xEB"
+                            " \xED\xE5 \xE8\xE7\xEC\xE5\xED\xB8\xED.");
+}
+
 } // namespace

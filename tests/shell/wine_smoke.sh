@@ -19,6 +19,7 @@ work=$(cd "$work" && pwd) # Wine wants an absolute prefix
 cmake --build "$win_build" --target bexaran bexaran_without_pictures bexaran_without_window bexaran_probe \
       bexaran_files_probe >/dev/null
 shell=$win_build/shell
+probes=$win_build/tests/shell
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 xvfb=""
@@ -56,7 +57,7 @@ run_case() {
     echo "== $name"
     wine "$exe" &
     local game=$! code=0
-    if ! wine "$shell/bexaran_probe.exe" "$@"; then
+    if ! wine "$probes/bexaran_probe.exe" "$@"; then
         echo "FAILED: $name: the probe found faults"
         status=1
     fi
@@ -79,11 +80,11 @@ start_display 800x600
 run_case "800 x 600, ended by the close box" "$shell/bexaran.exe" 0 close "$shell/bexaran.exe"
 start_display 1024x768
 run_case "ended by the Exit command" "$shell/bexaran.exe" 0 exit "$shell/bexaran.exe"
-run_case "pictures missing" "$shell/bexaran_without_pictures.exe" 0 close "$shell/bexaran.exe" 3
-run_case "window not created" "$shell/bexaran_without_window.exe" 1 no-window
+run_case "pictures missing" "$probes/bexaran_without_pictures.exe" 0 close "$shell/bexaran.exe" 3
+run_case "window not created" "$probes/bexaran_without_window.exe" 1 no-window
 echo "== saved-game files"
 files=$(mktemp -d "$work/files.XXXXXX")
-wine "$shell/bexaran_files_probe.exe" "$(winepath -w "$files")" || { echo "FAILED: saved-game files"; status=1; }
+wine "$probes/bexaran_files_probe.exe" "$(winepath -w "$files")" || { echo "FAILED: saved-game files"; status=1; }
 rm -rf "$files"
 for size in 799x600 800x599; do
     start_display $size

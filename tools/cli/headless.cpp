@@ -1,30 +1,9 @@
 #include "headless.h"
 
-#include "platform.h"
-
-HeadlessPlatform headless;
-
-void drawTile(Sheet, int32_t, int32_t, int32_t) {}
-void drawKeeper(int32_t, int32_t, int32_t) {}
-void saveUnder(SaveUnderSurface, int32_t, int32_t) {}
-void restoreUnder(SaveUnderSurface, int32_t, int32_t) {}
-void invalidateArea(const Rect*) {}
-void refreshLevelAndBoxes() {}
-void refreshSteps() {}
-void setUndoEnabled(int enabled) {
-    headless.undoEnabled = enabled;
-}
-void postLevelSolved() {
-    headless.levelSolvedPosted += 1;
-}
-void showCongratulation() {
-    headless.congratulationShown += 1;
-}
+#include "rules.h"
 
 void headlessReset() {
-    headless.undoEnabled = 0;
-    headless.levelSolvedPosted = 0;
-    headless.congratulationShown = 0;
+    nullPlatformReset();
 }
 
 void headlessStartGame(int32_t n) {
@@ -44,33 +23,16 @@ int headlessPlay(const char* moves) {
     int consumed = 0;
     for (const char* c = moves; *c; ++c) {
         ++consumed;
-        switch (*c) {
-        case 'L':
-            headlessMove(DirectionLeft);
-            break;
-        case 'R':
-            headlessMove(DirectionRight);
-            break;
-        case 'U':
-            headlessMove(DirectionUp);
-            break;
-        case 'D':
-            headlessMove(DirectionDown);
-            break;
-        case 'z':
-            if (headless.undoEnabled) // a grayed Undo delivers nothing
-                undoMove();
-            break;
-        case 'r':
+        int32_t direction = letterDirection(*c);
+        if (direction >= 0)
+            headlessMove(direction);
+        else if (*c == 'z' && nullPlatform.undoEnabled) // a grayed Undo delivers nothing
+            undoMove();
+        else if (*c == 'r')
             restartLevel();
-            break;
-        case 'n':
+        else if (*c == 'n')
             newGame();
-            break;
-        default:
-            break;
-        }
-        if (headless.levelSolvedPosted) break;
+        if (nullPlatform.levelSolvedPosted) break;
     }
     return consumed;
 }
@@ -90,5 +52,5 @@ void headlessPrintPosition(FILE* out) {
     fprintf(out, "level %d\n", (int)game.levelIndex + 1);
     fprintf(out, "boxes %d\n", (int)game.boxesLeft);
     fprintf(out, "steps %d\n", (int)game.steps);
-    fprintf(out, "solved %s\n", headless.levelSolvedPosted ? "yes" : "no");
+    fprintf(out, "solved %s\n", nullPlatform.levelSolvedPosted ? "yes" : "no");
 }

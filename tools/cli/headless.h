@@ -1,20 +1,13 @@
-// A host implementation of game/platform.h with a null display. It keeps only
-// what a tool needs to follow the game: whether the Undo command is offered
+// The game played as a player would, without a window: over the null front
+// end (null_platform.h), whose counts tell whether the Undo command is offered
 // and whether the level-solved message was posted.
 #pragma once
 #include "game.h"
+#include "null_platform.h"
 
 #include <stdio.h>
 
-struct HeadlessPlatform {
-    int undoEnabled;         // the Undo command is offered (menu item not grayed)
-    int levelSolvedPosted;   // times postLevelSolved was called since the last reset
-    int congratulationShown; // times showCongratulation was called
-};
-
-extern HeadlessPlatform headless;
-
-// Clears the records above (not the game state).
+// Clears the null front end's counts (not the game state).
 void headlessReset();
 // What the window's creation handler does for the first level, for level
 // index n (0..49): levelIndex = n, startLevel, takeSnapshot.

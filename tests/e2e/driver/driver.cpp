@@ -12,6 +12,9 @@
 //   menu <id>                    GetMenuState of a command inside the game (probe)
 //   gdi                          live GDI objects of the game (probe)
 //   menupos <pos>                screen centre of a menu-bar item (probe)
+//   font <id>                    the font a control of the game's open dialog (0: the dialog)
+//                                draws with: charset, glyphs missing from its text,
+//                                1 if the text fits the control, height in pixels (probe)
 //   activate [hwnd]              bring the main window (or hwnd) to the foreground
 //   key <vk> [ctrl|shift|alt]... press and release a key, modifiers held around it
 //   down <vk> / up <vk>          key down alone (repeats when sent again) / key up
@@ -400,15 +403,21 @@ static std::string handle(const std::string& line) {
     }
     if (c == "geometry") return geometry();
     if (c == "status") return statusTexts();
-    if (c == "menu" || c == "gdi" || c == "menupos") {
-        const int query = c == "menu"  ? ProbeQueryMenuState
-                          : c == "gdi" ? ProbeQueryGdiObjects
-                                       : ProbeQueryMenuItemRect;
+    if (c == "menu" || c == "gdi" || c == "menupos" || c == "font") {
+        const int query = c == "menu"      ? ProbeQueryMenuState
+                          : c == "gdi"     ? ProbeQueryGdiObjects
+                          : c == "menupos" ? ProbeQueryMenuItemRect
+                                           : ProbeQueryControlFont;
         LPARAM result = 0;
         if (!askProbe(query, w.size() > 1 ? atoi(w[1].c_str()) : 0, &result))
             return "err probe did not answer";
         if (query == ProbeQueryMenuItemRect)
             return "ok " + number((short)LOWORD(result)) + " " + number((short)HIWORD(result));
+        if (query == ProbeQueryControlFont) {
+            if (result == -1) return "err no such dialog";
+            return "ok " + number(result & 0xFF) + " " + number((result >> 8) & 0x7F) + " " +
+                   number((result >> 15) & 1) + " " + number((result >> 16) & 0x7FFF);
+        }
         return "ok " + number((long)result);
     }
     if (c == "activate") {

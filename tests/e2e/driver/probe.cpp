@@ -24,6 +24,55 @@ static LPARAM countGdiObjects() {
     return count;
 }
 
+struct DialogSearch {
+    int controlId;
+    HWND dialog;
+};
+
+static BOOL CALLBACK findDialog(HWND window, LPARAM parameter) {
+    DialogSearch* search = (DialogSearch*)parameter;
+    wchar_t name[16];
+    if (GetClassNameW(window, name, 16) && !lstrcmpW(name, L"#32770") && IsWindowVisible(window) &&
+        (search->controlId == 0 || GetDlgItem(window, search->controlId))) {
+        search->dialog = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A font as GDI realises it on the control, not as it was asked for: the
+// character set and glyphs of the font that the font mapper actually chose.
+static LPARAM controlFont(int controlId) {
+    DialogSearch search = {controlId, 0};
+    EnumThreadWindows(GetCurrentThreadId(), findDialog, (LPARAM)&search);
+    if (!search.dialog) return -1;
+    HWND control = controlId ? GetDlgItem(search.dialog, controlId) : search.dialog;
+    HFONT font = (HFONT)SendMessageW(control, WM_GETFONT, 0, 0);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, font ? (HGDIOBJ)font : GetStockObject(SYSTEM_FONT));
+    TEXTMETRICW metrics;
+    GetTextMetricsW(dc, &metrics);
+    const int charset = GetTextCharset(dc);
+    wchar_t text[256];
+    const int length = GetWindowTextW(control, text, 256);
+    WORD glyphs[256];
+    int missing = 0;
+    if (length > 0 &&
+        GetGlyphIndicesW(dc, text, length, glyphs, GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR)
+        for (int i = 0; i < length; ++i)
+            missing += glyphs[i] == 0xFFFF;
+    RECT client, needed;
+    GetClientRect(control, &client);
+    needed = client;
+    DrawTextW(dc, text, length, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    const int fits = needed.right <= client.right && needed.bottom <= client.bottom;
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    if (missing > 127) missing = 127;
+    return (LPARAM)((metrics.tmHeight & 0x7FFF) << 16 | fits << 15 | missing << 8 |
+                    (charset & 0xFF));
+}
+
 static LPARAM answer(HWND window, int query, int argument) {
     switch (query) {
     case ProbeQueryPing:
@@ -39,6 +88,8 @@ static LPARAM answer(HWND window, int query, int argument) {
         const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
         return (LPARAM)((y << 16) | (x & 0xFFFF));
     }
+    case ProbeQueryControlFont:
+        return controlFont(argument);
     }
     return -1;
 }

@@ -13,4 +13,10 @@ enum ProbeQuery {
     ProbeQueryMenuState = 2,    // argument a command id; GetMenuState by command
     ProbeQueryGdiObjects = 3,   // live GDI objects of the game process
     ProbeQueryMenuItemRect = 4, // argument a menu-bar position; packed rect
+    // Argument a control id of the game's open dialog box, 0 for the box
+    // itself; the font it draws with (WM_GETFONT), packed: bits 0-7 the
+    // realised character set, 8-14 the characters of its text that the font
+    // has no glyph for, bit 15 set when the text, wrapped at word breaks,
+    // fits the control's client area, 16-30 the character height in pixels.
+    ProbeQueryControlFont = 5,
 };

@@ -7,8 +7,8 @@
 
 #include "game/game.h"
 #include "game/platform.h"
-#include "tests/shell/fake_display.h"
-#include "tests/shell/fake_files.h"
+#include "tests/game/fake_files.h"
+#include "tests/game/recording_platform.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ class SavedGameTest : public ::testing::Test {
     void SetUp() override {
         resetFakeFiles();
         startGame(0);
-        resetDisplay();
+        recorderReset();
     }
 
     // What the open dialog hands to loadGame.
@@ -102,7 +102,7 @@ TEST_F(SavedGameTest, SaveAndLoadGiveBackThePositionByteForByte) {
 
         startGame((level + 1) % LevelCount);
         fakeFiles.dialogChoice = "first.bxr";
-        resetDisplay();
+        recorderReset();
         loadGame();
         EXPECT_EQ(fakeFiles.lastDialogFlags, 0x00281804u);
         EXPECT_EQ(memcmp(game.board.cells, saved.board.cells, BoardCellCount), 0);
@@ -110,9 +110,9 @@ TEST_F(SavedGameTest, SaveAndLoadGiveBackThePositionByteForByte) {
         EXPECT_EQ(game.playerCell, saved.playerCell);
         EXPECT_EQ(game.boxesLeft, saved.boxesLeft);
         EXPECT_EQ(game.steps, saved.steps);
-        EXPECT_EQ(display.tilesDrawn, BoardCellCount); // the whole picture again
-        EXPECT_EQ(display.lastKeeperFrame, 0);
-        EXPECT_EQ(display.wholeInvalidations, 1);
+        EXPECT_EQ(recorder.tilesDrawn, BoardCellCount); // the whole picture again
+        EXPECT_EQ(recorder.lastKeeperFrame, 0);
+        EXPECT_EQ(recorder.wholeInvalidations, 1);
 
         fakeFiles.dialogChoice = "second.bxr";
         saveGame();
@@ -201,14 +201,14 @@ TEST_F(SavedGameTest, EveryBadFileIsRefusedAndChangesNothing) {
         offerFile(bytes);
         fakeFiles.refusalsShown.clear();
         Whole before = capture();
-        int undoBefore = display.undoEnabled;
-        resetDisplay();
-        display.undoEnabled = undoBefore;
+        int undoBefore = recorder.undoEnabled;
+        recorderReset();
+        recorder.undoEnabled = undoBefore;
         loadGame();
         EXPECT_TRUE(sameAs(before)) << refusal.what;
-        EXPECT_EQ(display.tilesDrawn + display.keepersDrawn + display.wholeInvalidations, 0)
+        EXPECT_EQ(recorder.tilesDrawn + recorder.keepersDrawn + recorder.wholeInvalidations, 0)
             << refusal.what;
-        EXPECT_EQ(display.undoEnabled, undoBefore) << refusal.what;
+        EXPECT_EQ(recorder.undoEnabled, undoBefore) << refusal.what;
         ASSERT_EQ(fakeFiles.refusalsShown.size(), 1u) << refusal.what;
         EXPECT_EQ(fakeFiles.refusalsShown[0], refusal.expected) << refusal.what;
     }
@@ -281,13 +281,13 @@ TEST_F(SavedGameTest, CancelledDialogsChangeNothing) {
     fakeFiles.dialogAnswer = 0;
     saveGame();
     EXPECT_TRUE(fakeFiles.files.empty());
-    EXPECT_EQ(display.levelRefreshes + display.stepsRefreshes,
+    EXPECT_EQ(recorder.levelRefreshes + recorder.stepsRefreshes,
               0); // a cancelled save touches nothing
     loadGame();
     EXPECT_TRUE(sameAs(before));
-    EXPECT_EQ(display.levelRefreshes, 1); // a cancelled load only refreshes the status bar
-    EXPECT_EQ(display.stepsRefreshes, 1);
-    EXPECT_EQ(display.tilesDrawn, 0);
+    EXPECT_EQ(recorder.levelRefreshes, 1); // a cancelled load only refreshes the status bar
+    EXPECT_EQ(recorder.stepsRefreshes, 1);
+    EXPECT_EQ(recorder.tilesDrawn, 0);
 }
 
 // An existing saved game is replaced whole or not at all; any failure is
@@ -315,7 +315,24 @@ TEST_F(SavedGameTest, FailedSaveLeavesTheOldFileAndTellsThePlayer) {
         EXPECT_EQ(fakeFiles.files["keep.bxr"], old) << c.what;
         EXPECT_EQ(fakeFiles.files.size(), 1u) << c.what << ": a temporary file was left";
         EXPECT_EQ(fakeFiles.saveFailuresShown, 1) << c.what;
+        EXPECT_EQ(fakeFiles.earlierFileKeptShown, 1) << c.what << ": the old file not mentioned";
         EXPECT_TRUE(sameAs(before)) << c.what;
+    }
+}
+
+// Where there was no file, the player is not told that it is unchanged.
+TEST_F(SavedGameTest, FailedFirstSaveDoesNotSpeakOfAnEarlierFile) {
+    for (bool failReplace : {false, true}) {
+        resetFakeFiles();
+        fakeFiles.failWrite = !failReplace;
+        fakeFiles.failReplace = failReplace;
+        fakeFiles.earlierFileKeptShown = -1;
+        fakeFiles.dialogAnswer = 1;
+        fakeFiles.dialogChoice = "new.bxr";
+        saveGame();
+        EXPECT_TRUE(fakeFiles.files.empty()) << "replace fails: " << failReplace;
+        EXPECT_EQ(fakeFiles.saveFailuresShown, 1);
+        EXPECT_EQ(fakeFiles.earlierFileKeptShown, 0) << "replace fails: " << failReplace;
     }
 }
 
@@ -330,11 +347,41 @@ TEST_F(SavedGameTest, SavingAgainReplacesWithoutQuestionAndTheNameIsProposedNext
     EXPECT_STREQ(fileDialogName, "again.bxr"); // the buffer both dialogs show
 }
 
+// The fake file system, like Windows, refuses names of MAX_PATH characters or
+// more, so the temporary name must fit wherever the target does.
 TEST_F(SavedGameTest, LongestNameFitsAndEmptyNameFails) {
-    std::string longest(FileNameCapacity - 1, 'n');
-    EXPECT_EQ(writeSavedGame(longest.c_str()), 1);
-    EXPECT_EQ(fakeFiles.files[longest], encoded());
+    const std::string folder = "C:\\" + std::string(200, 'f') + "\\" + std::string(40, 'g') + "\\";
+    const std::string names[] = {
+        std::string(FileNameCapacity - 1, 'n'),
+        folder + std::string(FileNameCapacity - 1 - folder.size(), 'n'),
+        std::string(FileNameCapacity - 3, 'd') + "/n", // a one-character name
+    };
+    for (const std::string& longest : names) {
+        resetFakeFiles();
+        ASSERT_EQ(longest.size(), FileNameCapacity - 1u);
+        EXPECT_EQ(writeSavedGame(longest.c_str()), 1) << longest;
+        EXPECT_EQ(fakeFiles.files[longest], encoded());
+        EXPECT_EQ(fakeFiles.files.size(), 1u) << "a temporary file was left";
+    }
     EXPECT_EQ(writeSavedGame(""), 0);
+    EXPECT_EQ(writeSavedGame(std::string(FileNameCapacity, 'n').c_str()), 0);
+}
+
+// Beside the target, as long as it, and never the target itself.
+TEST_F(SavedGameTest, TemporaryNameSitsBesideTheTargetAndDiffersFromIt) {
+    const char* names[] = {"save.bxr", "~$ve.bxr", "$~ve.bxr", "~save.bxr", "C:\\games\\a.bxr",
+                           "C:a",      "dir/~",    "x",        "~",         "..\\~$"};
+    for (const char* name : names) {
+        char temporary[FileNameCapacity];
+        ASSERT_EQ(savedGameTemporaryName(name, temporary), 1) << name;
+        const std::string target = name, made = temporary;
+        const size_t folder = target.find_last_of("\\/:") + 1; // 0 when there is none
+        EXPECT_EQ(made.size(), target.size()) << name;
+        EXPECT_EQ(made.substr(0, folder), target.substr(0, folder)) << name;
+        EXPECT_NE(made[folder], target[folder]) << name;
+    }
+    char temporary[FileNameCapacity];
+    EXPECT_EQ(savedGameTemporaryName("C:\\games\\", temporary), 0); // a folder
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "tests/shell/fake_files.h"
+#include "tests/game/fake_files.h"
 
 #include <algorithm>
 #include <string.h>
@@ -13,6 +13,11 @@ void resetFakeFiles() {
 }
 
 namespace {
+
+// Windows refuses a path of MAX_PATH characters or more.
+bool tooLong(const char* name) {
+    return strlen(name) >= FileNameCapacity;
+}
 
 bool isReadOnly(const std::string& name) {
     const std::vector<std::string>& names = fakeFiles.readOnlyNames;
@@ -38,7 +43,7 @@ int showOpenDialog(uint32_t flags) {
 }
 
 int writeWholeFile(const char* name, const void* bytes, uint32_t size) {
-    if (isReadOnly(name)) return 0;
+    if (tooLong(name) || isReadOnly(name)) return 0;
     const unsigned char* begin = static_cast<const unsigned char*>(bytes);
     if (fakeFiles.failWrite) {
         // A full disk: part of the file is there, and the call reports it.
@@ -50,6 +55,7 @@ int writeWholeFile(const char* name, const void* bytes, uint32_t size) {
 }
 
 int replaceFile(const char* from, const char* to) {
+    if (tooLong(from) || tooLong(to)) return 0;
     if (fakeFiles.failReplace || isReadOnly(to) || !fakeFiles.files.count(from)) return 0;
     fakeFiles.files[to] = fakeFiles.files[from];
     fakeFiles.files.erase(from);
@@ -72,6 +78,7 @@ int readFilePrefix(const char* name, void* bytes, uint32_t capacity, uint32_t* s
 void showLoadRefused(SavedGameCheck check) {
     fakeFiles.refusalsShown.push_back(check);
 }
-void showSaveFailed() {
+void showSaveFailed(int earlierFileKept) {
     ++fakeFiles.saveFailuresShown;
+    fakeFiles.earlierFileKeptShown = earlierFileKept;
 }

@@ -1,5 +1,6 @@
-// An in-memory file system behind the platform's file operations, with
-// failures on demand, and scripted file dialogs and message boxes.
+// The recorder's files: an in-memory file system behind the platform's file
+// operations, with failures on demand, and scripted file dialogs and message
+// boxes.
 #pragma once
 #include <map>
 #include <string>
@@ -18,6 +19,7 @@ struct FakeFiles {
     uint32_t lastDialogFlags;
     std::vector<SavedGameCheck> refusalsShown;
     int saveFailuresShown;
+    int earlierFileKeptShown; // what the last save failure told
 };
 
 extern FakeFiles fakeFiles;

@@ -13,7 +13,7 @@
 
 #include "game/game.h"
 #include "game/platform.h"
-#include "tests/shell/fake_display.h"
+#include "null_platform.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ class SavedGameDiskTest : public ::testing::Test {
         startLevel(4);
         takeSnapshot();
         game.steps = 17;
-        resetDisplay();
+        nullPlatformReset();
     }
 
     void TearDown() override {

@@ -1,5 +1,6 @@
 // Saved-game files on the host (POSIX), for bexaran-cli and the tests: the
-// same operations the Windows shell provides, without dialogs or boxes.
+// same operations the Windows shell provides; the null front end around them
+// has no dialogs or boxes.
 #include <fcntl.h>
 #include <stdio.h>
 #include <unistd.h>
@@ -50,20 +51,4 @@ int readFilePrefix(const char* name, void* bytes, uint32_t capacity, uint32_t* s
     close(file);
     *size = total;
     return ok ? 1 : 0;
-}
-
-// Without a window there are no dialogs: the tools name their files.
-int showSaveDialog(uint32_t) {
-    return 0;
-}
-int showOpenDialog(uint32_t) {
-    return 0;
-}
-
-void showLoadRefused(SavedGameCheck check) {
-    fprintf(stderr, "saved game refused: %s\n", savedGameCheckName(check));
-}
-
-void showSaveFailed() {
-    fprintf(stderr, "the game could not be saved; an existing file is unchanged\n");
 }

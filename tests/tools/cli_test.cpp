@@ -98,8 +98,8 @@ void useRoom(const std::vector<std::string>& rows) {
 TEST(HeadlessPlay, StopsAtTheMoveThatSolvesAndPrintsItSolved) {
     useRoom({"@@@@@@", "@ $ox@", "@@@@@@"});
     EXPECT_EQ(4, headlessPlay("zLRRRR")); // z: Undo not offered yet
-    EXPECT_EQ(1, headless.levelSolvedPosted);
-    EXPECT_EQ(0, headless.congratulationShown); // the message is left unhandled
+    EXPECT_EQ(1, nullPlatform.levelSolvedPosted);
+    EXPECT_EQ(0, nullPlatform.congratulationShown); // the message is left unhandled
     EXPECT_EQ(0, game.playerSliding);
     EXPECT_EQ(3, game.steps);
     std::string text = printed();

@@ -1,0 +1,434 @@
+#!/usr/bin/python3
+"""The browser page in headless Chromium, as a player sees it: the canvas
+against the pictures of the host model of the display (bexaran-web-expect),
+the status texts, menus and dialogs against the shell's texts and resource
+script, saved games against bexaran-cli, and the position kept over a reload.
+One browser and one local server serve every case; each case starts from a
+fresh page with empty local storage."""
+import argparse
+import base64
+import functools
+import http.server
+import os
+import re
+import shutil
+import subprocess
+import sys
+import threading
+import time
+import unittest
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+ARGS = None
+CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                  "--window-size=800,700"]
+ARROWS = {"L": Keys.ARROW_LEFT, "R": Keys.ARROW_RIGHT, "U": Keys.ARROW_UP, "D": Keys.ARROW_DOWN}
+WASD = {"L": "a", "R": "d", "U": "w", "D": "s"}
+SAVED_GAME_SIZE = 336
+
+CANVAS_RGB = """
+var d = document.getElementById('board').getContext('2d').getImageData(0, 0, 640, 512).data;
+var rgb = new Uint8Array(640 * 512 * 3);
+for (var i = 0, j = 0; i < d.length; i += 4) { rgb[j++] = d[i]; rgb[j++] = d[i + 1]; rgb[j++] = d[i + 2]; }
+var s = '';
+for (var k = 0; k < rgb.length; k += 0x8000) s += String.fromCharCode.apply(null, rgb.subarray(k, k + 0x8000));
+return btoa(s);
+"""
+
+# Presses the moves one at a time, each once the slide before it has ended
+# (keys pressed during a slide are dropped, as in the exe).
+REPLAY = """
+var moves = arguments[0], done = arguments[arguments.length - 1], i = 0;
+var codes = {L: 'ArrowLeft', R: 'ArrowRight', U: 'ArrowUp', D: 'ArrowDown'};
+function next() {
+  if (Bexaran.sliding()) { setTimeout(next, 2); return; }
+  if (i >= moves.length) { done(true); return; }
+  var code = codes[moves[i++]];
+  document.dispatchEvent(new KeyboardEvent('keydown', {key: code, code: code, bubbles: true}));
+  if (i >= moves.length) { done(true); return; }
+  setTimeout(next, 2);
+}
+next();
+"""
+
+DROP = """
+var bytes = Uint8Array.from(atob(arguments[0]), function (c) { return c.charCodeAt(0); });
+var transfer = new DataTransfer();
+transfer.items.add(new File([bytes], arguments[1]));
+document.getElementById('board').dispatchEvent(new DragEvent('drop', {dataTransfer: transfer, bubbles: true}));
+"""
+
+SWIPE = """
+var c = document.getElementById('board'), r = c.getBoundingClientRect();
+var x = r.left + r.width / 2, y = r.top + r.height / 2, dx = arguments[0], dy = arguments[1];
+c.dispatchEvent(new PointerEvent('pointerdown', {clientX: x, clientY: y, bubbles: true, pointerType: 'touch'}));
+c.dispatchEvent(new PointerEvent('pointerup', {clientX: x + dx, clientY: y + dy, bubbles: true, pointerType: 'touch'}));
+"""
+
+
+def read_ppm_rgb(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    match = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
+    return data[match.end():]
+
+
+def parse_rc(path):
+    """The menu and the About dialog as shell/bexaran.rc defines them."""
+    menus, about = [], {}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            line = line.strip()
+            popup = re.match(r'POPUP "([^"]*)"', line)
+            item = re.match(r'MENUITEM "([^"]*)", (\d+)(, GRAYED)?', line)
+            control = re.match(r'CONTROL "([^"]*)", (\d+)', line)
+            caption = re.match(r'CAPTION "([^"]*)"', line)
+            if popup:
+                menus.append((popup.group(1), []))
+            elif item and item.group(2) == "10007":
+                menus.append((item.group(1), None))
+            elif item:
+                text, _, key = item.group(1).replace("\\t", "\t").partition("\t")
+                menus[-1][1].append((text, key, bool(item.group(3))))
+            elif line == "MENUITEM SEPARATOR":
+                menus[-1][1].append(None)
+            elif control:
+                about[control.group(2)] = control.group(1)
+            elif caption:
+                about["caption"] = caption.group(1)
+    return menus, about
+
+
+class Quiet(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+class Page(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        handler = functools.partial(Quiet, directory=ARGS.site)
+        cls.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        threading.Thread(target=cls.server.serve_forever, daemon=True).start()
+        cls.url = "http://127.0.0.1:%d/" % cls.server.server_address[1]
+        shutil.rmtree(ARGS.work, ignore_errors=True)
+        os.makedirs(ARGS.work)
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        for flag in CHROMIUM_FLAGS + ["--user-data-dir=" + os.path.join(ARGS.work, "profile")]:
+            options.add_argument(flag)
+        cls.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+        cls.driver.set_script_timeout(120)
+        cls.texts = dict(line.split("\t", 1) for line in
+                         subprocess.check_output([ARGS.expect, "texts"], text=True).splitlines())
+        with open(ARGS.solutions) as f:
+            cls.solutions = [line.strip() for line in f]
+        cls.solution = cls.solutions[0]
+        if not cls.solution or not set(cls.solution) <= set("LRUD"):
+            raise RuntimeError("level 1's stored solution is not a list of moves: %r" % cls.solution)
+        cls.counter = 0
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()
+        cls.server.shutdown()
+
+    def setUp(self):
+        self.driver.get(self.url)
+        self.wait_drawn()
+        self.driver.execute_script("localStorage.clear()")
+        self.driver.refresh()
+        self.wait_drawn()
+        self.body = self.driver.find_element(By.TAG_NAME, "body")
+
+    # ---- helpers ----------------------------------------------------------
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
+
+    def wait_for(self, condition, what, seconds=10):
+        end = time.time() + seconds
+        while time.time() < end:
+            if self.js("return " + condition):
+                return
+            time.sleep(0.01)
+        self.fail("timed out waiting for " + what)
+
+    def wait_drawn(self):
+        self.wait_for("performance.getEntriesByName('bexaran-board-drawn').length > 0", "the first board")
+
+    def wait_idle(self):
+        self.wait_for("!Bexaran.sliding()", "the slide to end")
+
+    def temporary(self, name):
+        Page.counter += 1
+        return os.path.join(ARGS.work, "%d-%s" % (Page.counter, name))
+
+    def expected(self, *steps):
+        """The model's board (RGB bytes) and lines after the steps from a fresh start."""
+        out = self.temporary("expected.ppm")
+        lines = subprocess.check_output([ARGS.expect, ARGS.shell, "picture", out] + list(steps),
+                                        text=True).splitlines()
+        return read_ppm_rgb(out), lines
+
+    def canvas(self):
+        return base64.b64decode(self.js(CANVAS_RGB))
+
+    def assert_board(self, steps, why):
+        want, lines = self.expected(*steps)
+        got = self.canvas()
+        if got != want:
+            differing = [i for i in range(0, len(want), 3) if got[i:i + 3] != want[i:i + 3]]
+            first = differing[0] // 3
+            evidence = self.temporary("canvas.ppm")
+            with open(evidence, "wb") as f:
+                f.write(b"P6\n640 512\n255\n" + got)
+            self.fail("%s: %d pixels differ, first at (%d, %d); canvas in %s" %
+                      (why, len(differing), first % 640, first // 640, evidence))
+        self.assertEqual(self.status(), lines[3:6] + [""], why + ": status texts")
+        self.assertEqual(self.js("return !document.getElementById('undo').disabled"),
+                         lines[1] == "undo 1", why + ": Undo offered")
+        return lines
+
+    def status(self):
+        return [self.js("return document.getElementById('part%d').textContent" % i) for i in range(4)]
+
+    def press(self, keys, ctrl=False, wait=True):
+        chain = ActionChains(self.driver)
+        if ctrl:
+            chain.key_down(Keys.CONTROL).send_keys(keys).key_up(Keys.CONTROL)
+        else:
+            chain.send_keys(keys)
+        chain.perform()
+        if wait:
+            self.wait_idle()
+
+    def message(self):
+        shown = self.js("return document.getElementById('message').classList.contains('shown')")
+        if not shown:
+            return None
+        return (self.js("return document.getElementById('messageCaption').textContent"),
+                self.js("return document.getElementById('messageText').textContent"))
+
+    def pick_file(self, path):
+        picker = self.driver.find_element(By.ID, "picker")
+        self.js("arguments[0].hidden = false", picker)
+        picker.send_keys(path)
+        self.js("arguments[0].hidden = true", picker)
+
+    def walk_and_push(self):
+        """Level 1's solution up to its first walk and its first push, and what each move is."""
+        _, lines = self.expected(self.solution)
+        kinds = lines[0].split(" ", 1)[1]
+        end = max(kinds.index("p"), kinds.index("w")) + 1
+        return self.solution[:end], kinds
+
+    def cli_save(self, moves, level=1):
+        path = self.temporary("cli.bxr")
+        subprocess.run([ARGS.cli, "save", str(level), moves, path], check=True, stdout=subprocess.DEVNULL)
+        with open(path, "rb") as f:
+            return path, f.read()
+
+    def download_to(self, folder):
+        os.makedirs(folder, exist_ok=True)
+        self.driver.execute_cdp_cmd("Browser.setDownloadBehavior",
+                                    {"behavior": "allow", "downloadPath": folder})
+
+    def wait_download(self, folder):
+        end = time.time() + 10
+        while time.time() < end:
+            names = [n for n in os.listdir(folder) if not n.endswith(".crdownload")]
+            if names:
+                time.sleep(0.1)
+                return names[0]
+            time.sleep(0.05)
+        self.fail("no download arrived")
+
+    # ---- cases --------------------------------------------------------------
+
+    def test_start_title_menus_and_about(self):
+        self.assert_board([], "first level")
+        self.assertEqual(self.driver.title, self.texts["title"])
+        menus, about = parse_rc(os.path.join(ARGS.shell, "bexaran.rc"))
+        bar = self.driver.find_elements(By.CSS_SELECTOR, "#menubar > div")
+        self.assertEqual(len(bar), len(menus))
+        for entry, (title, items) in zip(bar, menus):
+            self.assertEqual(entry.find_element(By.CSS_SELECTOR, "button").get_attribute("textContent"), title)
+            if items is None:
+                continue
+            shown = entry.find_elements(By.CSS_SELECTOR, ".items > *")
+            self.assertEqual(len(shown), len(items), title)
+            for element, item in zip(shown, items):
+                if item is None:
+                    self.assertEqual(element.tag_name, "hr")
+                    continue
+                text, key, grayed = item
+                label = element.find_element(By.CLASS_NAME, "label")
+                self.assertEqual(label.get_attribute("textContent"), text.replace("&", ""))
+                self.assertEqual(label.find_element(By.TAG_NAME, "u").get_attribute("textContent"),
+                                 text[text.index("&") + 1])
+                keys = element.find_elements(By.CLASS_NAME, "key")
+                self.assertTrue(keys[0].get_attribute("textContent").startswith(key) if key else not keys, text)
+                self.assertEqual(element.get_attribute("disabled") is not None, grayed, text)
+        # An open menu has the keys: an arrow moves nothing, Esc closes it.
+        bar[0].find_element(By.CSS_SELECTOR, "button").click()
+        self.press(ARROWS[self.solution[0]])
+        self.assertTrue(self.js("return !!document.querySelector('#menubar > div.open')"))
+        self.press(Keys.ESCAPE)
+        self.assertFalse(self.js("return !!document.querySelector('#menubar > div.open')"))
+        self.assert_board([], "keys with a menu open move nothing")
+        # About: the same texts; Esc leaves it open, "Пока!" closes it.
+        self.driver.find_element(By.CSS_SELECTOR, "[data-command=about]").click()
+        self.assertEqual(self.js("return document.querySelector('#about .caption').textContent"), about["caption"])
+        self.assertEqual(self.js("return document.getElementById('aboutText').textContent"), about["1002"])
+        self.assertEqual(self.js("return document.getElementById('aboutCredit').textContent"), about["1004"])
+        self.assertEqual(self.js("return document.getElementById('aboutClose').textContent"), about["1001"])
+        self.press(Keys.ESCAPE)
+        self.press(ARROWS["U"])
+        self.assertTrue(self.js("return document.getElementById('about').classList.contains('shown')"))
+        self.driver.find_element(By.ID, "aboutClose").click()
+        self.assertFalse(self.js("return document.getElementById('about').classList.contains('shown')"))
+        self.assert_board([], "keys under About move nothing")
+
+    def test_walk_push_undo_by_arrows_letters_and_swipes(self):
+        moves, kinds = self.walk_and_push()
+        swipes = {"L": (-80, 0), "R": (80, 0), "U": (0, -80), "D": (0, 80)}
+        for i, move in enumerate(moves):
+            way = i % 3
+            if way == 0:
+                self.press(ARROWS[move])
+            elif way == 1:
+                self.press(WASD[move])
+            else:
+                self.js(SWIPE, *swipes[move])
+                self.wait_idle()
+            lines = self.assert_board([moves[:i + 1]], "after move %d (%s)" % (i + 1, kinds[i]))
+        self.assertEqual(lines[0], "moves " + kinds[:len(moves)])
+        self.press("z", ctrl=True)
+        self.assert_board([moves, "z"], "undo of the last move")
+        # A second undo takes back nothing.
+        self.press("z", ctrl=True)
+        self.assert_board([moves, "z", "z"], "second undo")
+        self.press("r", ctrl=True)
+        self.assert_board([moves, "z", "z", "r"], "restart")
+        self.press(ARROWS[moves[0]])
+        self.press("N")  # Shift+N: the new-game key browsers leave to pages
+        self.assert_board([moves, "z", "z", "r", moves[0], "n"], "new game")
+
+    def test_solution_congratulates_then_level_two(self):
+        self.driver.execute_async_script(REPLAY, self.solution)
+        self.wait_for("document.getElementById('message').classList.contains('shown')", "the congratulation")
+        self.assertEqual(self.message(), (self.texts["congratulation"], self.texts["congratulation"]))
+        self.press(Keys.ARROW_LEFT, wait=False)  # the box takes the keys
+        self.assertIsNotNone(self.message())
+        self.press(Keys.ENTER)
+        self.assertIsNone(self.message())
+        lines = self.assert_board([self.solution], "level 2 after the congratulation")
+        self.assertTrue(lines[3].endswith(" 2"), lines[3])
+
+    def test_save_then_load_round_trip(self):
+        moves, _ = self.walk_and_push()
+        moves += self.solution[len(moves)]
+        self.driver.execute_async_script(REPLAY, moves)
+        self.wait_idle()
+        folder = self.temporary("downloads")
+        self.download_to(folder)
+        self.press("s", ctrl=True)
+        name = self.wait_download(folder)
+        with open(os.path.join(folder, name), "rb") as f:
+            saved = f.read()
+        _, cli_bytes = self.cli_save(moves)
+        self.assertEqual(len(saved), SAVED_GAME_SIZE)
+        self.assertEqual(saved, cli_bytes, "the download equals bexaran-cli save")
+        self.press("r", ctrl=True)
+        self.pick_file(os.path.join(folder, name))
+        self.wait_for("document.getElementById('part2').textContent.trim().endsWith(' %d')" % len(moves),
+                      "the loaded steps")
+        self.assertIsNone(self.message())
+        loaded = [moves, "r", "load=" + os.path.join(folder, name)]
+        self.assert_board(loaded, "loaded game")
+        # The same file dropped on the page, after a restart.
+        self.press("r", ctrl=True)
+        self.js(DROP, base64.b64encode(saved).decode(), name)
+        self.wait_for("document.getElementById('part2').textContent.trim().endsWith(' %d')" % len(moves),
+                      "the dropped game's steps")
+        self.assert_board(loaded + ["r", loaded[-1]], "dropped game")
+
+    def test_bad_files_are_refused_and_change_nothing(self):
+        _, good = self.cli_save("")
+        keeper = int.from_bytes(good[324:328], "little")
+        boxes = int.from_bytes(good[328:332], "little")
+        board = bytearray(good[:320])
+
+        def with_field(offset, value):
+            return good[:offset] + value.to_bytes(4, "little", signed=True) + good[offset + 4:]
+
+        blocked = bytearray(good)
+        blocked[keeper] = ord("@")
+        open_border = bytearray(good)
+        open_border[0] = ord(" ")
+        self.assertEqual(board[0], ord("@"))
+        cases = [
+            ("empty", b"", 2), ("short", good[:-1], 2), ("long", good + b"\0", 2),
+            ("level 50", with_field(320, 50), 3), ("level -1", with_field(320, -1), 3),
+            ("keeper 320", with_field(324, 320), 4), ("open border", bytes(open_border), 5),
+            ("keeper on a wall", bytes(blocked), 6), ("boxes off by one", with_field(328, boxes + 1), 7),
+        ]
+        first = self.solution[0]
+        self.press(ARROWS[first])
+        before_storage = self.js("return localStorage.getItem('bexaran.position')")
+        for label, data, check in cases:
+            path = self.temporary(label.replace(" ", "-") + ".bxr")
+            with open(path, "wb") as f:
+                f.write(data)
+            self.pick_file(path)
+            self.wait_for("document.getElementById('message').classList.contains('shown')", label + " refused")
+            self.assertEqual(self.message(), (self.texts["loadCaption"], self.texts["refused%d" % check]), label)
+            self.driver.find_element(By.ID, "messageOk").click()
+            self.assert_board([first], label + ": nothing changed")
+            self.assertEqual(self.js("return localStorage.getItem('bexaran.position')"), before_storage, label)
+
+    def test_every_level_ends_in_the_next(self):
+        """Each level one move before its stored solution ends, dropped on the
+        page; the last move brings the congratulation and the next level (the
+        fiftieth the first)."""
+        self.assertEqual(len(self.solutions), 50)
+        for level, moves in enumerate(self.solutions, start=1):
+            path, data = self.cli_save(moves[:-1], level)
+            self.js(DROP, base64.b64encode(data).decode(), "level.bxr")
+            self.wait_for("document.getElementById('part0').textContent.trim().endsWith(' %d')" % level,
+                          "level %d loaded" % level)
+            self.driver.execute_async_script(REPLAY, moves[-1])
+            self.wait_for("document.getElementById('message').classList.contains('shown')",
+                          "the congratulation of level %d" % level)
+            self.press(Keys.ENTER)
+            lines = self.assert_board(["load=" + path, moves[-1]], "after level %d" % level)
+            self.assertTrue(lines[3].endswith(" %d" % (level % 50 + 1)), lines[3])
+
+    def test_position_survives_a_reload(self):
+        moves, _ = self.walk_and_push()
+        self.driver.execute_async_script(REPLAY, moves)
+        self.wait_idle()
+        self.driver.refresh()
+        self.wait_drawn()
+        path, _ = self.cli_save(moves)
+        self.assert_board(["load=" + path], "after the reload")
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    for name in ("site", "expect", "cli", "shell", "solutions", "work"):
+        parser.add_argument("--" + name, required=True)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,377 @@
+// The game core's platform operations for the browser. The back buffer is an
+// RGBA pixel array that the page copies to its canvas; the three sheets are
+// the shell's own PNG files, carried in the module and decoded by our decoder;
+// the status bar, the Undo item, the message boxes and the downloads belong to
+// the page (web/page.js), which this file reaches through a few imported
+// JavaScript functions that take numbers and UTF-16 texts only.
+#include <emscripten.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "game/game.h"
+#include "game/platform.h"
+#include "png/png.h"
+#include "png/png_host.h"
+#include "shell/texts.h"
+#include "web/sheets.h"
+
+// ---- the page's side ---------------------------------------------------------
+
+// clang-format off
+EM_JS(void, pageStatus, (int part, const uint16_t* text, int length), {
+    Bexaran.status(part, String.fromCharCode.apply(null, HEAPU16.subarray(text >> 1, (text >> 1) + length)));
+});
+EM_JS(void, pageUndoEnabled, (int enabled), { Bexaran.undoEnabled(enabled); });
+EM_JS(void, pagePostLevelSolved, (), { Bexaran.postLevelSolved(); });
+EM_JS(void, pageMessage, (const uint16_t* text, int textLength, const uint16_t* caption, int captionLength), {
+    var read = function(at, n) { return String.fromCharCode.apply(null, HEAPU16.subarray(at >> 1, (at >> 1) + n)); };
+    Bexaran.message(read(text, textLength), read(caption, captionLength));
+});
+EM_JS(void, pageDownload, (const unsigned char* bytes, int size), {
+    Bexaran.download(HEAPU8.slice(bytes, bytes + size));
+});
+// clang-format on
+
+namespace {
+
+enum {
+    BackBufferWidth = BoardColumns * CellPixels, // 640
+    BackBufferHeight = BoardRows * CellPixels,   // 512
+    KeyColour = 0xFF00FF, // magenta, the same in RGB and BGR order: transparent in keeper frames
+    ImageKeeper = 2000,
+    ImageTiles = 2001,
+    ImageBoxes = 2002,
+    TextCapacity = 256, // longer than any text of the game
+    StatusPartLevel = 0,
+    StatusPartBoxes = 1,
+    StatusPartSteps = 2,
+};
+
+constexpr uint32_t OpaqueBlack = 0xFF000000u;
+
+// Pixels as the canvas wants them: bytes R, G, B, A, i.e. 0xAABBGGRR.
+struct Sheet32 {
+    int32_t width, height;
+    uint32_t* pixels; // null when the image did not load: it then draws nothing
+};
+
+uint32_t backBuffer[BackBufferWidth * BackBufferHeight];
+Sheet32 tileSheet, boxSheet, playerSheet;
+uint32_t saveUnders[2][CellPixels * CellPixels];
+Rect dirty; // what changed since the page last copied; empty when right <= left
+
+// A file the page has read for the core: a chosen saved game, or the position
+// kept in local storage. One byte more than a saved game, so a longer file
+// shows as too long.
+unsigned char pendingFile[SavedGameSize + 1];
+uint32_t pendingFileSize;
+bool pendingFileReadable;
+// What the last save wrote, handed to the page as a download.
+unsigned char savedBytes[SavedGameSize];
+uint32_t savedBytesSize;
+unsigned char position[SavedGameSize];
+
+uint32_t fromBgr(uint8_t blue, uint8_t green, uint8_t red) {
+    return OpaqueBlack | (uint32_t)blue << 16 | (uint32_t)green << 8 | red;
+}
+
+uint32_t pixelFromBitmap(PngBitmap bitmap, const uint8_t* row, int32_t x) {
+    const uint32_t bits = pngHostBitmapBitCount(bitmap);
+    if (bits == 24 || bits == 32) {
+        const uint8_t* p = row + (size_t)x * (bits / 8);
+        return fromBgr(p[0], p[1], p[2]);
+    }
+    const uint32_t bit = (uint32_t)x * bits; // 1, 2, 4 or 8 bits: a palette index
+    const uint32_t index = (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+    const PngRgbQuad& q = pngHostBitmapInfo(bitmap)->bmiColors[index];
+    return fromBgr(q.rgbBlue, q.rgbGreen, q.rgbRed);
+}
+
+// The same steps as the Windows shell's resource load: find, decode, make the
+// bitmap, free the record; then the bitmap's rows become canvas pixels.
+bool loadSheet(uint32_t resourceId, Sheet32* sheet) {
+    PngImage image;
+    pngInit(&image);
+    PngBitmap bitmap = 0;
+    if (pngLoadResource(&image, nullptr, resourceId) && pngDecode(&image))
+        bitmap = pngMakeBitmap(&image, nullptr, OutputFormatAutomatic, 0);
+    pngFree(&image);
+    if (!bitmap) return false;
+    const uint32_t bits = pngHostBitmapBitCount(bitmap);
+    sheet->width = (int32_t)pngHostBitmapWidth(bitmap);
+    sheet->height = (int32_t)pngHostBitmapHeight(bitmap);
+    sheet->pixels = (uint32_t*)malloc((size_t)sheet->width * sheet->height * sizeof(uint32_t));
+    if (!sheet->pixels ||
+        (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 24 && bits != 32)) {
+        free(sheet->pixels);
+        sheet->pixels = nullptr;
+        pngHostDeleteBitmap(bitmap);
+        return false;
+    }
+    for (int32_t y = 0; y < sheet->height; ++y) {
+        const uint8_t* row = pngHostBitmapPixels(bitmap) + (size_t)y * pngHostBitmapStride(bitmap);
+        for (int32_t x = 0; x < sheet->width; ++x)
+            sheet->pixels[(size_t)y * sheet->width + x] = pixelFromBitmap(bitmap, row, x);
+    }
+    pngHostDeleteBitmap(bitmap);
+    return true;
+}
+
+// A missing sheet, or a tile beyond its edge, draws black, as a blit from an
+// empty bitmap would.
+uint32_t sheetPixel(const Sheet32& sheet, int32_t x, int32_t y) {
+    if (x < 0 || y < 0 || x >= sheet.width || y >= sheet.height) return OpaqueBlack;
+    return sheet.pixels[(size_t)y * sheet.width + x];
+}
+
+void putPixel(int32_t x, int32_t y, uint32_t colour) {
+    if (x < 0 || y < 0 || x >= BackBufferWidth || y >= BackBufferHeight) return; // clipped
+    backBuffer[(size_t)y * BackBufferWidth + x] = colour;
+}
+
+void copyFromSheet(const Sheet32& sheet, int32_t fromX, int32_t fromY, int32_t x, int32_t y,
+                   bool keyed) {
+    if (!sheet.pixels) return;
+    for (int32_t dy = 0; dy < CellPixels; ++dy)
+        for (int32_t dx = 0; dx < CellPixels; ++dx) {
+            const uint32_t colour = sheetPixel(sheet, fromX + dx, fromY + dy);
+            if (keyed && (colour & 0xFFFFFF) == KeyColour) continue; // symmetric in R and B
+            putPixel(x + dx, y + dy, colour);
+        }
+}
+
+void sendStatus(int part, const StatusText& text) {
+    uint16_t wide[StatusTextCapacity];
+    size_t length = widenWindows1251(text.bytes, wide, StatusTextCapacity);
+    pageStatus(part, wide, (int)length);
+}
+
+void sendMessage(const char* text, const char* caption) {
+    uint16_t wideText[TextCapacity], wideCaption[TextCapacity];
+    size_t textLength = widenWindows1251(text, wideText, TextCapacity);
+    size_t captionLength = widenWindows1251(caption, wideCaption, TextCapacity);
+    pageMessage(wideText, (int)textLength, wideCaption, (int)captionLength);
+}
+
+void addDirty(const Rect& r) {
+    if (dirty.right <= dirty.left) {
+        dirty = r;
+        return;
+    }
+    if (r.left < dirty.left) dirty.left = r.left;
+    if (r.top < dirty.top) dirty.top = r.top;
+    if (r.right > dirty.right) dirty.right = r.right;
+    if (r.bottom > dirty.bottom) dirty.bottom = r.bottom;
+}
+
+} // namespace
+
+// ---- the display operations of the game core --------------------------------
+
+void drawTile(Sheet sheet, int32_t n, int32_t x, int32_t y) {
+    copyFromSheet(sheet == SheetBox ? boxSheet : tileSheet, n * CellPixels, 0, x, y, false);
+}
+
+void drawKeeper(int32_t frame, int32_t x, int32_t y) {
+    copyFromSheet(playerSheet, frame * CellPixels, game.pushing ? CellPixels : 0, x, y, true);
+}
+
+void saveUnder(SaveUnderSurface surface, int32_t x, int32_t y) {
+    uint32_t* block = saveUnders[surface == SaveUnderBox];
+    for (int32_t dy = 0; dy < CellPixels; ++dy)
+        for (int32_t dx = 0; dx < CellPixels; ++dx) {
+            const int32_t px = x + dx, py = y + dy;
+            const bool inside = px >= 0 && py >= 0 && px < BackBufferWidth && py < BackBufferHeight;
+            block[dy * CellPixels + dx] =
+                inside ? backBuffer[(size_t)py * BackBufferWidth + px] : OpaqueBlack;
+        }
+}
+
+void restoreUnder(SaveUnderSurface surface, int32_t x, int32_t y) {
+    const uint32_t* block = saveUnders[surface == SaveUnderBox];
+    for (int32_t dy = 0; dy < CellPixels; ++dy)
+        for (int32_t dx = 0; dx < CellPixels; ++dx)
+            putPixel(x + dx, y + dy, block[dy * CellPixels + dx]);
+}
+
+void invalidateArea(const Rect* area) {
+    static const Rect whole = {0, 0, BackBufferWidth, BackBufferHeight};
+    addDirty(area ? *area : whole);
+}
+
+void refreshLevelAndBoxes() {
+    writeStatusNumber(&levelText, game.levelIndex + 1); // levels count from 1 on screen
+    writeStatusNumber(&boxesText, game.boxesLeft);
+    sendStatus(StatusPartLevel, levelText);
+    sendStatus(StatusPartBoxes, boxesText);
+}
+
+void refreshSteps() {
+    writeStatusNumber(&stepsText, game.steps);
+    sendStatus(StatusPartSteps, stepsText);
+}
+
+void setUndoEnabled(int enabled) {
+    pageUndoEnabled(enabled);
+}
+
+void postLevelSolved() {
+    pagePostLevelSolved();
+}
+
+// The page shows the box before it calls webLevelSolved, and calls it only
+// when the player has closed it: the box is already behind us here.
+void showCongratulation() {}
+
+// ---- saved games: the page's file picker and downloads ----------------------
+
+// The page has already let the player pick the file (or asked for nothing, to
+// save), so the dialogs only report that a name was chosen.
+int showSaveDialog(uint32_t) {
+    if (fileDialogName[0] == '\0') strcpy(fileDialogName, "bexaran.bxr");
+    return 1;
+}
+
+int showOpenDialog(uint32_t) {
+    strcpy(fileDialogName, "bexaran.bxr");
+    return 1;
+}
+
+// The temporary file is the download's bytes; "replacing" the target hands
+// them to the page, which offers them under the player's file name.
+int writeWholeFile(const char*, const void* bytes, uint32_t size) {
+    if (size > sizeof savedBytes) return 0;
+    memcpy(savedBytes, bytes, size);
+    savedBytesSize = size;
+    return 1;
+}
+
+int replaceFile(const char*, const char*) {
+    pageDownload(savedBytes, (int)savedBytesSize);
+    return 1;
+}
+
+void removeFile(const char*) {}
+
+int readFilePrefix(const char*, void* bytes, uint32_t capacity, uint32_t* size) {
+    if (!pendingFileReadable) return 0;
+    uint32_t n = pendingFileSize < capacity ? pendingFileSize : capacity;
+    memcpy(bytes, pendingFile, n);
+    *size = n;
+    return 1;
+}
+
+void showLoadRefused(SavedGameCheck check) {
+    sendMessage(loadRefusedText(check), loadCaption);
+}
+
+void showSaveFailed(int earlierFileKept) {
+    sendMessage(earlierFileKept ? saveFailedText : saveFailedNoEarlierFileText, saveCaption);
+}
+
+// ---- what the page calls ------------------------------------------------------
+
+extern "C" {
+
+// The window's creation sequence: the sheets, the first level, the first
+// snapshot, the whole board to be copied.
+EMSCRIPTEN_KEEPALIVE int webStart() {
+    pngHostRegisterResource(ImageKeeper, keeperPng, keeperPngSize);
+    pngHostRegisterResource(ImageTiles, tilesPng, tilesPngSize);
+    pngHostRegisterResource(ImageBoxes, boxesPng, boxesPngSize);
+    for (uint32_t& pixel : backBuffer)
+        pixel = OpaqueBlack;
+    int loaded = 0;
+    Sheet32* sheets[3] = {&tileSheet, &boxSheet, &playerSheet};
+    const uint32_t ids[3] = {ImageTiles, ImageBoxes, ImageKeeper};
+    for (int i = 0; i < 3; ++i) {
+        if (loadSheet(ids[i], sheets[i]))
+            ++loaded;
+        else
+            sendMessage(errorLoadingPngText, errorLoadingPngText);
+    }
+    startLevel(0);
+    takeSnapshot();
+    invalidateArea(nullptr);
+    return loaded;
+}
+
+EMSCRIPTEN_KEEPALIVE void webMove(int32_t direction) {
+    requestMove(direction);
+}
+
+EMSCRIPTEN_KEEPALIVE void webTick() {
+    advanceSlide();
+}
+
+EMSCRIPTEN_KEEPALIVE void webNewGame() {
+    newGame();
+}
+
+// Like the grayed menu item, whose accelerator delivers no command.
+EMSCRIPTEN_KEEPALIVE void webUndo() {
+    if (game.undoAvailable) undoMove();
+}
+
+EMSCRIPTEN_KEEPALIVE void webRestart() {
+    restartLevel();
+}
+
+EMSCRIPTEN_KEEPALIVE void webSave() {
+    saveGame();
+}
+
+EMSCRIPTEN_KEEPALIVE void webLevelSolved() {
+    levelSolved();
+}
+
+// The page writes a file's first bytes here, then calls webLoad or webRestore.
+EMSCRIPTEN_KEEPALIVE unsigned char* webFileBuffer() {
+    return pendingFile;
+}
+
+// A negative size: the browser could not read the file.
+EMSCRIPTEN_KEEPALIVE void webLoad(int32_t size) {
+    pendingFileReadable = size >= 0;
+    pendingFileSize = size < 0 ? 0 : size < (int32_t)sizeof pendingFile ? size : sizeof pendingFile;
+    loadGame();
+}
+
+// The position kept across a reload: installed like a loaded file, silently;
+// 1 when it was taken.
+EMSCRIPTEN_KEEPALIVE int webRestore(uint32_t size) {
+    pendingFileReadable = true;
+    pendingFileSize = size < sizeof pendingFile ? size : sizeof pendingFile;
+    int taken = readSavedGame("") == SavedGameValid;
+    refreshLevelAndBoxes();
+    refreshSteps();
+    return taken;
+}
+
+// The position as a saved game, for local storage; valid between moves only.
+EMSCRIPTEN_KEEPALIVE unsigned char* webPosition() {
+    encodeSavedGame(&game, position);
+    return position;
+}
+
+EMSCRIPTEN_KEEPALIVE int webSliding() {
+    return game.playerSliding;
+}
+
+EMSCRIPTEN_KEEPALIVE uint32_t* webPixels() {
+    return backBuffer;
+}
+
+// The area to copy to the canvas since the last call, as left, top, right,
+// bottom; empty when right <= left. Taking it clears it.
+EMSCRIPTEN_KEEPALIVE int32_t* webTakeDirty() {
+    static int32_t taken[4];
+    taken[0] = dirty.left;
+    taken[1] = dirty.top;
+    taken[2] = dirty.right;
+    taken[3] = dirty.bottom;
+    dirty = Rect{0, 0, 0, 0};
+    return taken;
+}
+
+} // extern "C"

@@ -1,5 +1,5 @@
 // Positions the solver expands per second, on fixed boards kept here (early
-// versions of levels 7, 11 and 14), so the figure does not move when the
+// versions of levels 7, 11 and 16), so the figure does not move when the
 // level table does. Full pruning and the plain search used for difficulty.
 #include "solver.h"
 
@@ -14,9 +14,9 @@ const char* const Boards[][8] = {
      "@@@@@@@@ oxxx@@@@@@@", "@@@@@@@@  x@@@@@@@@@", nullptr},
     {"@@@@@xo        @@@@@", "@@@@@ xoo o xox@@@@@", "@@@@ o vx  x @@@@@@@", "@@@@    o    @@@@@@@",
      "@@@@ oxx  ox   #@@@@", "@@@@ ox   o   x@@@@@", "@@@@@@@      @@@@@@@", nullptr},
-    {"@@@@@@@@     @@@@@@@", "@@@@@@@@ ooo @@@@@@@", "@@@@xo  xx   @@@@@@@", "@@@@  o    o  x@@@@@",
-     "@@@@     ox   o@@@@@", "@@@@ x ^ x x   x@@@@", "@@@     oxoo    @@@@",
-     "@@@ o  x  x     @@@@"},
+    {"@@@@@@@@x       @@@@", "@@@  xxoo@ xxoo @@@@", "@@@   o  @  oxo @@@@", "@@@@    x@    o @@@@",
+     "@@@@@@@@@@ o xo @@@@", "@@@@@@@@@@x>  x @@@@", "@@@@@@@@@@  oxox@@@@",
+     "@@@@@@@@@@x   o @@@@"},
 };
 
 // The rows from the board's second row down, walls all around.

@@ -8,7 +8,9 @@
 //                                           start code)
 // Options: --max-seconds S, --max-expanded N, --max-megabytes M, --plain
 // (matching and dead squares only), --proof-only (no greedy fallback).
-// Prints the solution letters and the figures, one "name value" per line.
+// Prints the solution letters and the figures, one "name value" per line:
+// result, solution, pushes, moves, lower bound, lone-box estimate, expanded,
+// seconds.
 // Exit code: 0 solved, 1 no solution, 2 nothing found in the limits, 3 bad
 // arguments or an unreadable file.
 #include "rules.h"
@@ -126,6 +128,7 @@ int report(const Position& p, const SolverResult& r) {
         if (r.pushes >= 0) printf("solution %s\n", r.moves.c_str());
     }
     printf("pushes %d\nmoves %d\nlower bound %d\n", r.pushes, r.moveCount, r.lowerBound);
+    printf("lone-box estimate %d\n", loneBoxEstimate(p.board, p.player));
     printf("expanded %lld\nseconds %.3f\n", (long long)r.expanded, r.seconds);
     if (r.outcome == SolverNoSolution) return ExitNoSolution;
     return r.pushes >= 0 ? ExitSolved : ExitGaveUp;

@@ -11,6 +11,10 @@
 
 namespace {
 
+// The estimate's weight in the search for some solution once the proof has
+// run out of budget: high, so it heads for the goals and seldom looks back.
+enum { SolverGreedyWeight = 20 };
+
 SolverResult emptyResult(SolverOutcome outcome) {
     SolverResult r;
     r.outcome = outcome;
@@ -75,7 +79,8 @@ SolverResult solvePosition(const Board& board, int32_t playerCell, const SolverL
     } else {
         r.outcome = SolverGaveUp;
         if (fallback) {
-            SearchRun quick = runSearch(board, playerCell, *room, start, share(limits, 0.2), 5);
+            SearchRun quick =
+                runSearch(board, playerCell, *room, start, share(limits, 0.2), SolverGreedyWeight);
             r.expanded += quick.expanded;
             if (quick.found) {
                 r.outcome = SolverSolvedOnly;

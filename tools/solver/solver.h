@@ -2,7 +2,8 @@
 // every move through the game's own rules (game/rules.h) and searches over
 // pushes: a position is the set of box cells plus the keeper's reachable
 // region, and the cost of a solution is its number of pushes, ties broken by
-// fewest moves among what the search finds.
+// fewest moves among what the search finds. No shared state: calls may run
+// at the same time on different threads.
 #pragma once
 #include "game.h"
 
@@ -13,9 +14,9 @@ struct SolverLimits {
     int64_t maxExpanded; // positions to expand before giving up; 0 means no limit
     double maxSeconds;   // wall-clock budget; 0 means no limit
     // The plain search used to measure a level's difficulty: the matching
-    // estimate and dead squares only, no freeze deadlocks, tunnels or other
-    // pruning. Its effort (positions expanded per optimal push) is the
-    // figure that the level set's ramp is judged by.
+    // estimate and dead squares only, no frozen-box or corral deadlocks. Its
+    // effort (positions expanded per optimal push) is the figure that the
+    // level set's ramp is judged by.
     int plain;
     // Memory for stored positions, in megabytes; 0 means 2048.
     int32_t maxMegabytes;
@@ -38,8 +39,10 @@ struct SolverResult {
     int32_t pushes;     // pushes in moves (-1 when there is none)
     int32_t moveCount;  // moves.size() (-1 when there is none)
     int32_t lowerBound; // proven lower bound on the pushes of any solution
-    int64_t expanded;   // positions expanded
-    double seconds;
+                        // (-1 with SolverNoSolution, or a board that cannot be read)
+    int64_t expanded;   // positions expanded, each counted once however often
+                        // it is taken up again
+    double seconds;     // wall clock
 };
 
 // Solves the position on board with the keeper at playerCell. The board holds

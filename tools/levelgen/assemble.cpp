@@ -103,9 +103,13 @@ std::vector<Candidate> chooseLevels(const std::vector<Candidate>& pool, std::str
     }
     // The other forty spread evenly over the efforts of what is left, the
     // hardest last.
+    // One candidate per room (its hardest), so the even spread is over rooms.
     std::vector<Candidate> rest;
-    for (const Candidate& c : tangled)
-        if (!usedRooms.count(c.room) && fits(c, ruleFor(20))) rest.push_back(c);
+    std::set<uint64_t> restRooms;
+    for (auto c = tangled.rbegin(); c != tangled.rend(); ++c)
+        if (!usedRooms.count(c->room) && fits(*c, ruleFor(20)) && restRooms.insert(c->room).second)
+            rest.push_back(*c);
+    std::reverse(rest.begin(), rest.end());
     size_t want = LevelCount - levels.size();
     for (size_t k = 0; k < want && !rest.empty(); ++k) {
         int32_t n = (int32_t)levels.size();

@@ -57,7 +57,7 @@ TEST_F(WineGame, AboutDialogLeavesTheGameAlone) {
     expectModelBoard("after About");
     expectUndoOffered(true, "after About");
     // The timer still runs the slides: back to where the keeper came from.
-    move(opposite(step), "a move after About");
+    move(oppositeDirection(step), "a move after About");
 }
 
 } // namespace e2e

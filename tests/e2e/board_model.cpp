@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "game/game.h"
+#include "game/rules.h"
 
 namespace e2e {
 
@@ -12,30 +13,11 @@ const int Directions[4] = {DirectionLeft, DirectionRight, DirectionUp, Direction
 
 namespace {
 
-bool walkable(unsigned char code) {
-    return code == CellCodeFloor || code == CellCodeGoal;
-}
-bool holdsBox(unsigned char code) {
-    return code == CellCodeBox || code == CellCodeBoxOnGoal;
-}
-
-// The cell next to cell in a direction, or -1 off the board.
-int nextCell(int cell, int direction) {
-    const int column = cell % BoardColumns, row = cell / BoardColumns;
-    switch (direction) {
-    case DirectionLeft:
-        return column > 0 ? cell - 1 : -1;
-    case DirectionRight:
-        return column < BoardColumns - 1 ? cell + 1 : -1;
-    case DirectionUp:
-        return row > 0 ? cell - BoardColumns : -1;
-    default:
-        return row < BoardRows - 1 ? cell + BoardColumns : -1;
-    }
-}
-
-unsigned char modelCell(int cell) {
-    return cell < 0 ? (unsigned char)CellCodeWall : game.board.cells[cell];
+// A walk step of the keeper from cell, by the game's own rules; -1 where the
+// step is no walk.
+int walkTarget(int cell, int direction) {
+    const MoveOutcome out = testStep(&game.board, cell, direction);
+    return out.kind == MoveWalk ? out.target : -1;
 }
 
 int levelStartCell(int levelIndex) {
@@ -79,8 +61,8 @@ std::vector<int> walkFromKeeper(std::vector<int>* previous) {
     entered[game.playerCell] = 99;
     for (size_t i = 0; i < queue.size(); ++i)
         for (int d : Directions) {
-            const int next = nextCell(queue[i], d);
-            if (next < 0 || entered[next] != -1 || !walkable(modelCell(next))) continue;
+            const int next = walkTarget(queue[i], d);
+            if (next < 0 || entered[next] != -1) continue;
             entered[next] = d;
             (*previous)[next] = queue[i];
             queue.push_back(next);
@@ -104,10 +86,10 @@ bool findPush(bool blocked, std::vector<int>* path, int* direction) {
     for (int cell = 0; cell < BoardCellCount; ++cell) {
         if (entered[cell] == -1) continue;
         for (int d : Directions) {
-            const int box = nextCell(cell, d);
-            if (box < 0 || !holdsBox(modelCell(box))) continue;
-            const unsigned char beyond = modelCell(nextCell(box, d));
-            if (walkable(beyond) == blocked) continue;
+            const int box = neighbour(cell, d);
+            if (!isOnBoard(box) || !holdsBox(game.board.cells[box])) continue;
+            const bool pushes = testStep(&game.board, cell, d).kind == MovePush;
+            if (pushes == blocked) continue;
             *path = pathFromKeeper(cell, entered, previous);
             *direction = d;
             return true;
@@ -119,27 +101,13 @@ bool findPush(bool blocked, std::vector<int>* path, int* direction) {
 // How many free cells lie in a straight line from the keeper.
 int freeRunOf(int cell, int direction) {
     int run = 0;
-    for (int c = nextCell(cell, direction); c >= 0 && walkable(modelCell(c));
-         c = nextCell(c, direction))
+    for (int c = walkTarget(cell, direction); c >= 0; c = walkTarget(c, direction))
         ++run;
     return run;
 }
 
 int freeRun(int direction) {
     return freeRunOf(game.playerCell, direction);
-}
-
-int opposite(int direction) {
-    switch (direction) {
-    case DirectionLeft:
-        return DirectionRight;
-    case DirectionRight:
-        return DirectionLeft;
-    case DirectionUp:
-        return DirectionDown;
-    default:
-        return DirectionUp;
-    }
 }
 
 // A cell the keeper can walk to with at least `length` free cells in a row

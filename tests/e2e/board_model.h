@@ -11,7 +11,6 @@ namespace e2e {
 
 extern const int Directions[4];
 
-int opposite(int direction);
 int boxesOffGoal(int levelIndex);
 
 // Shortest walk over floor and goals from the model's keeper to every cell:

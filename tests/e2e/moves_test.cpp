@@ -46,8 +46,8 @@ TEST_F(WineGame, MovesWalkPushAndHeldKeys) {
         << "the keeper is not in the pushing row after a push";
 
     // Ctrl with an arrow is no accelerator: it moves like the arrow alone.
-    press(vkOf(opposite(pushDirection)), "ctrl");
-    modelMove(opposite(pushDirection));
+    press(vkOf(oppositeDirection(pushDirection)), "ctrl");
+    modelMove(oppositeDirection(pushDirection));
     expectModelStatus("after Ctrl+arrow");
     expectModelBoard("after Ctrl+arrow");
 
@@ -83,7 +83,7 @@ TEST_F(WineGame, MovesWalkPushAndHeldKeys) {
     const std::vector<int> entered = walkFromKeeper(&previousCell);
     walk(pathFromKeeper(cell, entered, previousCell), "walking to a corridor");
     EXPECT_EQ(holdKey(heldDirection, 6, 15), 1) << "repeats during a slide were not dropped";
-    const int back = opposite(heldDirection);
+    const int back = oppositeDirection(heldDirection);
     move(back, "stepping back");
     const int moves = holdKey(heldDirection, 20, 25);
     EXPECT_GE(moves, 2) << "a repeat after the slide did not start the next move";

@@ -91,17 +91,7 @@ int vkOf(int direction) {
 }
 
 int directionOfLetter(char letter) {
-    switch (toupper((unsigned char)letter)) {
-    case 'L':
-        return DirectionLeft;
-    case 'R':
-        return DirectionRight;
-    case 'U':
-        return DirectionUp;
-    case 'D':
-        return DirectionDown;
-    }
-    return -1;
+    return letterDirection((char)toupper((unsigned char)letter));
 }
 
 std::vector<std::string> splitOn(const std::string& text, char separator) {

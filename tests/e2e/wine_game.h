@@ -15,6 +15,7 @@
 #include "board_model.h"
 #include "expected_picture.h"
 #include "game/game.h"
+#include "game/rules.h"
 #include "harness.h"
 
 namespace e2e {

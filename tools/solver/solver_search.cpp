@@ -1,7 +1,9 @@
 // Positions are box sets plus the lowest cell of the keeper's area, stored
 // once each in a flat node array, found again through an open-addressing
 // table keyed by a Zobrist hash. The open list is a bucket queue on
-// pushes + weight * estimate.
+// pushes + weight * estimate, deepest first within a bucket. Expansion is
+// partial: children that would go in a later bucket than their parent are not
+// stored until the parent's turn comes round again at that bucket.
 #include "solver_search.h"
 
 #include "rules.h"
@@ -15,9 +17,9 @@
 namespace {
 
 enum : uint32_t { NodeNone = 0xFFFFFFFFu };
-enum : uint16_t { EstimateNever = 0xFFFF };
+enum : uint16_t { EstimateNever = 0xFFFF }; // a position that can never be solved
 // Positions a corral test may search before it answers "not a deadlock".
-enum { SearchCorralLimit = 300 }; // a position no assignment of boxes can solve
+enum { SearchCorralLimit = 300 };
 
 // What has become of a stored position.
 enum NodeState : uint8_t {

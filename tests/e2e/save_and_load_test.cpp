@@ -10,10 +10,8 @@ namespace e2e {
 
 TEST_F(WineGame, SaveAndLoadThroughTheDialogs) {
     ASSERT_TRUE(attachToGame());
-    std::vector<int> path;
     int pushDirection = -1;
-    ASSERT_TRUE(findPush(false, &path, &pushDirection));
-    walk(path, "walking to a box");
+    ASSERT_TRUE(walkToABox(&pushDirection));
     move(pushDirection, "the push");
 
     // Save by the menu, typing the name without its extension.
@@ -116,10 +114,8 @@ std::string pathOfWindowsLength(const std::string& under, size_t length) {
 // any other; a failed save tells of an earlier file only where there was one.
 TEST_F(WineGame, LongNamesSaveAndFailedSavesSayWhatWasKept) {
     ASSERT_TRUE(attachToGame());
-    std::vector<int> path;
     int pushDirection = -1;
-    ASSERT_TRUE(findPush(false, &path, &pushDirection));
-    walk(path, "walking to a box");
+    ASSERT_TRUE(walkToABox(&pushDirection));
     move(pushDirection, "the push");
 
     for (size_t length : {255u, 259u}) {

@@ -323,6 +323,13 @@ void WineGame::walk(const std::vector<int>& path, const std::string& when) {
         move(path[i], when + ", step " + std::to_string(i + 1));
 }
 
+bool WineGame::walkToABox(int* direction) {
+    std::vector<int> path;
+    if (!findPush(false, &path, direction)) return false;
+    walk(path, "walking to a box");
+    return true;
+}
+
 void WineGame::chooseMenu(int bar, int downs) {
     const std::vector<std::string> at = splitOn(request("menupos " + std::to_string(bar)), ' ');
     ASSERT_EQ(at.size(), 2u);

@@ -120,6 +120,9 @@ class WineGame : public ::testing::Test {
     int holdKey(int direction, int repeats, int gapMs);
 
     void walk(const std::vector<int>& path, const std::string& when);
+    // Walks the keeper to the first box he can push; the push's direction goes
+    // to *direction. False when the position offers no push.
+    bool walkToABox(int* direction);
 
     // Chooses a menu item with the mouse on the menu bar, then the keyboard
     // in the popup: bar entry `bar`, then `downs` presses of the down arrow.

@@ -52,9 +52,14 @@ std::string windowsPath(const std::string& unixPath) {
     return out;
 }
 
+// One prefix per Windows arch: a prefix made for one Wine cannot serve the other.
 static std::string prefixFolder() {
-    return workFolder() + "/wineprefix";
+    return workFolder() + "/wineprefix-" BEXARAN_E2E_WINEARCH;
 }
+
+// The loader of the Wine that matches the build under test, called directly:
+// the `wine` command would take the 32-bit loader wherever one is installed.
+static const char* const wineLoader = BEXARAN_E2E_WINE_LOADER;
 
 // The environment of every Wine process: our prefix, our display, no debug
 // chatter, no Mono or Gecko installers, and the game's own language.
@@ -64,13 +69,14 @@ static std::vector<std::string> wineEnvironment(const std::string& display) {
         const std::string entry = *e;
         const std::string name = entry.substr(0, entry.find('='));
         if (name == "WINEPREFIX" || name == "DISPLAY" || name == "WINEDEBUG" ||
-            name == "WINEDLLOVERRIDES" || name == "WINEARCH" || name == "LANG" ||
+            name == "WINEDLLOVERRIDES" || name == "WINEARCH" || name == "WINELOADER" || name == "LANG" ||
             name == "LC_ALL" || name == "WAYLAND_DISPLAY")
             continue;
         env.push_back(entry);
     }
     env.push_back("WINEPREFIX=" + prefixFolder());
-    env.push_back("WINEARCH=win32");
+    env.push_back("WINEARCH=" BEXARAN_E2E_WINEARCH);
+    env.push_back(std::string("WINELOADER=") + wineLoader);
     env.push_back("WINEDEBUG=-all");
     env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=");
     env.push_back("LANG=ru_RU.UTF-8");
@@ -210,13 +216,13 @@ bool ensurePrefix(std::string* error) {
         boot.artifacts = workFolder();
         ok = startXvfb(&boot, 800, 600, error);
         const std::vector<std::string> env = wineEnvironment(boot.display);
-        ok = ok && run({"wineboot", "-i"}, env, log, 180000, error) &&
+        ok = ok && run({wineLoader, "wineboot", "-i"}, env, log, 180000, error) &&
              // No window manager: Wine must draw the frames and set the focus itself.
-             run({"wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d",
+             run({wineLoader, "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d",
                   "N", "/f"},
                  env, log, 60000, error) &&
              // A crash must end the process, not wait for someone to close a dialog.
-             run({"wine", "reg", "add", "HKCU\\Software\\Wine\\WineDbg", "/v", "ShowCrashDialog",
+             run({wineLoader, "reg", "add", "HKCU\\Software\\Wine\\WineDbg", "/v", "ShowCrashDialog",
                   "/t", "REG_DWORD", "/d", "0", "/f"},
                  env, log, 60000, error) &&
              run({"sh", "-c",
@@ -287,13 +293,13 @@ bool startXvfb(WineSession* session, int width, int height, std::string* error) 
 }
 
 bool startGame(WineSession* session, std::string* error) {
-    return spawn(&session->game, {"wine", gameExePath()}, wineEnvironment(session->display),
+    return spawn(&session->game, {wineLoader, gameExePath()}, wineEnvironment(session->display),
                  session->artifacts, false, false, session->artifacts + "/game.log", error);
 }
 
 bool startDriver(WineSession* session, std::string* error) {
     const std::string exe = driverExePath();
-    return spawn(&session->driver, {"wine", exe}, wineEnvironment(session->display),
+    return spawn(&session->driver, {wineLoader, exe}, wineEnvironment(session->display),
                  exe.substr(0, exe.rfind('/')), true, true, session->artifacts + "/driver.log",
                  error);
 }

@@ -10,7 +10,9 @@ work=$2
 runs=${3:-5}
 mkdir -p "$work"
 work=$(cd "$work" && pwd) # Wine wants an absolute prefix
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$(dirname "$0")/../../scripts/lib/wine.sh"
+useWineFor "$win_build"
+export WINEPREFIX=$work/prefix-$WINEARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 display=90
 while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
 Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
@@ -30,7 +32,7 @@ wine cmd /c exit 2>/dev/null || true
 first_frame() {
     local start now pixel
     start=$(date +%s%N)
-    wine "$1" &
+    "$WINELOADER" "$1" &
     local game=$!
     while :; do
         pixel=$(import -window root -crop 1x1+20+60 -depth 8 txt:- 2>/dev/null | tail -1 | grep -o '#[0-9A-F]*' || true)

@@ -15,12 +15,14 @@ win_build=$1
 work=$2
 mkdir -p "$work"
 work=$(cd "$work" && pwd) # Wine wants an absolute prefix
+. "$(dirname "$0")/../../scripts/lib/wine.sh"
+useWineFor "$win_build"
 
 cmake --build "$win_build" --target bexaran bexaran_without_pictures bexaran_without_window bexaran_probe \
       bexaran_files_probe >/dev/null
 shell=$win_build/shell
 probes=$win_build/tests/shell
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$work/prefix-$WINEARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 xvfb=""
 stop_display() {
@@ -55,7 +57,7 @@ run_case() {
     local name=$1 exe=$2 expected=$3
     shift 3
     echo "== $name"
-    wine "$exe" &
+    "$WINELOADER" "$exe" &
     local game=$! code=0
     if ! wine "$probes/bexaran_probe.exe" "$@"; then
         echo "FAILED: $name: the probe found faults"
@@ -84,7 +86,7 @@ run_case "pictures missing" "$probes/bexaran_without_pictures.exe" 0 close "$she
 run_case "window not created" "$probes/bexaran_without_window.exe" 1 no-window
 echo "== saved-game files"
 files=$(mktemp -d "$work/files.XXXXXX")
-wine "$probes/bexaran_files_probe.exe" "$(winepath -w "$files")" || { echo "FAILED: saved-game files"; status=1; }
+wine "$probes/bexaran_files_probe.exe" "$(wine winepath -w "$files")" || { echo "FAILED: saved-game files"; status=1; }
 rm -rf "$files"
 for size in 799x600 800x599; do
     start_display $size

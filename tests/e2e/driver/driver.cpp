@@ -341,7 +341,7 @@ static std::vector<std::string> split(const std::string& line, size_t limit) {
 }
 
 static HWND handleOf(const std::string& word) {
-    return (HWND)(ULONG_PTR)strtoul(word.c_str(), 0, 10);
+    return (HWND)(ULONG_PTR)strtoull(word.c_str(), 0, 10);
 }
 
 static std::string handle(const std::string& line) {

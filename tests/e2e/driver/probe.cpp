@@ -3,18 +3,29 @@
 // the Undo item's state can only be read from inside the game; the GDI
 // handle table is read here too, as GetGuiResources is a stub in Wine.
 #include <windows.h>
+#include <winternl.h>
 
 #include "probe_protocol.h"
 
 static UINT probeMessage;
 
-// Wine's GDI handle table (the PEB's GdiSharedHandleTable, offset 0x94 on
-// 32-bit): 65536 entries of 24 bytes, a free entry has type 0 (byte 14).
-// Wine keeps one table per process, so every used entry is the game's.
+// Wine's GDI handle table (the PEB's GdiSharedHandleTable, at 0x94 in the
+// 32-bit PEB and 0xF8 in the 64-bit one): 65536 entries of 24 bytes on both,
+// a free entry has type 0 (byte 14). Wine keeps one table per process, so
+// every used entry is the game's.
 static LPARAM countGdiObjects() {
-    const unsigned char* peb;
-    __asm__("movl %%fs:0x30, %0" : "=r"(peb)); // the TEB's ProcessEnvironmentBlock
-    const unsigned char* table = *(const unsigned char* const*)(peb + 0x94);
+#ifdef _WIN64
+    const size_t handleTableOffset = 0xF8;
+#else
+    const size_t handleTableOffset = 0x94;
+#endif
+    PROCESS_BASIC_INFORMATION process;
+    ULONG length = 0;
+    if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process,
+                                  sizeof process, &length) != 0)
+        return -1;
+    const unsigned char* peb = (const unsigned char*)process.PebBaseAddress;
+    const unsigned char* table = *(const unsigned char* const*)(peb + handleTableOffset);
     if (!table) return -1;
     LPARAM count = 0;
     for (int i = 0; i < 0x10000; ++i) {

@@ -29,30 +29,88 @@ var Bexaran = (function () {
 
     // ---- drawing ------------------------------------------------------------
 
-    // Copies what the core changed from its back buffer to the canvas.
+    // Copies what the core changed from its back buffer to the canvas, whose
+    // pixels are the board's from the view's corner on.
     function flush() {
         var at = core._webTakeDirty() >> 2;
         var left = core.HEAP32[at], top = core.HEAP32[at + 1];
         var right = core.HEAP32[at + 2], bottom = core.HEAP32[at + 3];
         if (right <= left || bottom <= top) return;
-        context.putImageData(picture, 0, 0, left, top, right - left, bottom - top);
+        context.putImageData(picture, -view.x, -view.y, left, top, right - left, bottom - top);
     }
 
-    // Whole device pixels per board pixel where that still fills most of the
-    // window; on a screen too small for that (a phone), the largest size that
-    // fits, still drawn without smoothing.
-    function layout() {
-        var canvas = byId("board");
-        var ratio = window.devicePixelRatio || 1;
-        var spareHeight = byId("menubar").offsetHeight + byId("status").offsetHeight + 8;
-        var fit = Math.min((window.innerWidth - 2) * ratio / Width,
-                           (window.innerHeight - spareHeight) * ratio / Height);
+    // ---- the view: the whole board, or on a small screen the room alone ---------
+
+    var Cell = 32, Columns = 20, Rows = 16;
+    var ThumbCell = 40; // CSS pixels: a cell a thumb can aim at
+    var wholeBoard = { x: 0, y: 0, width: Width, height: Height };
+    var view = wholeBoard; // the part of the board on the canvas, in board pixels
+    var phone = false;
+
+    // Device pixels per board pixel for a picture in a space of CSS pixels:
+    // whole ones where that still fills three quarters of the space (and
+    // keeps a cell at least thumbCell CSS pixels wide where the space allows
+    // that), else the largest size that fits; drawn without smoothing either way.
+    function scaleFor(picture, spaceWidth, spaceHeight, ratio, thumbCell) {
+        var fit = Math.min(spaceWidth * ratio / picture.width, spaceHeight * ratio / picture.height);
         var whole = Math.floor(fit);
-        var scale = whole >= 1 && (whole / fit >= 0.75 || ratio <= 1) ? whole : fit;
-        canvas.style.width = (Width * scale / ratio) + "px";
-        canvas.style.height = (Height * scale / ratio) + "px";
-        byId("frame").style.width = canvas.style.width;
-        byId("status").classList.toggle("narrow", Width * scale / ratio < 480);
+        var cellOf = function (scale) { return Cell * scale / ratio; };
+        if (whole < 1 || cellOf(whole) < Math.min(thumbCell, cellOf(fit))) return fit;
+        return whole / fit >= 0.75 || ratio <= 1 ? whole : fit;
+    }
+
+    function room() {
+        var at = core._webRoom() >> 2;
+        return core.HEAP32.subarray(at, at + 5);
+    }
+
+    // The level's cells other than wall with one cell of wall all round. Our
+    // rooms are small, so on a phone this is what makes a cell big enough for
+    // a thumb.
+    function roomView() {
+        var r = room();
+        if (r[2] < r[0]) return wholeBoard; // no floor at all: nothing to single out
+        var left = Math.max(r[0] - 1, 0), top = Math.max(r[1] - 1, 0);
+        var right = Math.min(r[2] + 1, Columns - 1), bottom = Math.min(r[3] + 1, Rows - 1);
+        return { x: left * Cell, y: top * Cell, width: (right - left + 1) * Cell, height: (bottom - top + 1) * Cell };
+    }
+
+    function sameView(a, b) {
+        return a.x === b.x && a.y === b.y && a.width === b.width && a.height === b.height;
+    }
+
+    // A new view resizes the canvas, which clears it: the whole view is drawn again.
+    function setView(next) {
+        if (sameView(next, view)) return;
+        view = next;
+        var canvas = byId("board");
+        canvas.width = view.width;
+        canvas.height = view.height;
+        if (picture) context.putImageData(picture, -view.x, -view.y, view.x, view.y, view.width, view.height);
+    }
+
+    // The whole board where it can be shown at its natural size or larger
+    // (a desktop); else (a phone) the room, as large as fits between the menu
+    // bar and the status bar, which then span the screen.
+    function layout() {
+        var canvas = byId("board"), frame = byId("frame");
+        var ratio = window.devicePixelRatio || 1;
+        var bars = byId("menubar").offsetHeight + byId("status").offsetHeight;
+        var scale = scaleFor(wholeBoard, window.innerWidth - 2, window.innerHeight - bars - 8, ratio, 0);
+        phone = scale < ratio && !!core;
+        var next = phone ? roomView() : wholeBoard;
+        if (phone) scale = scaleFor(next, window.innerWidth, window.innerHeight - bars, ratio, ThumbCell);
+        frame.classList.toggle("phone", phone);
+        setView(next);
+        canvas.style.width = (next.width * scale / ratio) + "px";
+        canvas.style.height = (next.height * scale / ratio) + "px";
+        frame.style.width = phone ? "" : canvas.style.width;
+        byId("status").classList.toggle("narrow", (phone ? window.innerWidth : next.width * scale / ratio) < 480);
+    }
+
+    // A new level, a loaded game or a restored one may stand in another room.
+    function followRoom() {
+        if (phone && !sameView(roomView(), view)) layout();
     }
 
     // ---- the position kept across reloads -----------------------------------
@@ -91,6 +149,7 @@ var Bexaran = (function () {
 
     // Every event ends here: the canvas catches up and the position is kept.
     function after() {
+        followRoom();
         flush();
         persist();
     }
@@ -251,6 +310,24 @@ var Bexaran = (function () {
         after();
     }
 
+    // The cell under a point of the canvas, or -1.
+    function cellAt(clientX, clientY) {
+        var r = byId("board").getBoundingClientRect();
+        var x = view.x + (clientX - r.left) * view.width / r.width;
+        var y = view.y + (clientY - r.top) * view.height / r.height;
+        if (x < 0 || y < 0 || x >= Width || y >= Height) return -1;
+        return Math.floor(y / Cell) * Columns + Math.floor(x / Cell);
+    }
+
+    // A tap on a cell beside the keeper is the move towards it: he walks
+    // there, or pushes the box there, as the arrow key would.
+    function tapDirection(cell) {
+        var keeper = room()[4];
+        var dx = cell % Columns - keeper % Columns, dy = Math.floor(cell / Columns) - Math.floor(keeper / Columns);
+        if (cell < 0 || Math.abs(dx) + Math.abs(dy) !== 1) return -1;
+        return dx < 0 ? Direction.left : dx > 0 ? Direction.right : dy < 0 ? Direction.up : Direction.down;
+    }
+
     function setUpSwipes() {
         var canvas = byId("board"), start = null;
         canvas.addEventListener("pointerdown", function (e) { start = { x: e.clientX, y: e.clientY }; });
@@ -258,9 +335,14 @@ var Bexaran = (function () {
             if (!start || blocked()) { start = null; return; }
             var dx = e.clientX - start.x, dy = e.clientY - start.y;
             start = null;
-            if (Math.max(Math.abs(dx), Math.abs(dy)) < 20) return; // a tap, not a swipe
-            var direction = Math.abs(dx) > Math.abs(dy) ? (dx < 0 ? Direction.left : Direction.right)
+            var direction;
+            if (Math.max(Math.abs(dx), Math.abs(dy)) < 20) { // a tap, not a swipe
+                direction = tapDirection(cellAt(e.clientX, e.clientY));
+                if (direction < 0) return;
+            } else {
+                direction = Math.abs(dx) > Math.abs(dy) ? (dx < 0 ? Direction.left : Direction.right)
                                                         : (dy < 0 ? Direction.up : Direction.down);
+            }
             core._webMove(direction);
             after();
         });
@@ -290,6 +372,7 @@ var Bexaran = (function () {
                                 Width, Height);
         core._webStart();
         restore();
+        layout();
         flush();
         performance.mark("bexaran-board-drawn");
         persist();
@@ -301,6 +384,11 @@ var Bexaran = (function () {
         byId("messageOk").addEventListener("click", messageClosed);
         byId("aboutClose").addEventListener("click", aboutClosed);
         window.addEventListener("pagehide", persist);
+        // Kept for play without a network: the page and its icons, once loaded.
+        if ("serviceWorker" in navigator && location.protocol !== "file:")
+            window.addEventListener("load", function () {
+                navigator.serviceWorker.register("sw.js").catch(function () { /* played online only */ });
+            });
     }
 
     layout();
@@ -322,6 +410,7 @@ var Bexaran = (function () {
             link.remove();
             setTimeout(function () { URL.revokeObjectURL(link.href); }, 1000);
         },
-        sliding: function () { return core ? core._webSliding() !== 0 || solvedPending : true; }
+        sliding: function () { return core ? core._webSliding() !== 0 || solvedPending : true; },
+        view: function () { return [view.x, view.y, view.width, view.height]; }
     };
 })();

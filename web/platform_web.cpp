@@ -354,6 +354,28 @@ EMSCRIPTEN_KEEPALIVE unsigned char* webPosition() {
     return position;
 }
 
+// The room the page shows on a small screen, and where the keeper stands for
+// taps: the first and last column and row holding a cell other than wall,
+// then the keeper's cell. Boxes and the keeper move only inside the room, so
+// it changes with the level, not with the moves.
+EMSCRIPTEN_KEEPALIVE int32_t* webRoom() {
+    static int32_t room[5];
+    room[0] = BoardColumns;
+    room[1] = BoardRows;
+    room[2] = -1;
+    room[3] = -1;
+    for (int32_t cell = 0; cell < BoardCellCount; ++cell) {
+        if (game.board.cells[cell] == CellCodeWall) continue;
+        const int32_t column = cell % BoardColumns, row = cell / BoardColumns;
+        if (column < room[0]) room[0] = column;
+        if (column > room[2]) room[2] = column;
+        if (row < room[1]) room[1] = row;
+        if (row > room[3]) room[3] = row;
+    }
+    room[4] = game.playerCell;
+    return room;
+}
+
 EMSCRIPTEN_KEEPALIVE int webSliding() {
     return game.playerSliding;
 }

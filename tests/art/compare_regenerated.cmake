@@ -7,7 +7,7 @@ if(NOT status EQUAL 0)
 endif()
 set(stale "")
 foreach(name shell/keeper.png shell/tiles.png shell/boxes.png shell/bexaran.ico
-             shell/bexaran-small.ico docs/contact-sheet.png)
+             shell/bexaran-small.ico web/icon-192.png web/icon-512.png docs/contact-sheet.png)
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/${name} ${SOURCE}/${name}
                   RESULT_VARIABLE differs)
   if(NOT differs EQUAL 0)

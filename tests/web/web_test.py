@@ -33,8 +33,9 @@ WASD = {"L": "a", "R": "d", "U": "w", "D": "s"}
 SAVED_GAME_SIZE = 336
 
 CANVAS_RGB = """
-var d = document.getElementById('board').getContext('2d').getImageData(0, 0, 640, 512).data;
-var rgb = new Uint8Array(640 * 512 * 3);
+var c = document.getElementById('board');
+var d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+var rgb = new Uint8Array(c.width * c.height * 3);
 for (var i = 0, j = 0; i < d.length; i += 4) { rgb[j++] = d[i]; rgb[j++] = d[i + 1]; rgb[j++] = d[i + 2]; }
 var s = '';
 for (var k = 0; k < rgb.length; k += 0x8000) s += String.fromCharCode.apply(null, rgb.subarray(k, k + 0x8000));
@@ -62,6 +63,25 @@ var bytes = Uint8Array.from(atob(arguments[0]), function (c) { return c.charCode
 var transfer = new DataTransfer();
 transfer.items.add(new File([bytes], arguments[1]));
 document.getElementById('board').dispatchEvent(new DragEvent('drop', {dataTransfer: transfer, bubbles: true}));
+"""
+
+# Where the board lies on the screen: Bexaran.view() (x, y, width, height in
+# board pixels), the canvas's own size and rectangle, the window, and the
+# space between the menu bar and the status bar.
+GEOMETRY = """
+var c = document.getElementById('board'), r = c.getBoundingClientRect();
+return {view: Bexaran.view(), canvas: [c.width, c.height], rect: [r.left, r.top, r.width, r.height],
+        window: [innerWidth, innerHeight],
+        space: [document.getElementById('menubar').getBoundingClientRect().bottom,
+                document.getElementById('status').getBoundingClientRect().top]};
+"""
+
+# A touch on board pixel (x, y), lifted where it went down.
+TAP = """
+var c = document.getElementById('board'), r = c.getBoundingClientRect(), v = Bexaran.view();
+var x = r.left + (arguments[0] - v[0]) * r.width / v[2], y = r.top + (arguments[1] - v[1]) * r.height / v[3];
+c.dispatchEvent(new PointerEvent('pointerdown', {clientX: x, clientY: y, bubbles: true, pointerType: 'touch'}));
+c.dispatchEvent(new PointerEvent('pointerup', {clientX: x, clientY: y, bubbles: true, pointerType: 'touch'}));
 """
 
 SWIPE = """
@@ -139,6 +159,9 @@ class Page(unittest.TestCase):
         cls.driver.quit()
         cls.server.shutdown()
 
+    def tearDown(self):
+        self.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+
     def setUp(self):
         self.driver.get(self.url)
         self.wait_drawn()
@@ -181,16 +204,20 @@ class Page(unittest.TestCase):
         return base64.b64decode(self.js(CANVAS_RGB))
 
     def assert_board(self, steps, why):
+        """The canvas equals the model's board after the steps, in the part of
+        the board the page shows (all of it on a desktop, the room on a phone)."""
         want, lines = self.expected(*steps)
+        x, y, width, height = self.js("return Bexaran.view()")
+        want = b"".join(want[((y + row) * 640 + x) * 3:((y + row) * 640 + x + width) * 3] for row in range(height))
         got = self.canvas()
         if got != want:
             differing = [i for i in range(0, len(want), 3) if got[i:i + 3] != want[i:i + 3]]
-            first = differing[0] // 3
+            first = differing[0] // 3 if differing else 0
             evidence = self.temporary("canvas.ppm")
             with open(evidence, "wb") as f:
-                f.write(b"P6\n640 512\n255\n" + got)
-            self.fail("%s: %d pixels differ, first at (%d, %d); canvas in %s" %
-                      (why, len(differing), first % 640, first // 640, evidence))
+                f.write(b"P6\n%d %d\n255\n" % (width, height) + got)
+            self.fail("%s: %d pixels differ, first at board (%d, %d); canvas in %s" %
+                      (why, len(differing), x + first % width, y + first // width, evidence))
         self.assertEqual(self.status(), lines[3:6] + [""], why + ": status texts")
         self.assertEqual(self.js("return !document.getElementById('undo').disabled"),
                          lines[1] == "undo 1", why + ": Undo offered")
@@ -249,6 +276,68 @@ class Page(unittest.TestCase):
                 return names[0]
             time.sleep(0.05)
         self.fail("no download arrived")
+
+    def screen(self, width, height, ratio=3, mobile=True):
+        """Emulates a screen (a phone by default) and waits for the page to fit it."""
+        self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": height, "deviceScaleFactor": ratio, "mobile": mobile})
+        self.wait_for("innerWidth === %d && innerHeight === %d" % (width, height), "the new screen")
+        # The resize event is handled before the next frame's callbacks.
+        self.driver.execute_async_script(
+            "var done = arguments[0]; requestAnimationFrame(function () { requestAnimationFrame(done); });")
+
+    def load_file(self, data, level):
+        path = self.temporary("level%d.bxr" % level)
+        with open(path, "wb") as f:
+            f.write(data)
+        self.js(DROP, base64.b64encode(data).decode(), "level.bxr")
+        self.wait_for("document.getElementById('part0').textContent.trim().endsWith(' %d')" % level,
+                      "level %d loaded" % level)
+        return path
+
+    def keeper(self):
+        hexed = self.js("return localStorage.getItem('bexaran.position')")
+        return int.from_bytes(bytes.fromhex(hexed)[324:328], "little")
+
+    def assert_room_fills_screen(self, data, why):
+        """The canvas shows the room (its cells other than wall, one cell of wall
+        all round) whole, between the bars, as large as fits, and square."""
+        g = self.js(GEOMETRY)
+        x, y, width, height = g["view"]
+        self.assertEqual(g["canvas"], [width, height], why + ": canvas size")
+        cells = [i for i in range(320) if data[i] != ord("@")]
+        left, right = max(min(i % 20 for i in cells) - 1, 0), min(max(i % 20 for i in cells) + 1, 19)
+        top, bottom = max(min(i // 20 for i in cells) - 1, 0), min(max(i // 20 for i in cells) + 1, 15)
+        self.assertEqual([x, y, width, height],
+                         [left * 32, top * 32, (right - left + 1) * 32, (bottom - top + 1) * 32], why + ": view")
+        rect_left, rect_top, rect_width, rect_height = g["rect"]
+        screen_width, _ = g["window"]
+        space_top, space_bottom = g["space"]
+        eps = 0.01
+        self.assertTrue(rect_left >= -eps and rect_left + rect_width <= screen_width + eps, why + ": cut off sideways")
+        self.assertTrue(rect_top >= space_top - eps and rect_top + rect_height <= space_bottom + eps,
+                        why + ": under a bar or cut off")
+        cell = rect_width * 32 / width
+        self.assertAlmostEqual(rect_height * 32 / height, cell, delta=eps, msg=why + ": cells not square")
+        largest = min(screen_width / (width / 32), (space_bottom - space_top) / (height / 32))
+        self.assertGreaterEqual(cell, 0.75 * largest - eps, why + ": far smaller than fits")
+        if largest >= 40:
+            self.assertGreaterEqual(cell, 40, why + ": cell under 40 CSS pixels though the room allows it")
+
+    def serve(self, folder, port=0):
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", port), functools.partial(Quiet, directory=folder))
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        return server
+
+    def wait_caches(self, names, why):
+        end = time.time() + 20
+        while time.time() < end:
+            have = self.driver.execute_async_script(
+                "var done = arguments[0]; caches.keys().then(done, function () { done(null); });")
+            if have == names:
+                return
+            time.sleep(0.1)
+        self.fail("%s: caches %s, expected %s" % (why, have, names))
 
     # ---- cases --------------------------------------------------------------
 
@@ -420,11 +509,121 @@ class Page(unittest.TestCase):
         path, _ = self.cli_save(moves)
         self.assert_board(["load=" + path], "after the reload")
 
+    def test_phone_shows_the_room_large_in_both_orientations(self):
+        self.screen(412, 915)
+        for level in (1, 25, 50):
+            _, data = self.cli_save("", level)
+            path = self.load_file(data, level)
+            for width, height in ((412, 915), (915, 412)):
+                self.screen(width, height)
+                why = "level %d at %d by %d" % (level, width, height)
+                self.assert_room_fills_screen(data, why)
+                self.assert_board(["load=" + path], why)
+            self.screen(412, 915)
+        # A room that fills the grid is shown whole.
+        board = bytearray(b"@" * 320)
+        for row in range(1, 15):
+            board[row * 20 + 1:row * 20 + 19] = b" " * 18
+        board[21], board[22], board[23] = ord("o"), ord("x"), ord("@")
+        data = bytes(board) + b"".join(n.to_bytes(4, "little") for n in (0, 20 * 14 + 18, 1, 0))
+        path = self.load_file(data, 1)
+        self.assertEqual(self.js("return Bexaran.view()"), [0, 0, 640, 512])
+        self.assert_room_fills_screen(data, "a room as large as the grid")
+        self.assert_board(["load=" + path], "a room as large as the grid")
+
+    def test_phone_taps_and_swipes_move_as_the_keys_do(self):
+        self.screen(412, 915)
+        moves, kinds = self.walk_and_push()
+        swipes = {"L": (-80, 0), "R": (80, 0), "U": (0, -80), "D": (0, 80)}
+        steps = {"L": -1, "R": 1, "U": -20, "D": 20}
+        for i, move in enumerate(moves):
+            keeper = self.keeper()
+            if i % 2 == 0:
+                # His own cell and a cell two away are no moves.
+                self.js(TAP, keeper % 20 * 32 + 16, keeper // 20 * 32 + 16)
+                target = keeper + 2 * steps[move]
+                self.js(TAP, target % 20 * 32 + 16, target // 20 * 32 + 16)
+                self.assert_board([moves[:i]], "taps beside the point, before move %d" % (i + 1))
+                target = keeper + steps[move]
+                self.js(TAP, target % 20 * 32 + 16, target // 20 * 32 + 16)
+            else:
+                self.js(SWIPE, *swipes[move])
+            self.wait_idle()
+            self.assert_board([moves[:i + 1]], "after move %d (%s) by %s" % (i + 1, kinds[i], ["tap", "swipe"][i % 2]))
+        self.press("z", ctrl=True)
+        self.assert_board([moves, "z"], "undo on a phone")
+        self.press("r", ctrl=True)
+        self.assert_board([moves, "z", "r"], "restart on a phone")
+
+    def test_desktop_shows_the_whole_board_at_its_size(self):
+        self.screen(1280, 900, ratio=1, mobile=False)
+        g = self.js(GEOMETRY)
+        self.assertEqual(g["view"], [0, 0, 640, 512])
+        self.assertEqual(g["canvas"], [640, 512])
+        self.assertEqual(g["rect"][2:], [640, 512])
+        self.assertFalse(self.js("return document.getElementById('frame').classList.contains('phone')"))
+        self.assert_board([], "desktop")
+
+    def test_installs_plays_offline_and_updates(self):
+        site = self.temporary("site")
+        shutil.copytree(ARGS.site, site)
+        server = self.serve(site)
+        port = server.server_address[1]
+        url = "http://127.0.0.1:%d/" % port
+        try:
+            self.driver.get(url)
+            self.wait_drawn()
+            end = time.time() + 20
+            while True:
+                errors = self.driver.execute_cdp_cmd("Page.getInstallabilityErrors", {})["installabilityErrors"]
+                if not errors or time.time() > end:
+                    break
+                time.sleep(0.2)
+            self.assertEqual(errors, [], "Chromium's installability check")
+            self.wait_for("navigator.serviceWorker.controller !== null", "the service worker", 20)
+            self.wait_caches(["bexaran-" + worker_version(site)], "after the first load")
+        finally:
+            server.shutdown()
+            server.server_close()
+        # No server: the page, its board and its moves come from the cache.
+        self.driver.refresh()
+        self.wait_drawn()
+        first = self.solution[0]
+        self.press(ARROWS[first])
+        self.assert_board([first], "offline")
+        # A new page on the server: the load after the one that finds it shows it.
+        with open(os.path.join(site, "index.html"), encoding="utf-8") as f:
+            page = f.read()
+        with open(os.path.join(site, "index.html"), "w", encoding="utf-8") as f:
+            f.write(page.replace("<head>", '<head>\n<meta name="bexaran-test-build" content="2">', 1))
+        files = ",".join(os.path.join(site, n) for n in
+                         ("index.html", "bexaran.ico", "icon-192.png", "icon-512.png", "manifest.json"))
+        subprocess.run([ARGS.cmake, "-DTEMPLATE=" + os.path.join(ARGS.source, "web", "sw.js"), "-DFILES=" + files,
+                        "-DOUTPUT=" + os.path.join(site, "sw.js"), "-P",
+                        os.path.join(ARGS.source, "web", "service_worker.cmake")], check=True)
+        server = self.serve(site, port)
+        try:
+            self.driver.get(url)
+            self.wait_drawn()
+            self.wait_caches(["bexaran-" + worker_version(site)], "after the new page was found")
+            self.driver.get(url)
+            self.wait_drawn()
+            self.assertTrue(self.js("return !!document.querySelector('meta[name=bexaran-test-build]')"),
+                            "the new page is served")
+        finally:
+            server.shutdown()
+            server.server_close()
+
+
+def worker_version(site):
+    with open(os.path.join(site, "sw.js"), encoding="utf-8") as f:
+        return re.search(r'var Version = "([0-9a-f]+)"', f.read()).group(1)
+
 
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
-    for name in ("site", "expect", "cli", "shell", "solutions", "work"):
+    for name in ("site", "expect", "cli", "shell", "solutions", "work", "source", "cmake"):
         parser.add_argument("--" + name, required=True)
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

@@ -1,7 +1,8 @@
 // bexaran-art: draws the game's pictures and writes them into a source tree.
 //   bexaran-art ROOT [--board FILE]
 // writes ROOT/shell/{keeper,tiles,boxes}.png, ROOT/shell/bexaran.ico,
-// ROOT/shell/bexaran-small.ico and ROOT/docs/contact-sheet.png; --board also writes a
+// ROOT/shell/bexaran-small.ico, the page's ROOT/web/icon-{192,512}.png and
+// ROOT/docs/contact-sheet.png; --board also writes a
 // full 20 by 16 board composed from the sheets, for judging the art at game size.
 #include "art_image.h"
 #include "art_pictures.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     std::error_code ec;
     std::filesystem::create_directories(root + "/shell", ec);
     std::filesystem::create_directories(root + "/docs", ec);
+    std::filesystem::create_directories(root + "/web", ec);
 
     const ArtImage tiles = drawTileSheet();
     const ArtImage boxes = drawBoxSheet();
@@ -48,6 +50,8 @@ int main(int argc, char** argv) {
     ok = writeOrComplain(root + "/shell/boxes.png", encodePng(boxes)) && ok;
     ok = writeOrComplain(root + "/shell/bexaran.ico", encodeIco(drawIcon(32))) && ok;
     ok = writeOrComplain(root + "/shell/bexaran-small.ico", encodeIco(drawIcon(16))) && ok;
+    ok = writeOrComplain(root + "/web/icon-192.png", encodePng(drawAppIcon(192))) && ok;
+    ok = writeOrComplain(root + "/web/icon-512.png", encodePng(drawAppIcon(512))) && ok;
     ok = writeOrComplain(root + "/docs/contact-sheet.png",
                          encodePng(drawContactSheet(tiles, boxes, keeper))) &&
          ok;

@@ -408,6 +408,19 @@ ArtImage drawIcon(int size) {
     return img;
 }
 
+ArtImage drawAppIcon(int size) {
+    // The window icon's keeper and crate on the page's backdrop, at whole
+    // multiples of its pixels so it stays crisp, with a margin that survives
+    // the rounded masks home screens cut.
+    const uint32_t backdrop = 0x2A2A33;
+    ArtImage img = makeImage(size, size, backdrop);
+    const int factor = size * 3 / 4 / 32;
+    const ArtImage art = scaleUp(drawIcon(32), factor);
+    const int at = (size - art.width) / 2;
+    blit(img, at, at, art, 0, 0, art.width, art.height, ArtEmpty);
+    return img;
+}
+
 ArtImage composeBoard(const ArtImage& tiles, const ArtImage& boxes, const ArtImage& keeper,
                       const char* const* rows, int columns, int rowCount, int frame, int row) {
     ArtImage img = makeImage(columns * 32, rowCount * 32, 0);

@@ -6,6 +6,7 @@ ArtImage drawTileSheet();   // 96 x 32: wall, floor, goal
 ArtImage drawBoxSheet();    // 64 x 32: box, box on a goal
 ArtImage drawPlayerSheet(); // 384 x 64: 12 frames, walking row then pushing row; magenta key
 ArtImage drawIcon(int size); // 32 or 16; ArtEmpty where transparent
+ArtImage drawAppIcon(int size); // the page's home-screen icon, square and opaque: 192 or 512
 
 // A board of 20 x 16 cells given as rows of cell codes ('@' wall, ' ' floor, 'x' goal,
 // 'o' box, '#' box on a goal, '$' keeper on floor, '%' keeper on a goal), drawn from

@@ -70,6 +70,9 @@ bool pendingFileReadable;
 unsigned char savedBytes[SavedGameSize];
 uint32_t savedBytesSize;
 unsigned char position[SavedGameSize];
+// The game while the editor has the board.
+GameState keptGame;
+UndoSnapshot keptSnapshot;
 
 uint32_t fromBgr(uint8_t blue, uint8_t green, uint8_t red) {
     return OpaqueBlack | (uint32_t)blue << 16 | (uint32_t)green << 8 | red;
@@ -374,6 +377,52 @@ EMSCRIPTEN_KEEPALIVE int32_t* webRoom() {
     }
     room[4] = game.playerCell;
     return room;
+}
+
+// The editor's room: the 320 cell codes the page wrote to the file buffer,
+// drawn with the game's pictures and the keeper facing down at keeperCell
+// (none when outside the board). A slide still running is ended first, so
+// it cannot draw over the room.
+EMSCRIPTEN_KEEPALIVE void webShowBoard(int32_t keeperCell) {
+    cancelSlide();
+    for (int32_t cell = 0; cell < BoardCellCount; ++cell) {
+        const Point p = cellToPixel(cell);
+        drawCellTile(pendingFile[cell], p.x, p.y);
+    }
+    if (keeperCell >= 0 && keeperCell < BoardCellCount) {
+        const Point k = cellToPixel(keeperCell);
+        copyFromSheet(playerSheet, DirectionDown * CellPixels, 0, k.x, k.y, true);
+    }
+    invalidateArea(nullptr);
+}
+
+// The game as the editor found it, undo included: kept while the editor
+// draws and plays its rooms, given back whole when the player returns.
+EMSCRIPTEN_KEEPALIVE void webKeepGame() {
+    cancelSlide();
+    keptGame = game;
+    keptSnapshot = undoSnapshot;
+}
+
+EMSCRIPTEN_KEEPALIVE void webReturnToGame() {
+    cancelSlide();
+    game = keptGame;
+    undoSnapshot = keptSnapshot;
+    redrawBoard();
+    invalidateArea(nullptr);
+    refreshLevelAndBoxes();
+    refreshSteps();
+    setUndoEnabled(game.undoAvailable);
+}
+
+// A room of the editor to play: a saved game in the file buffer, installed
+// like a restored one, with nothing to undo yet. 1 when it was taken.
+EMSCRIPTEN_KEEPALIVE int webPlay(uint32_t size) {
+    const int taken = webRestore(size);
+    game.undoAvailable = 0;
+    setUndoEnabled(0);
+    takeSnapshot();
+    return taken;
 }
 
 EMSCRIPTEN_KEEPALIVE int webSliding() {

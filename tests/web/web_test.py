@@ -345,8 +345,10 @@ class Page(unittest.TestCase):
         self.assert_board([], "first level")
         self.assertEqual(self.driver.title, self.texts["title"])
         menus, about = parse_rc(os.path.join(ARGS.shell, "bexaran.rc"))
-        bar = self.driver.find_elements(By.CSS_SELECTOR, "#menubar > div")
+        # The editor is the page's own menu, beside the exe's.
+        bar = self.driver.find_elements(By.CSS_SELECTOR, "#menubar > div:not(.pageOnly)")
         self.assertEqual(len(bar), len(menus))
+        self.assertEqual(self.js("return document.querySelector('#menubar > .pageOnly').textContent.trim()"), "Редактор")
         for entry, (title, items) in zip(bar, menus):
             self.assertEqual(entry.find_element(By.CSS_SELECTOR, "button").get_attribute("textContent"), title)
             if items is None:
@@ -597,7 +599,8 @@ class Page(unittest.TestCase):
         with open(os.path.join(site, "index.html"), "w", encoding="utf-8") as f:
             f.write(page.replace("<head>", '<head>\n<meta name="bexaran-test-build" content="2">', 1))
         files = ",".join(os.path.join(site, n) for n in
-                         ("index.html", "bexaran.ico", "icon-192.png", "icon-512.png", "manifest.json"))
+                         ("index.html", "bexaran.ico", "icon-192.png", "icon-512.png", "manifest.json",
+                          "editor.js", "solver-worker.js"))
         subprocess.run([ARGS.cmake, "-DTEMPLATE=" + os.path.join(ARGS.source, "web", "sw.js"), "-DFILES=" + files,
                         "-DOUTPUT=" + os.path.join(site, "sw.js"), "-P",
                         os.path.join(ARGS.source, "web", "service_worker.cmake")], check=True)

@@ -511,6 +511,7 @@
         "<div class='row editOnly' id='palette'></div>" +
         "<div class='row'><button id='editUndo' class='editOnly'>Отменить</button>" +
         "<button id='editRedo' class='editOnly'>Вернуть</button>" +
+        "<button id='clear' class='editOnly'>Очистить</button>" +
         "<button id='play' class='editOnly'>Играть</button>" +
         "<button id='showSolution' class='editOnly'>Показать решение</button>" +
         "<button id='backToEditor' class='playOnly'>К редактору</button>" +
@@ -548,6 +549,7 @@
 
     var panelCommands = {
         editUndo: undoEdit, editRedo: redoEdit, leaveEditor: close,
+        clear: function () { setRoom(emptyRoom()); },
         play: function () { startPlay("play"); },
         showSolution: showSolution,
         backToEditor: backToEdit,
@@ -616,6 +618,7 @@
         byId("editor").className = "";
         byId("editCursor").hidden = true;
         if (/^#board=/.test(location.hash)) history.replaceState(null, "", location.href.replace(/#.*$/, ""));
+        byId("part3").textContent = "";
         core._webReturnToGame();
         host.layout();
         host.after();

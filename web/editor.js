@@ -394,6 +394,7 @@
             return false;
         }
         var bytes = savedGameOf(checked);
+        byId("part3").textContent = ""; // the game's own status bar from here on
         core.HEAPU8.set(bytes, core._webFileBuffer());
         core._webPlay(bytes.length);
         mode = nextMode;

@@ -2,7 +2,8 @@
 // bar, the message boxes and About, saved games as downloads and file picks,
 // and the position kept in local storage. The core (bexaran-core.wasm) does
 // every move, check and drawing; this file only carries events to it and its
-// pictures and texts to the screen.
+// pictures and texts to the screen. The room editor (editor.js) is loaded
+// from here when it is first opened.
 "use strict";
 
 var Module = { onRuntimeInitialized: function () { Bexaran.start(); } };

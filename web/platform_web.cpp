@@ -407,7 +407,8 @@ EMSCRIPTEN_KEEPALIVE void webKeepGame() {
     keptSnapshot = undoSnapshot;
     const Point k = cellToPixel(game.playerCell);
     for (int32_t dy = 0; dy < CellPixels; ++dy) // a cell of the board: inside the back buffer
-        memcpy(&keptKeeperCell[dy * CellPixels], &backBuffer[(size_t)(k.y + dy) * BackBufferWidth + k.x],
+        memcpy(&keptKeeperCell[dy * CellPixels],
+               &backBuffer[(size_t)(k.y + dy) * BackBufferWidth + k.x],
                CellPixels * sizeof(uint32_t));
 }
 
@@ -418,8 +419,8 @@ EMSCRIPTEN_KEEPALIVE void webReturnToGame() {
     redrawBoard();
     const Point k = cellToPixel(game.playerCell);
     for (int32_t dy = 0; dy < CellPixels; ++dy)
-        memcpy(&backBuffer[(size_t)(k.y + dy) * BackBufferWidth + k.x], &keptKeeperCell[dy * CellPixels],
-               CellPixels * sizeof(uint32_t));
+        memcpy(&backBuffer[(size_t)(k.y + dy) * BackBufferWidth + k.x],
+               &keptKeeperCell[dy * CellPixels], CellPixels * sizeof(uint32_t));
     invalidateArea(nullptr);
     refreshLevelAndBoxes();
     refreshSteps();

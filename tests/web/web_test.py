@@ -768,6 +768,27 @@ class Page(unittest.TestCase):
             self.press(ARROWS["RL"[steps % 2]])  # level 1: right of the keeper is floor
             self.assertEqual(self.status()[2].split()[-1], str(steps + 1), "a move after a bad link")
 
+    def test_editor_keeps_named_rooms_across_a_reload(self):
+        self.open_editor()
+        first, second = self.level_rows(1), self.level_rows(10)
+        for name, rows in (("Первая", first), ("Вторая", second)):
+            self.draw(rows)
+            self.js("document.getElementById('roomName').value = arguments[0]", name)
+            self.driver.find_element(By.ID, "keepRoom").click()
+        self.driver.refresh()
+        self.wait_drawn()
+        self.open_editor()
+        self.assertEqual(self.js("return BexaranEditor.rows()"), second, "the room being drawn is kept too")
+        self.js("document.getElementById('rooms').value = 0")
+        self.driver.find_element(By.ID, "openRoom").click()
+        self.assertEqual(self.js("return BexaranEditor.rows()"), first)
+        self.js("document.getElementById('roomName').value = 'Новая'")
+        self.driver.find_element(By.ID, "renameRoom").click()
+        self.js("document.getElementById('rooms').value = 1")
+        self.driver.find_element(By.ID, "deleteRoom").click()
+        self.assertEqual(self.js("return Array.from(document.getElementById('rooms').options)"
+                                 ".map(function (o) { return o.textContent; })"), ["Новая"])
+
     def test_editor_save_as_game_loads_in_the_cli(self):
         self.open_editor()
         rows = self.level_rows(25)

@@ -2,7 +2,8 @@
 // bar, the message boxes and About, saved games as downloads and file picks,
 // and the position kept in local storage. The core (bexaran-core.wasm) does
 // every move, check and drawing; this file only carries events to it and its
-// pictures and texts to the screen.
+// pictures and texts to the screen. The room editor (editor.js) is loaded
+// from here when it is first opened.
 "use strict";
 
 var Module = { onRuntimeInitialized: function () { Bexaran.start(); } };
@@ -24,6 +25,9 @@ var Bexaran = (function () {
     var messageOpen = false, aboutOpen = false, closeMessage = null;
     var saveName = "bexaran.bxr"; // the name the last dialog chose, proposed by the next
     var storedPosition = null, ended = false;
+    // The editor (editor.js), loaded when it is first opened; while it is
+    // open it has the board, the keys and the taps, and the game waits.
+    var editor = null, editorLoading = false;
 
     function byId(id) { return document.getElementById(id); }
 
@@ -93,12 +97,13 @@ var Bexaran = (function () {
     // (a desktop); else (a phone) the room, as large as fits between the menu
     // bar and the status bar, which then span the screen.
     function layout() {
-        var canvas = byId("board"), frame = byId("frame");
+        var canvas = byId("board"), frame = byId("frame"), panel = byId("editor");
         var ratio = window.devicePixelRatio || 1;
-        var bars = byId("menubar").offsetHeight + byId("status").offsetHeight;
+        var bars = byId("menubar").offsetHeight + byId("status").offsetHeight + (panel ? panel.offsetHeight : 0);
         var scale = scaleFor(wholeBoard, window.innerWidth - 2, window.innerHeight - bars - 8, ratio, 0);
         phone = scale < ratio && !!core;
-        var next = phone ? roomView() : wholeBoard;
+        // The editor draws anywhere on the board: it is always shown whole.
+        var next = phone && !(editor && editor.drawing()) ? roomView() : wholeBoard;
         if (phone) scale = scaleFor(next, window.innerWidth, window.innerHeight - bars, ratio, ThumbCell);
         frame.classList.toggle("phone", phone);
         setView(next);
@@ -125,7 +130,7 @@ var Bexaran = (function () {
     // Between moves only, and not while a solved level waits for its box:
     // the solved board would never be congratulated after a reload.
     function persist() {
-        if (ended || solvedPending || core._webSliding()) return;
+        if (ended || solvedPending || core._webSliding() || (editor && editor.isOpen())) return;
         var hex = positionHex();
         if (hex === storedPosition) return;
         storedPosition = hex;
@@ -183,13 +188,32 @@ var Bexaran = (function () {
         byId("ended").hidden = false;
     }
 
+    // The editor's script comes only now: the game's page stays as small.
+    function openEditor() {
+        if (editor) { editor.open(); after(); return; }
+        if (editorLoading) return;
+        editorLoading = true;
+        var script = document.createElement("script");
+        script.src = "editor.js";
+        script.onload = function () { editorLoading = false; if (editor) { editor.open(); after(); } };
+        script.onerror = function () {
+            editorLoading = false;
+            showMessage("Редактор не загрузился. Проверьте связь и попробуйте ещё раз.", "Редактор", true, null);
+        };
+        document.body.appendChild(script);
+    }
+
+    // A command the open editor takes for itself (its undo, its restart).
+    function editorTakes(name) { return editor && editor.isOpen() && editor.command(name); }
+
     var commands = {
-        "new": function () { core._webNewGame(); },
-        "save": function () { core._webSave(); },
-        "load": function () { byId("picker").click(); },
-        "exit": exit,
-        "undo": function () { core._webUndo(); },
-        "restart": function () { core._webRestart(); },
+        "new": function () { if (editor) editor.close(); core._webNewGame(); },
+        "save": function () { if (!editorTakes("save")) core._webSave(); },
+        "load": function () { if (editor) editor.close(); byId("picker").click(); },
+        "exit": function () { if (editor) editor.close(); exit(); },
+        "undo": function () { if (!editorTakes("undo")) core._webUndo(); },
+        "restart": function () { if (!editorTakes("restart")) core._webRestart(); },
+        "editor": openEditor,
         "about": function () { showAbout(); }
     };
 
@@ -235,6 +259,11 @@ var Bexaran = (function () {
     // Runs after the tick that posted it, as the posted message does.
     function levelSolved() {
         flush();
+        if (editor && editor.isOpen()) {
+            solvedPending = false;
+            editor.solved();
+            return;
+        }
         showMessage("Поздравляю!", "Поздравляю!", false, function () {
             solvedPending = false;
             core._webLevelSolved();
@@ -294,6 +323,7 @@ var Bexaran = (function () {
             e.preventDefault();
             return;
         }
+        if (editor && editor.isOpen() && editor.onKey(e)) return;
         var command = (e.ctrlKey || e.metaKey) && !e.altKey ? shortcuts[e.code] : undefined;
         // Browsers keep Ctrl+N for a new window: Shift+N is the page's own key.
         if (e.shiftKey && !e.ctrlKey && !e.metaKey && !e.altKey && e.code === "KeyN") command = "new";
@@ -332,7 +362,7 @@ var Bexaran = (function () {
         var canvas = byId("board"), start = null;
         canvas.addEventListener("pointerdown", function (e) { start = { x: e.clientX, y: e.clientY }; });
         canvas.addEventListener("pointerup", function (e) {
-            if (!start || blocked()) { start = null; return; }
+            if (!start || blocked() || (editor && editor.drawing())) { start = null; return; }
             var dx = e.clientX - start.x, dy = e.clientY - start.y;
             start = null;
             var direction;
@@ -384,6 +414,10 @@ var Bexaran = (function () {
         byId("messageOk").addEventListener("click", messageClosed);
         byId("aboutClose").addEventListener("click", aboutClosed);
         window.addEventListener("pagehide", persist);
+        // A shared room: the page's address with #board= opens it in the editor.
+        var openShared = function () { if (/^#board=/.test(location.hash)) openEditor(); };
+        window.addEventListener("hashchange", openShared);
+        openShared();
         // Kept for play without a network: the page and its icons, once loaded.
         if ("serviceWorker" in navigator && location.protocol !== "file:")
             window.addEventListener("load", function () {
@@ -411,6 +445,15 @@ var Bexaran = (function () {
             setTimeout(function () { URL.revokeObjectURL(link.href); }, 1000);
         },
         sliding: function () { return core ? core._webSliding() !== 0 || solvedPending : true; },
+        // What editor.js works with: the core, the page's drawing, dialogs and downloads.
+        attachEditor: function (made) {
+            editor = made;
+            return {
+                core: core, flush: flush, layout: layout, after: after, giveFile: giveFile, cellAt: cellAt,
+                showMessage: showMessage, blocked: blocked, closeMenus: closeMenus,
+                download: function (bytes, name) { var was = saveName; saveName = name; Bexaran.download(bytes); saveName = was; }
+            };
+        },
         view: function () { return [view.x, view.y, view.width, view.height]; }
     };
 })();

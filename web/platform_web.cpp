@@ -70,6 +70,12 @@ bool pendingFileReadable;
 unsigned char savedBytes[SavedGameSize];
 uint32_t savedBytesSize;
 unsigned char position[SavedGameSize];
+// The game while the editor has the board, and the keeper's cell as it was
+// drawn (his frame is the last one of his last move, which the state does
+// not record).
+GameState keptGame;
+UndoSnapshot keptSnapshot;
+uint32_t keptKeeperCell[CellPixels * CellPixels];
 
 uint32_t fromBgr(uint8_t blue, uint8_t green, uint8_t red) {
     return OpaqueBlack | (uint32_t)blue << 16 | (uint32_t)green << 8 | red;
@@ -374,6 +380,62 @@ EMSCRIPTEN_KEEPALIVE int32_t* webRoom() {
     }
     room[4] = game.playerCell;
     return room;
+}
+
+// The editor's room: the 320 cell codes the page wrote to the file buffer,
+// drawn with the game's pictures and the keeper facing down at keeperCell
+// (none when outside the board). A slide still running is ended first, so
+// it cannot draw over the room.
+EMSCRIPTEN_KEEPALIVE void webShowBoard(int32_t keeperCell) {
+    cancelSlide();
+    for (int32_t cell = 0; cell < BoardCellCount; ++cell) {
+        const Point p = cellToPixel(cell);
+        drawCellTile(pendingFile[cell], p.x, p.y);
+    }
+    if (keeperCell >= 0 && keeperCell < BoardCellCount) {
+        const Point k = cellToPixel(keeperCell);
+        copyFromSheet(playerSheet, DirectionDown * CellPixels, 0, k.x, k.y, true);
+    }
+    invalidateArea(nullptr);
+}
+
+// The game as the editor found it, undo included: kept while the editor
+// draws and plays its rooms, given back whole when the player returns.
+EMSCRIPTEN_KEEPALIVE void webKeepGame() {
+    cancelSlide();
+    keptGame = game;
+    keptSnapshot = undoSnapshot;
+    const Point k = cellToPixel(game.playerCell);
+    for (int32_t dy = 0; dy < CellPixels; ++dy) // a cell of the board: inside the back buffer
+        memcpy(&keptKeeperCell[dy * CellPixels],
+               &backBuffer[(size_t)(k.y + dy) * BackBufferWidth + k.x],
+               CellPixels * sizeof(uint32_t));
+}
+
+EMSCRIPTEN_KEEPALIVE void webReturnToGame() {
+    cancelSlide();
+    game = keptGame;
+    undoSnapshot = keptSnapshot;
+    redrawBoard();
+    const Point k = cellToPixel(game.playerCell);
+    for (int32_t dy = 0; dy < CellPixels; ++dy)
+        memcpy(&backBuffer[(size_t)(k.y + dy) * BackBufferWidth + k.x],
+               &keptKeeperCell[dy * CellPixels], CellPixels * sizeof(uint32_t));
+    invalidateArea(nullptr);
+    refreshLevelAndBoxes();
+    refreshSteps();
+    setUndoEnabled(game.undoAvailable);
+}
+
+// A room of the editor to play: a saved game in the file buffer, installed
+// like a restored one, with nothing to undo yet. 1 when it was taken.
+EMSCRIPTEN_KEEPALIVE int webPlay(uint32_t size) {
+    game.pushing = 0; // the keeper is drawn walking, whatever he did last
+    const int taken = webRestore(size);
+    game.undoAvailable = 0;
+    setUndoEnabled(0);
+    takeSnapshot();
+    return taken;
 }
 
 EMSCRIPTEN_KEEPALIVE int webSliding() {

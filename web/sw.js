@@ -7,7 +7,8 @@
 
 var Version = "@BEXARAN_PAGE_VERSION@";
 var CacheName = "bexaran-" + Version;
-var PageFiles = ["./", "manifest.json", "bexaran.ico", "icon-192.png", "icon-512.png"];
+var PageFiles = ["./", "manifest.json", "bexaran.ico", "icon-192.png", "icon-512.png",
+                 "editor.js", "solver-worker.js"];
 
 self.addEventListener("install", function (event) {
     event.waitUntil(caches.open(CacheName).then(function (cache) {

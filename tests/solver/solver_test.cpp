@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <random>
 #include <string>
 #include <unordered_set>
@@ -272,6 +274,42 @@ TEST(Solver, ReportsABoundAndMaybeASolutionWhenStoppedEarly) {
         }
     }
     EXPECT_EQ(checked, 10);
+}
+
+// The progress hook hears rising counts of positions, none beyond the
+// search's own count, and listening changes nothing in the answer.
+struct ProgressHeard {
+    int64_t last;
+    int32_t calls;
+    bool rising;
+};
+
+void hearProgress(void* context, int64_t expanded) {
+    ProgressHeard* heard = (ProgressHeard*)context;
+    heard->rising = heard->rising && expanded > heard->last;
+    heard->last = expanded;
+    ++heard->calls;
+}
+
+TEST(Solver, ReportsProgressWithoutChangingTheAnswer) {
+    Board board;
+    memcpy(board.cells, LevelTable[46], BoardCellCount); // level 47: some 11000 positions
+    int32_t player = -1;
+    for (int32_t c = 0; c < BoardCellCount; ++c)
+        if (strchr("$<>^v", board.cells[c])) player = c;
+    ASSERT_GE(player, 0);
+    SolverResult quiet = solvePosition(board, player, noLimits(0));
+    ProgressHeard heard = {0, 0, true};
+    SolverLimits limits = noLimits(0);
+    limits.progress = hearProgress;
+    limits.progressContext = &heard;
+    SolverResult told = solvePosition(board, player, limits);
+    EXPECT_EQ(told.pushes, quiet.pushes);
+    EXPECT_EQ(told.moves, quiet.moves);
+    EXPECT_EQ(told.expanded, quiet.expanded);
+    EXPECT_GE(heard.calls, 1);
+    EXPECT_TRUE(heard.rising);
+    EXPECT_LE(heard.last, told.expanded);
 }
 
 struct KnownRoom {

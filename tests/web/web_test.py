@@ -92,6 +92,41 @@ c.dispatchEvent(new PointerEvent('pointerup', {clientX: x + dx, clientY: y + dy,
 """
 
 
+# Editor: taps on cells (board cells, the whole board on the canvas) with the
+# palette's tool chosen first, as a player draws a room.
+DRAW = """
+var tool = arguments[0], cells = arguments[1];
+document.querySelector('#palette button[data-tool="' + tool + '"]').click();
+var c = document.getElementById('board'), r = c.getBoundingClientRect(), v = Bexaran.view();
+for (var i = 0; i < cells.length; ++i) {
+  var bx = (cells[i] % 20) * 32 + 16, by = Math.floor(cells[i] / 20) * 32 + 16;
+  var x = r.left + (bx - v[0]) * r.width / v[2], y = r.top + (by - v[1]) * r.height / v[3];
+  c.dispatchEvent(new PointerEvent('pointerdown', {clientX: x, clientY: y, bubbles: true, pointerId: 1}));
+  c.dispatchEvent(new PointerEvent('pointerup', {clientX: x, clientY: y, bubbles: true, pointerId: 1}));
+}
+"""
+
+# The longest time between two frames while the verdict is searched for.
+FRAME_GAPS = """
+window.frameGap = 0;
+var last = performance.now();
+(function frame(now) {
+  window.frameGap = Math.max(window.frameGap, now - last);
+  last = now;
+  if (document.getElementById('verdict').dataset.state === 'searching') requestAnimationFrame(frame);
+})(last);
+"""
+
+# Twelve boxes in a yard of pillars, their places packed in a store behind a
+# one-cell door: far too much for a proof within a few seconds.
+TWELVE_BOXES = [
+    "@@@@@@@@@@@@@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@", "@@          @@@@@@@@", "@@ o o o o  @@@@@@@@",
+    "@@  @   @   @@    @@", "@@   o   o  @@ xxx@@", "@@    @   @ @@ xxx@@", "@@ o   o          @@",
+    "@@  @   @   @@ xxx@@", "@@   o   o  @@ xxx@@", "@@    @   @ @@    @@", "@@ o   o    @@@@@@@@",
+    "@@         $@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@"]
+TOOLS = "@ xo#$"  # the palette's order
+
+
 def read_ppm_rgb(path):
     with open(path, "rb") as f:
         data = f.read()
@@ -345,8 +380,10 @@ class Page(unittest.TestCase):
         self.assert_board([], "first level")
         self.assertEqual(self.driver.title, self.texts["title"])
         menus, about = parse_rc(os.path.join(ARGS.shell, "bexaran.rc"))
-        bar = self.driver.find_elements(By.CSS_SELECTOR, "#menubar > div")
+        # The editor is the page's own menu, beside the exe's.
+        bar = self.driver.find_elements(By.CSS_SELECTOR, "#menubar > div:not(.pageOnly)")
         self.assertEqual(len(bar), len(menus))
+        self.assertEqual(self.js("return document.querySelector('#menubar > .pageOnly').textContent.trim()"), "Редактор")
         for entry, (title, items) in zip(bar, menus):
             self.assertEqual(entry.find_element(By.CSS_SELECTOR, "button").get_attribute("textContent"), title)
             if items is None:
@@ -597,7 +634,8 @@ class Page(unittest.TestCase):
         with open(os.path.join(site, "index.html"), "w", encoding="utf-8") as f:
             f.write(page.replace("<head>", '<head>\n<meta name="bexaran-test-build" content="2">', 1))
         files = ",".join(os.path.join(site, n) for n in
-                         ("index.html", "bexaran.ico", "icon-192.png", "icon-512.png", "manifest.json"))
+                         ("index.html", "bexaran.ico", "icon-192.png", "icon-512.png", "manifest.json",
+                          "editor.js", "solver-worker.js"))
         subprocess.run([ARGS.cmake, "-DTEMPLATE=" + os.path.join(ARGS.source, "web", "sw.js"), "-DFILES=" + files,
                         "-DOUTPUT=" + os.path.join(site, "sw.js"), "-P",
                         os.path.join(ARGS.source, "web", "service_worker.cmake")], check=True)
@@ -615,6 +653,184 @@ class Page(unittest.TestCase):
             server.server_close()
 
 
+    # ---- the editor ---------------------------------------------------------
+
+    def open_editor(self):
+        self.driver.find_element(By.CSS_SELECTOR, "[data-command=editor]").click()
+        self.wait_for("window.BexaranEditor && BexaranEditor.mode() === 'edit'", "the editor")
+
+    def level_rows(self, level):
+        """Level N's rows as the editor keeps them ("$" the keeper, on floor or goal)."""
+        out = subprocess.check_output([ARGS.cli, "level", str(level)], text=True).splitlines()[:16]
+        return [row.replace("P", "$").replace("p", "$") for row in out]
+
+    def draw(self, rows):
+        """Draws the rows on the editor's empty board, tool by tool, cell by cell."""
+        self.driver.find_element(By.ID, "clear").click()
+        for tool in TOOLS:
+            cells = [y * 20 + x for y, row in enumerate(rows) for x, code in enumerate(row)
+                     if code == tool and tool != "@"]
+            if cells:
+                self.js(DRAW, TOOLS.index(tool), cells)
+
+    def verdict(self, seconds=30):
+        self.wait_for("['searching', undefined].indexOf(document.getElementById('verdict').dataset.state) < 0",
+                      "the verdict", seconds)
+        return (self.js("return document.getElementById('verdict').dataset.state"),
+                self.js("return document.getElementById('verdict').textContent"))
+
+    def link_of(self, rows):
+        return self.url + "#board=" + base64.urlsafe_b64encode("".join(rows).encode()).decode().rstrip("=")
+
+    def test_editor_draws_levels_to_their_proven_optimum(self):
+        self.open_editor()
+        for level in (1, 10, 25):
+            rows = self.level_rows(level)
+            self.draw(rows)
+            self.assertEqual(self.js("return BexaranEditor.rows()"), rows, "level %d drawn" % level)
+            state, text = self.verdict()
+            solved = subprocess.run([ARGS.solve, str(level)], capture_output=True, text=True).stdout
+            pushes = int(re.search(r"^pushes (\d+)$", solved, re.M).group(1))
+            self.assertEqual(state, "optimal", "level %d: %s" % (level, text))
+            self.assertEqual(int(re.match(r"Решение: (\d+) толч[а-я]*, (\d+) шаг", text).group(1)), pushes,
+                             "level %d" % level)
+        # A box in a corner off its goal: no solution, and why.
+        rows = self.level_rows(1)
+        self.draw(rows)
+        keeper = "".join(rows).index("$")
+        self.js(DRAW, TOOLS.index("o"), [keeper + 1])  # right of the keeper: walls above and to the right
+        self.js(DRAW, TOOLS.index(" "), ["".join(rows).index("o")])
+        self.assertEqual(self.verdict(), ("none", "Решения нет: ящик застрял"))
+        # An invalid room says what is missing; undo and redo walk the edits.
+        self.js(DRAW, TOOLS.index(" "), [keeper + 1])
+        self.assertEqual(self.verdict(), ("invalid", "Ящиков 2, мест 3"))
+        self.press("z", ctrl=True, wait=False)
+        self.assertEqual(self.verdict()[0], "none")
+        self.press("y", ctrl=True, wait=False)
+        self.assertEqual(self.verdict(), ("invalid", "Ящиков 2, мест 3"))
+
+    def test_editor_twelve_boxes_search_without_freezing_the_page(self):
+        self.open_editor()
+        self.js("BexaranEditor.budget(3)")
+        self.draw(TWELVE_BOXES)
+        self.wait_for("document.getElementById('verdict').dataset.state === 'searching'", "the search")
+        self.js(FRAME_GAPS)
+        self.wait_for("/просмотрено [1-9]/.test(document.getElementById('progress').textContent)", "progress")
+        state, text = self.verdict()
+        self.assertEqual(state, "unproven", text)
+        self.assertTrue(text.startswith("Не доказано за 3 с: "), text)
+        self.assertIn("нижняя граница", text)
+        gap = self.js("return window.frameGap")
+        self.assertLess(gap, 100, "the longest time between frames while the solver searched, ms")
+
+    def test_editor_share_links_and_bad_links(self):
+        self.open_editor()
+        rows = self.level_rows(10)
+        self.draw(rows)
+        self.driver.find_element(By.ID, "share").click()
+        link = self.js("return document.getElementById('shareLink').value")
+        self.assertEqual(link, self.link_of(rows))
+        first = self.driver.current_window_handle
+        self.driver.switch_to.new_window("tab")
+        try:
+            self.driver.get(link)
+            self.wait_for("window.BexaranEditor && BexaranEditor.mode() === 'edit'", "the editor from a link")
+            self.assertEqual(self.js("return BexaranEditor.rows()"), rows)
+            self.assertIsNone(self.message())
+        finally:
+            self.driver.close()
+            self.driver.switch_to.window(first)
+        # An open room: a corridor from the keeper down to the board's edge.
+        opened = list(rows)
+        keeper_row = next(i for i, row in enumerate(opened) if "$" in row)
+        column = opened[keeper_row].index("$")
+        for y in range(keeper_row, 16):
+            opened[y] = opened[y][:column] + ("$" if y == keeper_row else " ") + opened[y][column + 1:]
+        for bad, reason in ((self.link_of(rows)[:-1], "длина"), (self.link_of(rows)[:-3] + "*!.", "знаки"),
+                            (self.link_of(opened), "не закрыта")):
+            self.driver.get("about:blank")
+            self.driver.get(bad)
+            self.wait_drawn()
+            self.wait_for("window.BexaranEditor && BexaranEditor.mode() === 'edit'", "the editor")
+            self.wait_for("document.getElementById('message').classList.contains('shown')", "the message")
+            caption, text = self.message()
+            self.assertIn(reason, text)
+            self.assertEqual(self.js("return BexaranEditor.rows()"), ["@" * 20] * 16, text)
+            self.press(Keys.ENTER, wait=False)
+            self.assertIsNone(self.message())
+            self.assertEqual(self.verdict(), ("invalid", "Нет кладовщика"))
+            # The game is where it was (restored from local storage, so the
+            # keeper faces as a restored game's does) and plays on.
+            self.driver.find_element(By.ID, "leaveEditor").click()
+            status = self.status()
+            self.assertEqual(status[:2] + [status[3]], self.expected()[1][3:5] + [""], "the game after a bad link")
+            steps = int(status[2].split()[-1])
+            self.press(ARROWS["RL"[steps % 2]])  # level 1: right of the keeper is floor
+            self.assertEqual(self.status()[2].split()[-1], str(steps + 1), "a move after a bad link")
+
+    def test_editor_keeps_named_rooms_across_a_reload(self):
+        self.open_editor()
+        first, second = self.level_rows(1), self.level_rows(10)
+        for name, rows in (("Первая", first), ("Вторая", second)):
+            self.draw(rows)
+            self.js("document.getElementById('roomName').value = arguments[0]", name)
+            self.driver.find_element(By.ID, "keepRoom").click()
+        self.driver.refresh()
+        self.wait_drawn()
+        self.open_editor()
+        self.assertEqual(self.js("return BexaranEditor.rows()"), second, "the room being drawn is kept too")
+        self.js("document.getElementById('rooms').value = 0")
+        self.driver.find_element(By.ID, "openRoom").click()
+        self.assertEqual(self.js("return BexaranEditor.rows()"), first)
+        self.js("document.getElementById('roomName').value = 'Новая'")
+        self.driver.find_element(By.ID, "renameRoom").click()
+        self.js("document.getElementById('rooms').value = 1")
+        self.driver.find_element(By.ID, "deleteRoom").click()
+        self.assertEqual(self.js("return Array.from(document.getElementById('rooms').options)"
+                                 ".map(function (o) { return o.textContent; })"), ["Новая"])
+
+    def test_editor_save_as_game_loads_in_the_cli(self):
+        self.open_editor()
+        rows = self.level_rows(25)
+        self.draw(rows)
+        folder = self.temporary("downloads")
+        self.download_to(folder)
+        self.driver.find_element(By.ID, "saveGame").click()
+        path = os.path.join(folder, self.wait_download(folder))
+        self.assertTrue(path.endswith(".bxr"))
+        out = subprocess.run([ARGS.cli, "load", path], capture_output=True, text=True)
+        self.assertEqual(out.returncode, 0, out.stderr)
+        lines = out.stdout.splitlines()
+        self.assertEqual([row.replace("P", "$").replace("p", "$") for row in lines[:16]], rows)
+        self.assertIn("level 1", lines)
+        self.assertIn("steps 0", lines)
+
+    def test_editor_play_restart_and_solve_return_to_the_room(self):
+        self.open_editor()
+        rows = self.level_rows(1)
+        self.draw(rows)
+        self.assertEqual(self.verdict()[0], "optimal")
+        self.driver.find_element(By.ID, "play").click()
+        self.wait_for("BexaranEditor.mode() === 'play'", "play")
+        start = self.canvas()
+        moves, _ = self.walk_and_push()
+        self.driver.execute_async_script(REPLAY, moves)
+        self.wait_idle()
+        self.assertNotEqual(self.canvas(), start)
+        self.assertEqual(self.status()[2].split()[-1], str(len(moves)))
+        self.press("r", ctrl=True)
+        self.assertEqual(self.canvas(), start, "restart: back to the drawn room")
+        self.assertEqual(self.status()[2].split()[-1], "0")
+        self.driver.execute_async_script(REPLAY, self.solution)
+        self.wait_for("document.getElementById('message').classList.contains('shown')", "the congratulation")
+        self.assertIn("Комната пройдена", self.message()[1])
+        self.press(Keys.ENTER, wait=False)
+        self.wait_for("BexaranEditor.mode() === 'edit'", "back in the editor")
+        self.assertEqual(self.js("return BexaranEditor.rows()"), rows)
+        self.driver.find_element(By.ID, "leaveEditor").click()
+        self.assert_board([], "the game, untouched by the editor")
+
+
 def worker_version(site):
     with open(os.path.join(site, "sw.js"), encoding="utf-8") as f:
         return re.search(r'var Version = "([0-9a-f]+)"', f.read()).group(1)
@@ -623,7 +839,7 @@ def worker_version(site):
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
-    for name in ("site", "expect", "cli", "shell", "solutions", "work", "source", "cmake"):
+    for name in ("site", "expect", "cli", "solve", "shell", "solutions", "work", "source", "cmake"):
         parser.add_argument("--" + name, required=True)
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

@@ -24,6 +24,10 @@ struct SolverLimits {
     // search gets a fifth of the budget to find some solution (reported as
     // SolverSolvedOnly). 1 gives the whole budget to the proof instead.
     int32_t proofOnly;
+    // Called now and then with the positions expanded so far in the current
+    // search, for a progress line; null means none.
+    void (*progress)(void* context, int64_t expanded) = nullptr;
+    void* progressContext = nullptr;
 };
 
 enum SolverOutcome : int32_t {

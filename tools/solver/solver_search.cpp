@@ -549,6 +549,7 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
     root.state = NodeOpen;
     if (estimate < MatchInfinite)
         pushOpen(s, addNode(s, root, start.boxes, hash, findSlot(s, hash, keeper, start.boxes)));
+    uint32_t reported = 0; // expansions since the search began, for the progress hook
     for (;;) {
         if (outOfLimits(s)) {
             if (weight == 1) run.lowerBound = (int32_t)s->lowest;
@@ -568,6 +569,8 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
         }
         s->expanded += s->nodes[n].state == NodeOpen;
         expand(s, n);
+        if (s->limits.progress && (++reported & 4095) == 0)
+            s->limits.progress(s->limits.progressContext, s->expanded);
     }
     run.expanded = s->expanded;
     delete s;

@@ -1,0 +1,670 @@
+// The room editor: a palette, painting on the board with the game's own
+// pictures, undo and redo of edits, a live verdict from the solver in a Web
+// Worker, playing the room in the game, rooms kept in local storage, share
+// links and the room as a saved game. Loaded by page.js when the editor is
+// first opened; the game waits, untouched, until the player goes back to it.
+"use strict";
+
+(function () {
+    var Columns = 20, Rows = 16, Cells = Columns * Rows;
+    var SavedGameSize = 336;
+    var Wall = "@", Floor = " ", Goal = "x", Box = "o", BoxOnGoal = "#", Keeper = "$";
+    var Tools = [
+        { code: Wall, name: "Стена" }, { code: Floor, name: "Пол" }, { code: Goal, name: "Место" },
+        { code: Box, name: "Ящик" }, { code: BoxOnGoal, name: "Ящик на месте" }, { code: Keeper, name: "Кладовщик" }
+    ];
+    var ToolKeeper = 5;
+    var Outcome = { optimal: 0, solvedOnly: 1, noSolution: 2, gaveUp: 3 };
+    var RoomsKey = "bexaran.rooms", WorkKey = "bexaran.editor";
+    var ShareLength = 427; // 320 bytes in base64url without padding
+    var UndoDepth = 500;
+    var SearchDelayMs = 120; // a stroke of painting settles before a search starts
+    var budget = { seconds: 5, megabytes: 256 };
+
+    var host = null, core = null;
+    var mode = "closed"; // "edit", "play" (the player plays the room), "replay" (the solution shows)
+    var room = emptyRoom();
+    var undoStack = [], redoStack = [];
+    var tool = 0, cursor = 21, stroke = null;
+    var worker = null, searching = false, searchTimer = 0, verdicts = {}, shown = null;
+    var replay = null;
+
+    function byId(id) { return document.getElementById(id); }
+
+    // ---- rooms ------------------------------------------------------------------
+
+    // cells: the 320 cell codes without the keeper; keeper: his cell or -1.
+    function emptyRoom() {
+        var cells = [];
+        for (var i = 0; i < Cells; ++i) cells.push(Wall);
+        return { cells: cells, keeper: -1 };
+    }
+
+    function copyRoom(r) { return { cells: r.cells.slice(), keeper: r.keeper }; }
+
+    function sameRoom(a, b) { return a.keeper === b.keeper && a.cells.join("") === b.cells.join(""); }
+
+    function onEdge(cell) {
+        var x = cell % Columns, y = Math.floor(cell / Columns);
+        return x === 0 || y === 0 || x === Columns - 1 || y === Rows - 1;
+    }
+
+    function neighbours(cell) {
+        var x = cell % Columns, list = [];
+        if (x > 0) list.push(cell - 1);
+        if (x < Columns - 1) list.push(cell + 1);
+        if (cell >= Columns) list.push(cell - Columns);
+        if (cell < Cells - Columns) list.push(cell + Columns);
+        return list;
+    }
+
+    // The cells the keeper could ever stand on or push into: everything
+    // that is not wall and joins his cell.
+    function keeperRegion(r) {
+        var reached = new Uint8Array(Cells), queue = [r.keeper];
+        reached[r.keeper] = 1;
+        while (queue.length) {
+            var next = neighbours(queue.pop());
+            for (var i = 0; i < next.length; ++i) {
+                if (reached[next[i]] || r.cells[next[i]] === Wall) continue;
+                reached[next[i]] = 1;
+                queue.push(next[i]);
+            }
+        }
+        return reached;
+    }
+
+    function count(cells, codes) {
+        var n = 0;
+        for (var i = 0; i < cells.length; ++i) n += codes.indexOf(cells[i]) >= 0;
+        return n;
+    }
+
+    // The room as the game and the solver take it ({ cells, keeper }: floor
+    // the keeper cannot reach is wall), or { error } saying in one line what
+    // is missing.
+    function checkRoom(r) {
+        if (r.keeper < 0) return { error: "Нет кладовщика" };
+        var reached = keeperRegion(r), cells = r.cells.slice();
+        for (var c = 0; c < Cells; ++c) {
+            if (reached[c] && onEdge(c)) return { error: "Комната не закрыта стенами" };
+            if (reached[c] || cells[c] === Wall) continue;
+            if (cells[c] !== Floor) return { error: "Ящик или место вне комнаты кладовщика" };
+            cells[c] = Wall;
+        }
+        var boxes = count(cells, Box + BoxOnGoal), goals = count(cells, Goal + BoxOnGoal);
+        if (boxes === 0) return { error: "Нет ни одного ящика" };
+        if (boxes !== goals) return { error: "Ящиков " + boxes + ", мест " + goals };
+        if (count(cells, Box) === 0) return { error: "Все ящики уже на местах" };
+        return { cells: cells, keeper: r.keeper };
+    }
+
+    // A checked room as a saved game at its start: level 1, no steps.
+    function savedGameOf(checked) {
+        var bytes = new Uint8Array(SavedGameSize), words = new DataView(bytes.buffer);
+        for (var c = 0; c < Cells; ++c) bytes[c] = checked.cells[c].charCodeAt(0);
+        words.setInt32(Cells, 0, true);
+        words.setInt32(Cells + 4, checked.keeper, true);
+        words.setInt32(Cells + 8, count(checked.cells, Box), true);
+        words.setInt32(Cells + 12, 0, true);
+        return bytes;
+    }
+
+    // ---- share links: the 320 cell codes, "$" for the keeper, in base64url ---------
+
+    function encodeRoom(r) {
+        var text = "";
+        for (var c = 0; c < Cells; ++c) text += c === r.keeper ? Keeper : r.cells[c];
+        return btoa(text).replace(/\+/g, "-").replace(/\//g, "_").replace(/=+$/, "");
+    }
+
+    // { room } or { error }: the length, the alphabet, the cell codes and a
+    // single keeper are checked here, the walls around him by the caller.
+    function decodeRoom(text) {
+        if (text.length !== ShareLength) return { error: "у неё не та длина" };
+        if (!/^[A-Za-z0-9_-]*$/.test(text)) return { error: "в ней лишние знаки" };
+        var bytes = atob(text.replace(/-/g, "+").replace(/_/g, "/") + "=");
+        var r = emptyRoom();
+        for (var c = 0; c < Cells; ++c) {
+            var code = bytes.charAt(c);
+            if ((Wall + Floor + Goal + Box + BoxOnGoal + Keeper).indexOf(code) < 0) return { error: "в ней неизвестные клетки" };
+            if (code === Keeper && r.keeper >= 0) return { error: "в ней два кладовщика" };
+            if (code === Keeper) r.keeper = c;
+            r.cells[c] = code === Keeper ? Floor : code;
+        }
+        return { room: r };
+    }
+
+    function shareLink() {
+        return location.href.replace(/#.*$/, "") + "#board=" + encodeRoom(room);
+    }
+
+    // The room of an address with #board=, or null (and one message) when it
+    // is not a room the editor can open.
+    function roomFromLink() {
+        var match = /^#board=(.*)$/.exec(location.hash);
+        if (!match) return null;
+        var decoded = decodeRoom(match[1]);
+        var reason = decoded.error;
+        if (!reason) {
+            var checked = checkRoom(decoded.room);
+            if (checked.error === "Нет кладовщика") reason = "в комнате нет кладовщика";
+            if (checked.error === "Комната не закрыта стенами") reason = "комната не закрыта стенами";
+        }
+        if (!reason) return decoded.room;
+        host.showMessage("Эта ссылка не открывает комнату: " + reason + ". Редактор открыт с пустым полем.",
+                         "Редактор", true, null);
+        return emptyRoom();
+    }
+
+    // ---- drawing ------------------------------------------------------------------
+
+    function show() {
+        var at = core._webFileBuffer();
+        for (var c = 0; c < Cells; ++c) core.HEAPU8[at + c] = room.cells[c].charCodeAt(0);
+        core._webShowBoard(room.keeper);
+        host.flush();
+        placeCursor();
+        byId("part0").textContent = "Редактор";
+        byId("part1").textContent = "Ящиков: " + count(room.cells, Box + BoxOnGoal);
+        byId("part2").textContent = "Мест: " + count(room.cells, Goal + BoxOnGoal);
+        byId("part3").textContent = Tools[tool].name;
+    }
+
+    function placeCursor() {
+        var canvas = byId("board"), mark = byId("editCursor");
+        var size = canvas.offsetWidth / Columns;
+        mark.style.left = (canvas.offsetLeft + (cursor % Columns) * size) + "px";
+        mark.style.top = (canvas.offsetTop + Math.floor(cursor / Columns) * size) + "px";
+        mark.style.width = mark.style.height = size + "px";
+    }
+
+    // ---- editing ------------------------------------------------------------------
+
+    // Puts the tool on a cell; the keeper is one at most, so placing him
+    // moves him, and a box or wall put where he stands takes his place.
+    function paint(r, cell, choice) {
+        var code = Tools[choice].code, under = r.cells[cell];
+        if (code === Keeper) {
+            r.keeper = cell;
+            r.cells[cell] = under === Goal || under === BoxOnGoal ? Goal : Floor;
+            return;
+        }
+        r.cells[cell] = code;
+        if (cell === r.keeper && code !== Floor && code !== Goal) r.keeper = -1;
+    }
+
+    // Every change of the room: kept for undo, drawn, judged, remembered.
+    function changed(before) {
+        if (sameRoom(before, room)) return;
+        undoStack.push(before);
+        if (undoStack.length > UndoDepth) undoStack.shift();
+        redoStack = [];
+        roomChanged();
+    }
+
+    function roomChanged() {
+        byId("undo").disabled = undoStack.length === 0;
+        byId("editUndo").disabled = undoStack.length === 0;
+        byId("editRedo").disabled = redoStack.length === 0;
+        try { localStorage.setItem(WorkKey, encodeRoom(room)); } catch (e) { /* private mode: not kept */ }
+        show();
+        judge();
+    }
+
+    function setRoom(next) {
+        var before = copyRoom(room);
+        room = copyRoom(next);
+        changed(before);
+    }
+
+    function undoEdit() {
+        if (!undoStack.length) return;
+        redoStack.push(copyRoom(room));
+        room = undoStack.pop();
+        roomChanged();
+    }
+
+    function redoEdit() {
+        if (!redoStack.length) return;
+        undoStack.push(copyRoom(room));
+        room = redoStack.pop();
+        roomChanged();
+    }
+
+    function chooseTool(choice) {
+        tool = choice;
+        var buttons = byId("palette").querySelectorAll("button");
+        for (var i = 0; i < buttons.length; ++i) buttons[i].classList.toggle("chosen", i === tool);
+        byId("part3").textContent = Tools[tool].name;
+    }
+
+    // A stroke paints every cell the pointer passes over, and is undone whole.
+    function strokeAt(e) {
+        var cell = host.cellAt(e.clientX, e.clientY);
+        if (cell < 0 || cell === stroke.last) return;
+        stroke.last = cursor = cell;
+        paint(room, cell, tool);
+        show();
+    }
+
+    function setUpPointer() {
+        var canvas = byId("board");
+        canvas.addEventListener("pointerdown", function (e) {
+            if (mode !== "edit" || host.blocked()) return;
+            stroke = { before: copyRoom(room), last: -1 };
+            if (canvas.setPointerCapture) try { canvas.setPointerCapture(e.pointerId); } catch (x) { /* synthetic */ }
+            strokeAt(e);
+        });
+        canvas.addEventListener("pointermove", function (e) { if (stroke) strokeAt(e); });
+        var end = function () {
+            if (!stroke) return;
+            var before = stroke.before;
+            stroke = null;
+            changed(before);
+        };
+        canvas.addEventListener("pointerup", end);
+        canvas.addEventListener("pointercancel", end);
+    }
+
+    var cursorSteps = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] };
+
+    // The editor's keys while it draws: arrows move the cursor, Space or Enter
+    // puts the tool there, digits choose the tool, Ctrl+Y redoes.
+    function editKey(e) {
+        var step = cursorSteps[e.key], digit = /^(Digit|Numpad)([1-6])$/.exec(e.code);
+        var plain = !e.ctrlKey && !e.metaKey && !e.altKey;
+        if (step && plain) {
+            var x = Math.min(Math.max(cursor % Columns + step[0], 0), Columns - 1);
+            var y = Math.min(Math.max(Math.floor(cursor / Columns) + step[1], 0), Rows - 1);
+            cursor = y * Columns + x;
+            placeCursor();
+        } else if ((e.key === " " || e.key === "Enter") && plain) {
+            var before = copyRoom(room);
+            paint(room, cursor, tool);
+            changed(before);
+        } else if (digit && plain) {
+            chooseTool(Number(digit[2]) - 1);
+        } else if ((e.ctrlKey || e.metaKey) && (e.code === "KeyY" || (e.code === "KeyZ" && e.shiftKey))) {
+            redoEdit();
+        } else {
+            // Ctrl keys are the page's (undo, save); the rest would move the
+            // game's keeper, who waits behind the editor.
+            return !(e.ctrlKey || e.metaKey);
+        }
+        e.preventDefault();
+        return true;
+    }
+
+    // ---- the verdict ----------------------------------------------------------------
+
+    function plural(n, one, few, many) {
+        var tens = n % 100, units = n % 10;
+        if (tens >= 11 && tens <= 14) return many;
+        return units === 1 ? one : units >= 2 && units <= 4 ? few : many;
+    }
+
+    function pushesText(n) { return n + " " + plural(n, "толчок", "толчка", "толчков"); }
+    function stepsText(n) { return n + " " + plural(n, "шаг", "шага", "шагов"); }
+
+    function positionsText(n) {
+        return n.toLocaleString("ru-RU") + " " + plural(n, "позиция", "позиции", "позиций");
+    }
+
+    function setVerdict(state, text, progress) {
+        var line = byId("verdict");
+        line.textContent = text;
+        line.dataset.state = state;
+        byId("progress").textContent = progress;
+        byId("showSolution").disabled = !(shown && shown.moves);
+    }
+
+    function verdictText(v) {
+        var within = "Не доказано за " + budget.seconds + " с: ";
+        if (v.outcome === Outcome.optimal) return "Решение: " + pushesText(v.pushes) + ", " + stepsText(v.moveCount);
+        if (v.outcome === Outcome.noSolution) return "Решения нет: ящик застрял";
+        if (v.outcome === Outcome.solvedOnly)
+            return within + "лучшее решение " + pushesText(v.pushes) + ", нижняя граница " + v.lowerBound;
+        return within + "решение не найдено, нижняя граница " + Math.max(v.lowerBound, 0);
+    }
+
+    var verdictStates = ["optimal", "unproven", "none", "unproven"];
+
+    function showResult(v) {
+        shown = v;
+        setVerdict(verdictStates[v.outcome], verdictText(v),
+                   "Просмотрено " + positionsText(v.expanded) + " за " + v.seconds.toFixed(2) + " с");
+    }
+
+    // One search at a time: a new room ends the search for the last one.
+    function stopSearch() {
+        clearTimeout(searchTimer);
+        if (worker && searching) { worker.terminate(); worker = null; }
+        searching = false;
+    }
+
+    function judge() {
+        stopSearch();
+        shown = null;
+        var checked = checkRoom(room);
+        if (checked.error) { setVerdict("invalid", checked.error, ""); return; }
+        var key = encodeRoom(room) + "/" + budget.seconds + "/" + budget.megabytes;
+        if (verdicts[key]) { showResult(verdicts[key]); return; }
+        setVerdict("searching", "Ищу решение…", "Просмотрено " + positionsText(0));
+        searchTimer = setTimeout(function () { search(checked, key); }, SearchDelayMs);
+    }
+
+    function search(checked, key) {
+        if (!worker) worker = makeWorker();
+        searching = true;
+        worker.key = key;
+        var board = new Uint8Array(Cells);
+        for (var c = 0; c < Cells; ++c) board[c] = checked.cells[c].charCodeAt(0);
+        worker.postMessage({ board: board, keeper: checked.keeper, seconds: budget.seconds, megabytes: budget.megabytes });
+    }
+
+    function makeWorker() {
+        var made = new Worker("solver-worker.js");
+        made.onmessage = function (e) {
+            if (made !== worker || !searching) return;
+            if (e.data.verdict === undefined) {
+                byId("progress").textContent = "Ищу… просмотрено " + positionsText(e.data.expanded);
+                return;
+            }
+            searching = false;
+            verdicts[made.key] = e.data.verdict;
+            showResult(e.data.verdict);
+        };
+        made.onerror = function (e) {
+            e.preventDefault();
+            if (made !== worker) return;
+            worker = null;
+            searching = false;
+            setVerdict("unproven", "Не доказано: поиску не хватило памяти", "");
+        };
+        return made;
+    }
+
+    // ---- playing the room, and showing its solution ------------------------------------
+
+    function startPlay(nextMode) {
+        var checked = checkRoom(room);
+        if (checked.error) {
+            host.showMessage("Эту комнату пока нельзя сыграть: " + checked.error.toLowerCase() + ".", "Редактор", true, null);
+            return false;
+        }
+        var bytes = savedGameOf(checked);
+        byId("part3").textContent = ""; // the game's own status bar from here on
+        core.HEAPU8.set(bytes, core._webFileBuffer());
+        core._webPlay(bytes.length);
+        mode = nextMode;
+        byId("editor").className = nextMode;
+        byId("editCursor").hidden = true;
+        host.layout();
+        host.after();
+        return true;
+    }
+
+    function backToEdit() {
+        if (replay) clearInterval(replay.timer);
+        replay = null;
+        mode = "edit";
+        byId("editor").className = "edit";
+        byId("editCursor").hidden = false;
+        host.layout();
+        roomChanged();
+    }
+
+    var letterDirections = { L: 0, R: 3, U: 6, D: 9 };
+
+    // The proven moves, one each time the keeper has finished the last: the
+    // board moves at the game's own speed.
+    function showSolution() {
+        if (!shown || !shown.moves || !startPlay("replay")) return;
+        replay = { moves: shown.moves, next: 0 };
+        replay.timer = setInterval(function () {
+            if (Bexaran.sliding() || host.blocked() || replay.next >= replay.moves.length) return;
+            core._webMove(letterDirections[replay.moves.charAt(replay.next++)]);
+            host.after();
+        }, 40);
+    }
+
+    // The level-solved message of a room played here: the player is
+    // congratulated and returns to the editor; a shown solution just returns.
+    function solved() {
+        if (mode === "replay") { setTimeout(backToEdit, 600); return; }
+        host.showMessage("Поздравляю! Комната пройдена.", "Поздравляю!", false, backToEdit);
+    }
+
+    // ---- kept rooms ---------------------------------------------------------------
+
+    function keptRooms() {
+        try {
+            var list = JSON.parse(localStorage.getItem(RoomsKey) || "[]");
+            return Array.isArray(list) ? list : [];
+        } catch (e) { return []; }
+    }
+
+    function keepRooms(list) {
+        try { localStorage.setItem(RoomsKey, JSON.stringify(list)); } catch (e) { /* private mode: not kept */ }
+        listRooms(list);
+    }
+
+    function listRooms(list) {
+        var select = byId("rooms");
+        select.textContent = "";
+        for (var i = 0; i < list.length; ++i) {
+            var option = document.createElement("option");
+            option.value = i;
+            option.textContent = list[i].name;
+            select.appendChild(option);
+        }
+    }
+
+    function roomName(list) {
+        var name = byId("roomName").value.trim();
+        return name || "Комната " + (list.length + 1);
+    }
+
+    var roomCommands = {
+        keepRoom: function (list) {
+            var name = roomName(list), i = 0;
+            while (i < list.length && list[i].name !== name) ++i;
+            list[i] = { name: name, board: encodeRoom(room) };
+            keepRooms(list);
+            byId("rooms").value = i;
+        },
+        openRoom: function (list, i) {
+            var decoded = list[i] ? decodeRoom(list[i].board) : {};
+            if (decoded.room) { setRoom(decoded.room); byId("roomName").value = list[i].name; }
+        },
+        renameRoom: function (list, i) {
+            if (!list[i]) return;
+            list[i].name = roomName(list);
+            keepRooms(list);
+            byId("rooms").value = i;
+        },
+        deleteRoom: function (list, i) {
+            if (!list[i]) return;
+            list.splice(i, 1);
+            keepRooms(list);
+        }
+    };
+
+    // ---- the panel ----------------------------------------------------------------
+
+    var PanelStyle =
+        "#stage { position: relative; }" +
+        "#editor { display: none; padding: 4px 6px; border-top: 1px solid #d7d7d7; font-size: 13px; }" +
+        "#editor.edit, #editor.play, #editor.replay { display: block; }" +
+        "#editor .row { display: flex; flex-wrap: wrap; gap: 4px; margin: 2px 0; align-items: center; }" +
+        "#editor button, #editor input, #editor select { font: inherit; padding: 2px 6px; }" +
+        "#editor button.chosen { background: #91c9f7; border-color: #2a6fb0; }" +
+        "#editor.play .editOnly, #editor.replay .editOnly, #editor.edit .playOnly { display: none; }" +
+        "#verdict { font-weight: bold; min-height: 1.2em; }" +
+        "#verdict[data-state=invalid] { color: #8a5a00; } #verdict[data-state=none] { color: #b0201a; }" +
+        "#progress { color: #555; min-height: 1.2em; }" +
+        "#shareLink { flex: 1; min-width: 120px; }" +
+        "#editCursor { position: absolute; box-sizing: border-box; border: 2px solid #ffd400;" +
+        "  outline: 1px solid #000; pointer-events: none; }";
+
+    var PanelHtml =
+        "<div class='row editOnly' id='palette'></div>" +
+        "<div class='row'><button id='editUndo' class='editOnly'>Отменить</button>" +
+        "<button id='editRedo' class='editOnly'>Вернуть</button>" +
+        "<button id='clear' class='editOnly'>Очистить</button>" +
+        "<button id='play' class='editOnly'>Играть</button>" +
+        "<button id='showSolution' class='editOnly'>Показать решение</button>" +
+        "<button id='backToEditor' class='playOnly'>К редактору</button>" +
+        "<button id='leaveEditor'>К игре</button></div>" +
+        "<div id='verdict'></div><div id='progress'></div>" +
+        "<div class='row editOnly'><button id='share'>Ссылка</button><input id='shareLink' readonly>" +
+        "<button id='saveGame'>Сохранить как игру</button></div>" +
+        "<div class='row editOnly'><input id='roomName' placeholder='Название' size='12'>" +
+        "<button id='keepRoom'>Сохранить</button><select id='rooms'></select>" +
+        "<button id='openRoom'>Открыть</button><button id='renameRoom'>Переименовать</button>" +
+        "<button id='deleteRoom'>Удалить</button></div>";
+
+    function buildPanel() {
+        var style = document.createElement("style");
+        style.textContent = PanelStyle;
+        document.head.appendChild(style);
+        var panel = document.createElement("div");
+        panel.id = "editor";
+        panel.innerHTML = PanelHtml;
+        byId("frame").insertBefore(panel, byId("status"));
+        var mark = document.createElement("div");
+        mark.id = "editCursor";
+        byId("stage").appendChild(mark);
+        for (var i = 0; i < Tools.length; ++i) {
+            var button = document.createElement("button");
+            button.textContent = (i + 1) + " " + Tools[i].name;
+            button.dataset.tool = i;
+            byId("palette").appendChild(button);
+        }
+        panel.addEventListener("click", panelClick);
+        // Typing a name is not editing the board.
+        byId("roomName").addEventListener("keydown", function (e) { e.stopPropagation(); });
+        listRooms(keptRooms());
+    }
+
+    var panelCommands = {
+        editUndo: undoEdit, editRedo: redoEdit, leaveEditor: close,
+        clear: function () { setRoom(emptyRoom()); },
+        play: function () { startPlay("play"); },
+        showSolution: showSolution,
+        backToEditor: backToEdit,
+        share: function () {
+            var field = byId("shareLink");
+            field.value = shareLink();
+            field.select();
+            if (navigator.clipboard) navigator.clipboard.writeText(field.value).catch(function () { /* selected instead */ });
+        },
+        saveGame: saveAsGame
+    };
+
+    function panelClick(e) {
+        var button = e.target.closest("button");
+        if (!button || host.blocked()) return;
+        host.closeMenus();
+        if (button.dataset.tool !== undefined) chooseTool(Number(button.dataset.tool));
+        else if (panelCommands[button.id]) panelCommands[button.id]();
+        else if (roomCommands[button.id]) roomCommands[button.id](keptRooms(), Number(byId("rooms").value));
+        if (document.activeElement === button) button.blur(); // the keys go on working the board
+    }
+
+    function saveAsGame() {
+        var checked = checkRoom(room);
+        if (checked.error) {
+            host.showMessage("Эту комнату пока нельзя сохранить как игру: " + checked.error.toLowerCase() + ".",
+                             "Редактор", true, null);
+            return;
+        }
+        host.download(savedGameOf(checked), "komnata.bxr");
+    }
+
+    // ---- opening and closing ----------------------------------------------------------
+
+    function storedWork() {
+        var text = null;
+        try { text = localStorage.getItem(WorkKey); } catch (e) { return emptyRoom(); }
+        var decoded = text ? decodeRoom(text) : {};
+        return decoded.room || emptyRoom();
+    }
+
+    function open() {
+        var linked = roomFromLink();
+        if (mode !== "closed") {
+            if (linked) setRoom(linked);
+            return;
+        }
+        core._webKeepGame();
+        room = linked || storedWork();
+        undoStack = [];
+        redoStack = [];
+        mode = "edit";
+        byId("editor").className = "edit";
+        byId("editCursor").hidden = false;
+        host.layout();
+        chooseTool(tool);
+        roomChanged();
+    }
+
+    function close() {
+        if (mode === "closed") return;
+        stopSearch();
+        if (replay) clearInterval(replay.timer);
+        replay = null;
+        mode = "closed";
+        byId("editor").className = "";
+        byId("editCursor").hidden = true;
+        if (/^#board=/.test(location.hash)) history.replaceState(null, "", location.href.replace(/#.*$/, ""));
+        byId("part3").textContent = "";
+        core._webReturnToGame();
+        host.layout();
+        host.after();
+    }
+
+    // The page's commands while the editor is open: true when taken here.
+    function command(name) {
+        if (mode === "replay") return true;
+        if (mode === "play") {
+            if (name === "restart") startPlay("play");
+            return name === "restart";
+        }
+        if (name === "undo") undoEdit();
+        if (name === "save") saveAsGame();
+        return true;
+    }
+
+    function onKey(e) {
+        if (mode === "edit") return editKey(e);
+        if (e.key === "Escape") { e.preventDefault(); backToEdit(); return true; }
+        return mode === "replay";
+    }
+
+    host = Bexaran.attachEditor({
+        open: open, close: close, command: command, onKey: onKey, solved: solved,
+        isOpen: function () { return mode !== "closed"; },
+        drawing: function () { return mode === "edit"; }
+    });
+    core = host.core;
+    buildPanel();
+    setUpPointer();
+    window.addEventListener("resize", function () { if (mode === "edit") placeCursor(); });
+
+    // For the tests: a shorter budget, and the room as rows of cell codes.
+    window.BexaranEditor = {
+        budget: function (seconds) { budget.seconds = seconds; judge(); },
+        rows: function () {
+            var rows = [];
+            for (var y = 0; y < Rows; ++y) {
+                var row = "";
+                for (var x = 0; x < Columns; ++x) row += y * Columns + x === room.keeper ? Keeper : room.cells[y * Columns + x];
+                rows.push(row);
+            }
+            return rows;
+        },
+        mode: function () { return mode; }
+    };
+})();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "art_image.h"
+#include "board_kit.h"
 #include "game.h"
 #include "level_figures.h"
 #include "solution_shape.h"

@@ -263,10 +263,10 @@ int32_t floodChildKeeper(const Search* s, int32_t from, int32_t to) {
     uint64_t free[RoomBoardWords];
     for (int32_t i = 0; i < RoomBoardWords; ++i)
         free[i] = room.boardBits[i] & ~s->boxBits[i];
-    int32_t fromCell = room.cellOf[from], toCell = room.cellOf[to];
+    int32_t fromCell = room.open.cellOf[from], toCell = room.open.cellOf[to];
     free[fromCell >> 6] |= 1ull << (fromCell & 63);
     free[toCell >> 6] &= ~(1ull << (toCell & 63));
-    return room.indexOf[floodLowestCell(free, fromCell)];
+    return room.open.indexOf[floodLowestCell(free, fromCell)];
 }
 
 bool isFree(const Search* s, int32_t cell) {
@@ -371,7 +371,7 @@ void expand(Search* s, uint32_t n) {
     memcpy(parentBoxes, &s->boxes[(size_t)n * s->boxCount], s->boxCount);
     memset(s->boxBits, 0, sizeof s->boxBits);
     for (int32_t i = 0; i < s->boxCount; ++i) {
-        int32_t cell = room.cellOf[parentBoxes[i]];
+        int32_t cell = room.open.cellOf[parentBoxes[i]];
         s->occupied[parentBoxes[i]] = 1;
         s->boxBits[cell >> 6] |= 1ull << (cell & 63);
     }
@@ -444,37 +444,6 @@ uint32_t popOpen(Search* s) {
     return NodeNone;
 }
 
-// Appends the keeper's shortest walk on board from *player to target (both
-// board cells), asking the rules which steps are walks. False if none.
-bool appendWalk(const Board& board, int32_t* player, int32_t target, std::string* moves) {
-    int32_t cameBy[BoardCellCount];
-    int32_t queue[BoardCellCount];
-    for (int32_t c = 0; c < BoardCellCount; ++c)
-        cameBy[c] = -1;
-    int32_t head = 0, tail = 0;
-    queue[tail++] = *player;
-    cameBy[*player] = RoomDirections;
-    while (head < tail && cameBy[target] < 0) {
-        int32_t c = queue[head++];
-        for (int32_t d = 0; d < RoomDirections; ++d) {
-            MoveOutcome step = testStep(&board, c, RoomDirection[d]);
-            if (step.kind != MoveWalk || cameBy[step.target] >= 0) continue;
-            cameBy[step.target] = d;
-            queue[tail++] = step.target;
-        }
-    }
-    if (cameBy[target] < 0) return false;
-    std::string path;
-    for (int32_t c = target; c != *player;) {
-        int32_t d = cameBy[c];
-        path.push_back(directionLetter(RoomDirection[d]));
-        c = neighbour(c, RoomDirection[d ^ 1]);
-    }
-    moves->append(path.rbegin(), path.rend());
-    *player = target;
-    return true;
-}
-
 // Turns the chain of pushes ending at node n into keeper steps and plays them
 // on a copy of the board with applyStep: a solution is only reported after
 // the game's own rules have taken every box to a goal with it.
@@ -485,21 +454,20 @@ bool replaySolution(const Search& s, const Board& start, int32_t playerCell, uin
         chain.push_back(n);
     Board board = start;
     int32_t boxesLeft = 0;
-    for (int32_t c = 0; c < BoardCellCount; ++c) {
-        unsigned char& code = board.cells[c];
-        if (s.room->indexOf[c] != RoomNone && !isWalkable(code) && !holdsBox(code))
-            code = CellCodeFloor; // a start code
+    for (unsigned char& code : board.cells) {
+        if (isStartCode(code)) code = CellCodeFloor;
         boxesLeft += code == CellCodeBox;
     }
     int32_t player = playerCell;
     for (size_t k = chain.size(); k-- > 0;) {
         const Node& node = s.nodes[chain[k]];
         int32_t d = node.direction;
-        int32_t from = s.room->cellOf[node.standing];
-        int32_t behind = neighbour(from, oppositeDirection(RoomDirection[d]));
+        int32_t from = s.room->open.cellOf[node.standing];
+        int32_t behind = neighbour(from, oppositeDirection(BoardDirections[d]));
         if (!appendWalk(board, &player, behind, moves)) return false;
-        if (applyStep(&board, &player, RoomDirection[d], &boxesLeft).kind != MovePush) return false;
-        moves->push_back(directionLetter(RoomDirection[d]));
+        if (applyStep(&board, &player, BoardDirections[d], &boxesLeft).kind != MovePush)
+            return false;
+        moves->push_back(directionLetter(BoardDirections[d]));
     }
     return boxesLeft == 0;
 }

@@ -1,0 +1,124 @@
+// The board kit: start codes, the empty board and its numbering, and the
+// keeper's walks, on boards made here and on the level table.
+#include "board_kit.h"
+#include "rules.h"
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Rows at the top-left of an all-wall board.
+Board boardOf(const std::vector<std::string>& rows) {
+    Board board;
+    memset(board.cells, CellCodeWall, BoardCellCount);
+    for (size_t y = 0; y < rows.size(); ++y)
+        for (size_t x = 0; x < rows[y].size(); ++x)
+            board.cells[y * BoardColumns + x] = (unsigned char)rows[y][x];
+    return board;
+}
+
+int32_t cellAt(int32_t row, int32_t column) {
+    return row * BoardColumns + column;
+}
+
+std::vector<int32_t> regionOf(const Board& board, int32_t from) {
+    std::vector<int32_t> cells(BoardCellCount);
+    cells.resize((size_t)walkRegion(board, from, cells.data()));
+    return cells;
+}
+
+} // namespace
+
+TEST(BoardKit, OppositeDirectionsDifferInTheLowestBit) {
+    for (int32_t d = 0; d < BoardDirectionCount; ++d)
+        EXPECT_EQ(BoardDirections[d ^ 1], oppositeDirection(BoardDirections[d])) << d;
+}
+
+TEST(BoardKit, EveryLevelSplitsIntoAFloorStartAndNoOtherChange) {
+    for (int32_t n = 0; n < LevelCount; ++n) {
+        SCOPED_TRACE("level " + std::to_string(n + 1));
+        Board board;
+        int32_t start = splitStart(LevelTable[n], &board);
+        ASSERT_GE(start, 0);
+        EXPECT_TRUE(isStartCode(LevelTable[n][start]));
+        EXPECT_EQ(CellCodeFloor, board.cells[start]);
+        EXPECT_EQ(-1, findStartCell(board));
+        for (int32_t c = 0; c < BoardCellCount; ++c) {
+            if (c == start) continue;
+            EXPECT_EQ(LevelTable[n][c], board.cells[c]) << "cell " << c;
+        }
+    }
+    for (unsigned char code : std::string("@ xo#P"))
+        EXPECT_FALSE(isStartCode(code)) << code;
+}
+
+TEST(BoardKit, TheEmptyBoardKeepsWallsAndGoalsAndNumbersItsOpenCellsInOrder) {
+    Board board = boardOf({"@@@@@@", "@>o#?@", "@ x  @", "@@@@@@"});
+    Board empty = emptyBoard(board);
+    EXPECT_EQ(0, memcmp(boardOf({"@@@@@@", "@  x?@", "@ x  @", "@@@@@@"}).cells, empty.cells,
+                        BoardCellCount));
+    OpenCells open;
+    ASSERT_TRUE(numberOpenCells(empty, OpenCellsMax, &open));
+    // The unknown byte '?' blocks like a wall, so it is no open cell.
+    const int32_t expected[] = {cellAt(1, 1), cellAt(1, 2), cellAt(1, 3), cellAt(2, 1),
+                                cellAt(2, 2), cellAt(2, 3), cellAt(2, 4)};
+    ASSERT_EQ(7, open.count);
+    for (int32_t i = 0; i < open.count; ++i) {
+        EXPECT_EQ(expected[i], open.cellOf[i]);
+        EXPECT_EQ(i, open.indexOf[expected[i]]);
+    }
+    EXPECT_EQ(OpenCellNone, open.indexOf[cellAt(1, 4)]);
+    EXPECT_EQ(OpenCellNone, open.indexOf[0]);
+    EXPECT_FALSE(numberOpenCells(empty, 6, &open));
+    EXPECT_TRUE(numberOpenCells(empty, 7, &open));
+}
+
+// The pull search numbers its positions by the order the region is met, so
+// a change of that order changes every pool the generator writes.
+TEST(BoardKit, TheRegionStopsAtBoxesAndWallsInDepthFirstOrder) {
+    Board board = boardOf({"@@@@@@", "@  o @", "@ @@ @", "@  x @", "@@@@@@"});
+    std::vector<int32_t> region = regionOf(board, cellAt(1, 1));
+    const std::vector<int32_t> expected = {cellAt(1, 1), cellAt(2, 1), cellAt(3, 1),
+                                           cellAt(3, 2), cellAt(3, 3), cellAt(3, 4),
+                                           cellAt(2, 4), cellAt(1, 4), cellAt(1, 2)};
+    EXPECT_EQ(expected, region);
+    // Walled in by the box: the region is the keeper's cell alone.
+    Board shut = boardOf({"@@@@", "@ o@", "@@@@"});
+    EXPECT_EQ(std::vector<int32_t>{cellAt(1, 1)}, regionOf(shut, cellAt(1, 1)));
+}
+
+TEST(BoardKit, WalksAreShortestAndNeverPush) {
+    Board board = boardOf({"@@@@@@@", "@     @", "@ @@@ @", "@  o  @", "@@@@@@@"});
+    const int32_t from = cellAt(3, 1);
+    for (int32_t target : regionOf(board, from)) {
+        SCOPED_TRACE("to cell " + std::to_string(target));
+        std::string moves = "R"; // appended to, not replaced
+        int32_t player = from;
+        ASSERT_TRUE(appendWalk(board, &player, target, &moves));
+        EXPECT_EQ(target, player);
+        Board played = board;
+        int32_t at = from, left = 0;
+        for (size_t i = 1; i < moves.size(); ++i)
+            ASSERT_EQ(MoveWalk, applyStep(&played, &at, letterDirection(moves[i]), &left).kind);
+        EXPECT_EQ(target, at);
+        // The Manhattan way, except past the box: up over the wall block,
+        // across the top and down the far side.
+        int32_t r = target / BoardColumns, c = target % BoardColumns;
+        bool pastBox = r >= 2 && c >= 4;
+        int32_t shortest = pastBox ? 2 + 4 + (r - 1) + (5 - c) : abs(r - 3) + abs(c - 1);
+        EXPECT_EQ((size_t)shortest + 1, moves.size()) << moves;
+    }
+    std::string moves;
+    int32_t player = from;
+    EXPECT_FALSE(appendWalk(board, &player, cellAt(3, 3), &moves)); // the box
+    EXPECT_FALSE(appendWalk(board, &player, cellAt(2, 2), &moves)); // a wall
+    EXPECT_EQ(from, player);
+    EXPECT_TRUE(moves.empty());
+}

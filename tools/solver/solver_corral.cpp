@@ -43,9 +43,10 @@ Bits areaOf(const Room& room, const Bits& boxes, int32_t from) {
         int32_t c = queue[head++];
         for (int32_t d = 0; d < RoomDirections; ++d) {
             int32_t t = room.step[c][d];
-            if (t == RoomNone || has(area, room.open.cellOf[t]) || has(boxes, room.open.cellOf[t]))
-                continue;
-            put(&area, room.open.cellOf[t]);
+            if (t == RoomNone) continue;
+            int32_t cell = room.open.cellOf[t];
+            if (has(area, cell) || has(boxes, cell)) continue;
+            put(&area, cell);
             queue[tail++] = (uint8_t)t;
         }
     }

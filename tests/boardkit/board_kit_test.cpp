@@ -1,6 +1,9 @@
-// The board kit: start codes, the empty board and its numbering, and the
-// keeper's walks, on boards made here and on the level table.
+// The board kit: start codes, the empty board and its numbering, the
+// keeper's walks, the random stream and the position table, on boards made
+// here and on the level table.
 #include "board_kit.h"
+#include "position_table.h"
+#include "random_stream.h"
 #include "rules.h"
 
 #include <gtest/gtest.h>
@@ -113,4 +116,47 @@ TEST(BoardKit, TheRegionStopsAtBoxesInDepthFirstOrderAndItsWalksAreShortest) {
     EXPECT_FALSE(appendWalk(board, &player, cellAt(2, 2), &moves)); // a wall
     EXPECT_EQ(from, player);
     EXPECT_TRUE(moves.empty());
+}
+
+// Every level in the pool and every solver effort figure hangs on these
+// numbers: a changed constant must fail here, not in a regenerated pool.
+TEST(BoardKit, TheRandomStreamAndItsZobristKeysAreTheFixedSplitmixSequence) {
+    Rng rng = {0};
+    EXPECT_EQ(0xE220A8397B1DCDAFull, nextRandom(rng));
+    uint64_t keys[8];
+    fillZobristKeys(1234, keys, 8);
+    Rng same = {1234};
+    for (uint64_t key : keys)
+        EXPECT_EQ(nextRandom(same), key);
+    // Jobs draw from streams of their own, and the bounded draws stay in range.
+    Rng a = streamFor(7, 0), b = streamFor(7, 1);
+    EXPECT_NE(nextRandom(a), nextRandom(b));
+    for (int32_t i = 0; i < 1000; ++i) {
+        int32_t r = randomBetween(a, -2, 3);
+        ASSERT_TRUE(r >= -2 && r <= 3) << r;
+    }
+}
+
+// Positions whose hashes share the low half (the slot's tag) must still be
+// told apart by the caller's test, and survive the table's doublings.
+TEST(BoardKit, ThePositionTableFindsEveryPositionAgainAcrossCollisionsAndGrowth) {
+    PositionTable table;
+    startPositionTable(&table, 4);
+    std::vector<uint64_t> stored;
+    auto hashOf = [](uint64_t value) { return (value % 5) | value << 40; }; // tags collide
+    for (uint64_t value = 0; value < 300; ++value) {
+        auto same = [&stored, value](uint32_t n) { return stored[n] == value; };
+        PositionSlot* slot = findPosition(&table, hashOf(value), same);
+        ASSERT_EQ(PositionNone, slot->index) << value;
+        addPosition(&table, slot, hashOf(value), (uint32_t)stored.size());
+        stored.push_back(value);
+    }
+    EXPECT_EQ(300u, table.used);
+    EXPECT_LE(table.used * 2, table.slots.size());
+    for (uint64_t value = 0; value < 300; ++value) {
+        auto same = [&stored, value](uint32_t n) { return stored[n] == value; };
+        const PositionSlot* slot = findPosition(&table, hashOf(value), same);
+        ASSERT_NE(PositionNone, slot->index) << value;
+        EXPECT_EQ(value, stored[slot->index]);
+    }
 }

@@ -1,5 +1,6 @@
-// The backward search. Positions are packed into 16-byte keys kept in an
-// open-addressing set; every step, walk and pull is decided by game/rules.h.
+// The backward search. Positions are packed into 16-byte keys kept in the
+// board kit's position table; every step, walk and pull is decided by
+// game/rules.h.
 #include "pull_search.h"
 
 #include <string.h>
@@ -7,6 +8,7 @@
 #include <algorithm>
 
 #include "board_kit.h"
+#include "position_table.h"
 #include "rules.h"
 
 namespace {
@@ -21,36 +23,21 @@ uint64_t hashKey(const PullKey& k) {
     return h ^ (h >> 29);
 }
 
-// Positions seen so far; a zero key marks an empty slot (a real key always
-// has a box numbered from one).
+// Positions seen so far: each key once in `keys`, found through the table.
 struct KeySet {
-    std::vector<PullKey> slots;
-    size_t used = 0;
+    PositionTable table;
+    std::vector<PullKey> keys;
 };
 
-void growKeySet(KeySet* set);
-
+// false when key was seen before.
 bool insertKey(KeySet* set, const PullKey& key) {
-    if ((set->used + 1) * 2 > set->slots.size()) growKeySet(set);
-    size_t mask = set->slots.size() - 1;
-    for (size_t i = hashKey(key) & mask;; i = (i + 1) & mask) {
-        PullKey& slot = set->slots[i];
-        if (sameKey(slot, key)) return false;
-        if (slot.lo == 0 && slot.hi == 0) {
-            slot = key;
-            ++set->used;
-            return true;
-        }
-    }
-}
-
-void growKeySet(KeySet* set) {
-    std::vector<PullKey> old;
-    old.swap(set->slots);
-    set->slots.assign(old.empty() ? 1024 : old.size() * 2, PullKey{0, 0});
-    set->used = 0;
-    for (const PullKey& k : old)
-        if (k.lo || k.hi) insertKey(set, k);
+    uint64_t hash = hashKey(key);
+    PositionSlot* slot =
+        findPosition(&set->table, hash, [set, &key](uint32_t n) { return sameKey(set->keys[n], key); });
+    if (slot->index != PositionNone) return false;
+    addPosition(&set->table, slot, hash, (uint32_t)set->keys.size());
+    set->keys.push_back(key);
+    return true;
 }
 
 // The smallest floor number of the keeper's region from cell.
@@ -152,13 +139,14 @@ PullLayers searchPulls(const PullRoom& room, const Board& solved, const PullLimi
     PullLayers found;
     found.exhaustive = true;
     KeySet seen;
+    startPositionTable(&seen.table, 1024);
     found.layers.push_back(solvedKeys(room, solved, &seen));
     while ((int32_t)found.layers.size() <= limits.maxDepth) {
         std::vector<PullKey> next;
         for (const PullKey& k : found.layers.back())
             expand(room, k, &seen, &next);
         if (next.empty()) break;
-        if ((int64_t)seen.used > limits.maxPositions) {
+        if ((int64_t)seen.keys.size() > limits.maxPositions) {
             // From here on depths are only upper bounds; the forward solver
             // measures the truth.
             found.exhaustive = false;

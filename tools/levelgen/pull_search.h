@@ -11,7 +11,7 @@
 
 #include "board_kit.h"
 #include "game.h"
-#include "rng.h"
+#include "random_stream.h"
 
 enum {
     PullMaxBoxes = 12,

@@ -6,6 +6,8 @@
 // stored until the parent's turn comes round again at that bucket.
 #include "solver_search.h"
 
+#include "position_table.h"
+#include "random_stream.h"
 #include "rules.h"
 
 #include <algorithm>
@@ -42,13 +44,6 @@ struct Node {
 
 using Clock = std::chrono::steady_clock;
 
-// A table entry: the low half of the position's hash beside its node, so a
-// probe past other positions rarely has to read their nodes.
-struct Slot {
-    uint32_t tag;
-    uint32_t node;
-};
-
 struct OpenEntry {
     uint32_t order; // smaller goes first
     uint32_t node;
@@ -74,7 +69,7 @@ struct Search {
     int32_t boxCount;
     std::vector<Node> nodes;
     std::vector<uint8_t> boxes;               // boxCount room cells per node, ascending
-    std::vector<Slot> table;                  // open addressing, at most half full
+    PositionTable table;                      // slot index: the node
     std::vector<std::vector<OpenEntry>> open; // a heap per priority
     size_t lowest;                            // no open entry below this bucket
     size_t maxNodes;
@@ -92,16 +87,9 @@ struct Search {
     Clock::time_point began;
 };
 
-void seedZobrist(Search* s) {
-    uint64_t x = 0x9E3779B97F4A7C15ull; // splitmix64
-    for (int32_t k = 0; k < 2; ++k)
-        for (int32_t c = 0; c < 256; ++c) {
-            uint64_t z = (x += 0x9E3779B97F4A7C15ull);
-            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-            z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-            s->zobrist[k][c] = z ^ (z >> 31);
-        }
-}
+// The keys never change: the tables' order, and so every effort figure,
+// depends on them.
+enum : uint64_t { SearchZobristSeed = 0x9E3779B97F4A7C15ull };
 
 // Marks the keeper's area from cell with the current box placement; returns
 // its lowest cell. With walk set, also the steps to each cell of the area.
@@ -127,32 +115,12 @@ int32_t markArea(Search* s, uint32_t* mark, int32_t from, bool walk) {
     return lowest;
 }
 
-void growTable(Search* s) {
-    std::vector<Slot> bigger(s->table.empty() ? 1u << 16 : s->table.size() * 2, Slot{0, NodeNone});
-    size_t mask = bigger.size() - 1;
-    for (const Slot& slot : s->table) {
-        if (slot.node == NodeNone) continue;
-        size_t i = slot.tag & mask;
-        while (bigger[i].node != NodeNone)
-            i = (i + 1) & mask;
-        bigger[i] = slot;
-    }
-    s->table.swap(bigger);
-}
-
 // The table slot holding this position, or the empty slot where it belongs.
-Slot* findSlot(Search* s, uint64_t hash, int32_t keeper, const uint8_t* boxes) {
-    size_t mask = s->table.size() - 1;
-    uint32_t tag = (uint32_t)hash;
-    for (size_t i = tag & mask;; i = (i + 1) & mask) {
-        Slot& slot = s->table[i];
-        if (slot.node == NodeNone) return &slot;
-        if (slot.tag != tag) continue;
-        const Node& node = s->nodes[slot.node];
-        if (node.keeper == keeper &&
-            memcmp(&s->boxes[(size_t)slot.node * s->boxCount], boxes, s->boxCount) == 0)
-            return &slot;
-    }
+PositionSlot* findSlot(Search* s, uint64_t hash, int32_t keeper, const uint8_t* boxes) {
+    return findPosition(&s->table, hash, [s, keeper, boxes](uint32_t n) {
+        return s->nodes[n].keeper == keeper &&
+               memcmp(&s->boxes[(size_t)n * s->boxCount], boxes, s->boxCount) == 0;
+    });
 }
 
 void pushOpen(Search* s, uint32_t n) {
@@ -169,12 +137,12 @@ void pushOpen(Search* s, uint32_t n) {
     if (priority < s->lowest) s->lowest = priority;
 }
 
-uint32_t addNode(Search* s, const Node& node, const uint8_t* boxes, uint64_t hash, Slot* slot) {
+uint32_t addNode(Search* s, const Node& node, const uint8_t* boxes, uint64_t hash,
+                 PositionSlot* slot) {
     uint32_t n = (uint32_t)s->nodes.size();
     s->nodes.push_back(node);
     s->boxes.insert(s->boxes.end(), boxes, boxes + s->boxCount);
-    *slot = Slot{(uint32_t)hash, n};
-    if (s->nodes.size() * 2 > s->table.size()) growTable(s);
+    addPosition(&s->table, slot, hash, n);
     return n;
 }
 
@@ -207,10 +175,10 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
     const Node parent = s->nodes[p.parent];
     uint64_t hash = p.hash;
     int32_t keeper = p.keeper;
-    Slot* slot = findSlot(s, hash, keeper, child);
+    PositionSlot* slot = findSlot(s, hash, keeper, child);
     uint32_t pushes = parent.pushes + 1u, moves = parent.moves + p.keeperSteps + 1u;
-    if (slot->node != NodeNone) {
-        Node& known = s->nodes[slot->node];
+    if (slot->index != PositionNone) {
+        Node& known = s->nodes[slot->index];
         bool fewerPushes = pushes < known.pushes;
         if (!fewerPushes &&
             (pushes > known.pushes || moves >= known.moves || known.state == NodeClosed))
@@ -220,7 +188,7 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         if (fewerPushes && known.estimate != EstimateNever) {
             known.state = NodeOpen;
             known.priority = pushes + (uint32_t)s->weight * known.estimate;
-            pushOpen(s, slot->node);
+            pushOpen(s, slot->index);
         }
         return;
     }
@@ -398,7 +366,7 @@ void expand(Search* s, uint32_t n) {
                 boxHash ^ s->zobrist[0][b] ^ s->zobrist[0][to] ^ s->zobrist[1][childKeeper];
             // The table lookups are the search's slowest part: fetch all the
             // slots first, look them up after.
-            __builtin_prefetch(&s->table[hash & (s->table.size() - 1)]);
+            __builtin_prefetch(positionHome(s->table, hash));
             s->pushes.push_back(
                 Push{n, i, b, to, d, s->walk[behind], childKeeper, hash, mayWallOff(s, area, to)});
             s->occupied[b] = 1, s->occupied[to] = 0;
@@ -488,10 +456,10 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     memset(s->areaMark, 0, sizeof s->areaMark);
     memset(s->childMark, 0, sizeof s->childMark);
     int32_t megabytes = limits.maxMegabytes > 0 ? limits.maxMegabytes : 2048;
-    size_t perNode = sizeof(Node) + start.boxCount + 4 * sizeof(Slot) + sizeof(OpenEntry);
+    size_t perNode = sizeof(Node) + start.boxCount + 4 * sizeof(PositionSlot) + sizeof(OpenEntry);
     s->maxNodes = ((size_t)megabytes << 20) / perNode;
-    seedZobrist(s);
-    growTable(s);
+    fillZobristKeys(SearchZobristSeed, &s->zobrist[0][0], 2 * 256);
+    startPositionTable(&s->table, 1u << 16);
 }
 
 } // namespace

@@ -36,7 +36,7 @@ bool playSolution(int level, const std::string& solution) {
             ADD_FAILURE() << "bad letter at step " << i + 1;
             return false;
         }
-        headlessMove(letterDirection(letter));
+        playMove(letterDirection(letter));
         if (game.steps != (int32_t)i + 1) {
             ADD_FAILURE() << "step " << i + 1 << " (" << letter << ") was blocked";
             return false;

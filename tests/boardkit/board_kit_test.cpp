@@ -160,3 +160,42 @@ TEST(BoardKit, ThePositionTableFindsEveryPositionAgainAcrossCollisionsAndGrowth)
         EXPECT_EQ(value, stored[slot->index]);
     }
 }
+
+// The room graph is read once from the rules on the empty board; flooded
+// with the boxes as blockers it must reach what the rules' own walks reach
+// with the boxes on the board, from every level's start.
+TEST(BoardKit, TheRoomGraphFloodReachesWhatTheRulesWalkReachesOnEveryLevel) {
+    for (int32_t n = 0; n < LevelCount; ++n) {
+        SCOPED_TRACE("level " + std::to_string(n + 1));
+        Board board;
+        int32_t start = splitStart(LevelTable[n], &board);
+        Board empty = emptyBoard(board);
+        OpenCells open;
+        ASSERT_TRUE(numberOpenCells(empty, OpenCellsMax, &open));
+        std::vector<OpenSteps> steps(open.count);
+        readOpenSteps(empty, open, steps.data());
+        for (int32_t i = 0; i < open.count; ++i) {
+            for (int32_t d = 0; d < BoardDirectionCount; ++d) {
+                if (steps[i][d] == OpenCellNone) continue;
+                ASSERT_EQ(i, steps[steps[i][d]][d ^ 1]) << "walks go both ways";
+            }
+        }
+        std::vector<uint8_t> seen(open.count);
+        seen[open.indexOf[start]] = true;
+        uint8_t queue[OpenCellsMax];
+        int32_t count = floodOpenCells(steps.data(), open.indexOf[start], queue,
+                                       [&](int32_t t, int32_t) {
+                                           if (seen[t] || holdsBox(board.cells[open.cellOf[t]]))
+                                               return false;
+                                           seen[t] = 1;
+                                           return true;
+                                       });
+        std::vector<int32_t> flooded;
+        for (int32_t i = 0; i < count; ++i)
+            flooded.push_back(open.cellOf[queue[i]]);
+        std::vector<int32_t> walked = regionOf(board, start);
+        std::sort(flooded.begin(), flooded.end());
+        std::sort(walked.begin(), walked.end());
+        EXPECT_EQ(walked, flooded);
+    }
+}

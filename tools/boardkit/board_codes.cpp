@@ -1,5 +1,5 @@
-// Directions, start codes, the empty board and the numbering of its open
-// cells.
+// Directions, start codes, the empty board, the numbering of its open cells
+// and the room graph over them.
 #include "board_kit.h"
 
 #include "rules.h"
@@ -46,4 +46,12 @@ bool numberOpenCells(const Board& empty, int32_t limit, OpenCells* open) {
         open->cellOf[open->count++] = (int16_t)c;
     }
     return true;
+}
+
+void readOpenSteps(const Board& empty, const OpenCells& open, OpenSteps* steps) {
+    for (int32_t i = 0; i < open.count; ++i)
+        for (int32_t d = 0; d < BoardDirectionCount; ++d) {
+            MoveOutcome walk = testStep(&empty, open.cellOf[i], BoardDirections[d]);
+            steps[i][d] = walk.kind == MoveWalk ? open.indexOf[walk.target] : (uint8_t)OpenCellNone;
+        }
 }

@@ -43,6 +43,32 @@ struct OpenCells {
 // there are more than limit (at most OpenCellsMax).
 bool numberOpenCells(const Board& empty, int32_t limit, OpenCells* open);
 
+// The room graph: for each open cell, the open cell a walk in each direction
+// (BoardDirections order) leads to on the empty board, OpenCellNone where the
+// rules allow no walk.
+typedef uint8_t OpenSteps[BoardDirectionCount];
+void readOpenSteps(const Board& empty, const OpenCells& open, OpenSteps* steps);
+
+// The keeper's reach over the room graph, breadth first from open cell from.
+// enter(t, c) is asked once for each step from a reached cell c to t: it
+// returns whether t is newly reached (not yet seen, not blocked by a box),
+// marking it so when it is. The searches keep their own marks (stamps, bit
+// sets, byte arrays), so the flood is a template and costs them nothing.
+// queue must hold OpenCellsMax entries; returns how many cells were reached.
+template <class Enter>
+inline int32_t floodOpenCells(const OpenSteps* steps, int32_t from, uint8_t* queue, Enter enter) {
+    int32_t head = 0, tail = 0;
+    queue[tail++] = (uint8_t)from;
+    while (head < tail) {
+        int32_t c = queue[head++];
+        for (int32_t d = 0; d < BoardDirectionCount; ++d) {
+            int32_t t = steps[c][d];
+            if (t != OpenCellNone && enter(t, c)) queue[tail++] = (uint8_t)t;
+        }
+    }
+    return tail;
+}
+
 // The keeper's region: the cells he can walk to from cell `from` without
 // pushing, from first, in the order a depth-first walk (directions in
 // BoardDirections order) meets them. cells must hold BoardCellCount entries;

@@ -1,7 +1,5 @@
 #include "position_table.h"
 
-namespace {
-
 void growPositionTable(PositionTable* table) {
     std::vector<PositionSlot> bigger(table->slots.size() * 2, PositionSlot{0, PositionNone});
     size_t mask = bigger.size() - 1;
@@ -15,14 +13,7 @@ void growPositionTable(PositionTable* table) {
     table->slots.swap(bigger);
 }
 
-} // namespace
-
 void startPositionTable(PositionTable* table, size_t firstSize) {
     table->slots.assign(firstSize, PositionSlot{0, PositionNone});
     table->used = 0;
-}
-
-void addPosition(PositionTable* table, PositionSlot* slot, uint64_t hash, uint32_t index) {
-    *slot = PositionSlot{(uint32_t)hash, index};
-    if (++table->used * 2 > table->slots.size()) growPositionTable(table);
 }

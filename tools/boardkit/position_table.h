@@ -37,9 +37,15 @@ inline PositionSlot* findPosition(PositionTable* table, uint64_t hash, Same same
     }
 }
 
+// Doubles the table, every slot moving to its place in the larger one.
+void growPositionTable(PositionTable* table);
+
 // Fills the empty slot findPosition gave for hash. The table doubles once it
 // is over half full, which moves every slot: pointers into it are stale after.
-void addPosition(PositionTable* table, PositionSlot* slot, uint64_t hash, uint32_t index);
+inline void addPosition(PositionTable* table, PositionSlot* slot, uint64_t hash, uint32_t index) {
+    *slot = PositionSlot{(uint32_t)hash, index};
+    if (++table->used * 2 > table->slots.size()) growPositionTable(table);
+}
 
 // The slot a search should fetch early for hash.
 inline const PositionSlot* positionHome(const PositionTable& table, uint64_t hash) {

@@ -36,20 +36,13 @@ bool meets(const Bits& a, const Bits& b) {
 Bits areaOf(const Room& room, const Bits& boxes, int32_t from) {
     Bits area = {};
     uint8_t queue[RoomMaxCells];
-    int32_t head = 0, tail = 0;
-    queue[tail++] = room.open.indexOf[from];
     put(&area, from);
-    while (head < tail) {
-        int32_t c = queue[head++];
-        for (int32_t d = 0; d < RoomDirections; ++d) {
-            int32_t t = room.step[c][d];
-            if (t == RoomNone) continue;
-            int32_t cell = room.open.cellOf[t];
-            if (has(area, cell) || has(boxes, cell)) continue;
-            put(&area, cell);
-            queue[tail++] = (uint8_t)t;
-        }
-    }
+    floodOpenCells(room.step, room.open.indexOf[from], queue, [&](int32_t t, int32_t) {
+        int32_t cell = room.open.cellOf[t];
+        if (has(area, cell) || has(boxes, cell)) return false;
+        put(&area, cell);
+        return true;
+    });
     return area;
 }
 

@@ -13,14 +13,12 @@
 namespace {
 
 void readMoves(const Board& empty, Room* room) {
+    readOpenSteps(empty, room->open, room->step);
     for (int32_t i = 0; i < room->open.count; ++i) {
         int32_t cell = room->open.cellOf[i];
         Board single = empty; // this cell holds the only box
         single.cells[cell] = cellAfterBoxArrives(single.cells[cell]);
         for (int32_t d = 0; d < RoomDirections; ++d) {
-            MoveOutcome walk = testStep(&empty, cell, BoardDirections[d]);
-            room->step[i][d] =
-                walk.kind == MoveWalk ? room->open.indexOf[walk.target] : (uint8_t)RoomNone;
             room->boxTo[i][d] = RoomNone;
             int32_t from = neighbour(cell, oppositeDirection(BoardDirections[d]));
             if (!isOnBoard(from) || room->open.indexOf[from] == RoomNone) continue;
@@ -45,15 +43,11 @@ void readSides(Room* room) {
             memset(seen, 0, (size_t)room->open.count);
             seen[b] = 1;
             seen[n] = 1;
-            int32_t head = 0, tail = 0;
-            queue[tail++] = (uint8_t)n;
-            while (head < tail) {
-                int32_t c = queue[head++];
-                for (int32_t e = 0; e < RoomDirections; ++e) {
-                    int32_t t = room->step[c][e];
-                    if (t != RoomNone && !seen[t]) seen[t] = 1, queue[tail++] = (uint8_t)t;
-                }
-            }
+            floodOpenCells(room->step, n, queue, [&seen](int32_t t, int32_t) {
+                if (seen[t]) return false;
+                seen[t] = 1;
+                return true;
+            });
             for (int32_t e = d; e < RoomDirections; ++e) {
                 int32_t m = room->step[b][e];
                 if (m != RoomNone && seen[m]) room->side[b][e] = (uint8_t)d;

@@ -94,24 +94,18 @@ enum : uint64_t { SearchZobristSeed = 0x9E3779B97F4A7C15ull };
 // Marks the keeper's area from cell with the current box placement; returns
 // its lowest cell. With walk set, also the steps to each cell of the area.
 int32_t markArea(Search* s, uint32_t* mark, int32_t from, bool walk) {
-    const Room& room = *s->room;
     uint32_t stamp = ++s->markCount;
     uint8_t queue[RoomMaxCells];
-    int32_t head = 0, tail = 0, lowest = from;
-    queue[tail++] = (uint8_t)from;
+    int32_t lowest = from;
     mark[from] = stamp;
     if (walk) s->walk[from] = 0;
-    while (head < tail) {
-        int32_t c = queue[head++];
-        for (int32_t d = 0; d < RoomDirections; ++d) {
-            int32_t t = room.step[c][d];
-            if (t == RoomNone || mark[t] == stamp || s->occupied[t]) continue;
-            mark[t] = stamp;
-            if (walk) s->walk[t] = (uint16_t)(s->walk[c] + 1);
-            if (t < lowest) lowest = t;
-            queue[tail++] = (uint8_t)t;
-        }
-    }
+    floodOpenCells(s->room->step, from, queue, [&](int32_t t, int32_t c) {
+        if (mark[t] == stamp || s->occupied[t]) return false;
+        mark[t] = stamp;
+        if (walk) s->walk[t] = (uint16_t)(s->walk[c] + 1);
+        if (t < lowest) lowest = t;
+        return true;
+    });
     return lowest;
 }
 

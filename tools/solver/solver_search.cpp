@@ -219,7 +219,10 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
     pushOpen(s, addNode(s, node, child, hash, slot));
 }
 
-// The keeper's lowest cell after a push, by flooding the room's bits.
+// The keeper's lowest cell after a push, by flooding the room's bits. This
+// is the one flood the board kit does not do: it runs after most pushes, and
+// with the kit's cell-by-cell flood (markArea) in its place the solver
+// benchmark took 1.32 times as long.
 int32_t floodChildKeeper(const Search* s, int32_t from, int32_t to) {
     const Room& room = *s->room;
     uint64_t free[RoomBoardWords];

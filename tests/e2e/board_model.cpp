@@ -2,8 +2,6 @@
 // find walks and pushes in any level.
 #include "board_model.h"
 
-#include <string.h>
-
 #include <algorithm>
 
 #include "game/game.h"
@@ -18,6 +16,14 @@ namespace {
 int walkTarget(int cell, int direction) {
     const MoveOutcome out = testStep(&game.board, cell, direction);
     return out.kind == MoveWalk ? out.target : -1;
+}
+
+// The cells the model's keeper can walk to, in board order.
+std::vector<int> keeperReach() {
+    std::vector<int32_t> cells(BoardCellCount);
+    cells.resize((size_t)walkRegion(game.board, game.playerCell, cells.data()));
+    std::sort(cells.begin(), cells.end());
+    return std::vector<int>(cells.begin(), cells.end());
 }
 
 void putInt(std::string* bytes, int32_t value) {
@@ -55,18 +61,6 @@ std::vector<int> walkTo(int target) {
         path.push_back(letterDirection(letter));
     return path;
 }
-
-namespace {
-
-// The cells the model's keeper can walk to, in board order.
-std::vector<int> keeperReach() {
-    std::vector<int32_t> cells(BoardCellCount);
-    cells.resize((size_t)walkRegion(game.board, game.playerCell, cells.data()));
-    std::sort(cells.begin(), cells.end());
-    return std::vector<int>(cells.begin(), cells.end());
-}
-
-} // namespace
 
 // The first reachable cell in board order that has such a push.
 bool findPush(bool blocked, std::vector<int>* path, int* direction) {

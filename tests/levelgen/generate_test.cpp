@@ -3,6 +3,7 @@
 // beam giving depths that are upper bounds only.
 #include "assemble.h"
 #include "generate.h"
+#include "level_figures.h"
 #include "pull_search.h"
 #include "room.h"
 #include "rules.h"
@@ -32,15 +33,11 @@ std::string poolPath(const char* name) {
     return testing::TempDir() + name;
 }
 
+// The file's text, each line with its newline, as the generator wrote it.
 std::string readText(const std::string& path) {
     std::string text;
-    FILE* in = fopen(path.c_str(), "rb");
-    if (!in) return text;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, in)) > 0)
-        text.append(buffer, n);
-    fclose(in);
+    for (const std::string& line : readLines(path))
+        text += line + "\n";
     return text;
 }
 

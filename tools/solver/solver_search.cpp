@@ -92,17 +92,20 @@ struct Search {
 enum : uint64_t { SearchZobristSeed = 0x9E3779B97F4A7C15ull };
 
 // Marks the keeper's area from cell with the current box placement; returns
-// its lowest cell. With walk set, also the steps to each cell of the area.
-int32_t markArea(Search* s, uint32_t* mark, int32_t from, bool walk) {
+// its lowest cell. With Walk, also the steps to each cell of the area. Walk
+// is a template argument so that expand, which runs this once per position,
+// gets a flood without the test in its loop.
+template <bool Walk>
+int32_t markArea(Search* s, uint32_t* mark, int32_t from) {
     uint32_t stamp = ++s->markCount;
     uint8_t queue[RoomMaxCells];
     int32_t lowest = from;
     mark[from] = stamp;
-    if (walk) s->walk[from] = 0;
+    if (Walk) s->walk[from] = 0;
     floodOpenCells(s->room->step, from, queue, [&](int32_t t, int32_t c) {
         if (mark[t] == stamp || s->occupied[t]) return false;
         mark[t] = stamp;
-        if (walk) s->walk[t] = (uint16_t)(s->walk[c] + 1);
+        if (Walk) s->walk[t] = (uint16_t)(s->walk[c] + 1);
         if (t < lowest) lowest = t;
         return true;
     });
@@ -288,7 +291,7 @@ int32_t mayWallOff(const Search* s, uint32_t area, int32_t to) {
 // The same, checked against a full flood in debug builds.
 int32_t childKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t from, int32_t to) {
     assert(fastChildKeeperCell(s, area, keeper, from, to) ==
-           markArea(s, s->childMark, from, false));
+           markArea<false>(s, s->childMark, from));
     return fastChildKeeperCell(s, area, keeper, from, to);
 }
 
@@ -340,7 +343,7 @@ void expand(Search* s, uint32_t n) {
         s->occupied[parentBoxes[i]] = 1;
         s->boxBits[cell >> 6] |= 1ull << (cell & 63);
     }
-    int32_t keeper = markArea(s, s->areaMark, s->nodes[n].standing, true);
+    int32_t keeper = markArea<true>(s, s->areaMark, s->nodes[n].standing);
     assert(keeper == s->nodes[n].keeper);
     (void)keeper;
     uint32_t area = s->markCount;
@@ -468,7 +471,7 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
     SearchRun run = {0, 0, -1, -1, 0, std::string()};
     for (int32_t i = 0; i < start.boxCount; ++i)
         s->occupied[start.boxes[i]] = 1;
-    int32_t keeper = markArea(s, s->areaMark, start.keeper, false);
+    int32_t keeper = markArea<false>(s, s->areaMark, start.keeper);
     for (int32_t i = 0; i < start.boxCount; ++i)
         s->occupied[start.boxes[i]] = 0;
     setMatchingCosts(room, start.boxes, start.boxCount, &s->matching);

@@ -7,7 +7,7 @@ namespace e2e {
 TEST_F(WineGame, AboutDialogLeavesTheGameAlone) {
     ASSERT_TRUE(attachToGame());
     int step = -1;
-    for (int d : Directions)
+    for (int d : BoardDirections)
         if (step < 0 && freeRun(d) > 0) step = d;
     ASSERT_GE(step, 0);
     // About opens while the move is still sliding: the dialog's modal loop

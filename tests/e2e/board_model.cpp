@@ -1,15 +1,13 @@
-// The model's position searched the simple way, breadth first over the
-// board, so the cases find walks and pushes in any level.
+// The model's position searched with the board kit's walks, so the cases
+// find walks and pushes in any level.
 #include "board_model.h"
 
-#include <string.h>
+#include <algorithm>
 
 #include "game/game.h"
 #include "game/rules.h"
 
 namespace e2e {
-
-const int Directions[4] = {DirectionLeft, DirectionRight, DirectionUp, DirectionDown};
 
 namespace {
 
@@ -20,10 +18,12 @@ int walkTarget(int cell, int direction) {
     return out.kind == MoveWalk ? out.target : -1;
 }
 
-int levelStartCell(int levelIndex) {
-    for (int i = 0; i < BoardCellCount; ++i)
-        if (strchr("$^<>v", LevelTable[levelIndex][i])) return i;
-    return -1;
+// The cells the model's keeper can walk to, in board order.
+std::vector<int> keeperReach() {
+    std::vector<int32_t> cells(BoardCellCount);
+    cells.resize((size_t)walkRegion(game.board, game.playerCell, cells.data()));
+    std::sort(cells.begin(), cells.end());
+    return std::vector<int>(cells.begin(), cells.end());
 }
 
 void putInt(std::string* bytes, int32_t value) {
@@ -52,45 +52,25 @@ int boxesOffGoal(int levelIndex) {
     return count;
 }
 
-// Shortest walk over floor and goals from the model's keeper to every cell:
-// the direction that last entered each one (-1 where it cannot be reached).
-std::vector<int> walkFromKeeper(std::vector<int>* previous) {
-    std::vector<int> entered(BoardCellCount, -1);
-    previous->assign(BoardCellCount, -1);
-    std::vector<int> queue = {game.playerCell};
-    entered[game.playerCell] = 99;
-    for (size_t i = 0; i < queue.size(); ++i)
-        for (int d : Directions) {
-            const int next = walkTarget(queue[i], d);
-            if (next < 0 || entered[next] != -1) continue;
-            entered[next] = d;
-            (*previous)[next] = queue[i];
-            queue.push_back(next);
-        }
-    return entered;
-}
-
-std::vector<int> pathFromKeeper(int target, const std::vector<int>& entered,
-                                const std::vector<int>& previous) {
+std::vector<int> walkTo(int target) {
+    std::string letters;
+    int32_t at = game.playerCell;
     std::vector<int> path;
-    for (int cell = target; cell != game.playerCell; cell = previous[cell])
-        path.insert(path.begin(), entered[cell]);
+    if (!appendWalk(game.board, &at, target, &letters)) return path;
+    for (char letter : letters)
+        path.push_back(letterDirection(letter));
     return path;
 }
 
-// A push the keeper can reach: walk path, then push in direction. With
-// blocked set, the box's far side is a wall or another box instead.
+// The first reachable cell in board order that has such a push.
 bool findPush(bool blocked, std::vector<int>* path, int* direction) {
-    std::vector<int> previous;
-    const std::vector<int> entered = walkFromKeeper(&previous);
-    for (int cell = 0; cell < BoardCellCount; ++cell) {
-        if (entered[cell] == -1) continue;
-        for (int d : Directions) {
+    for (int cell : keeperReach()) {
+        for (int d : BoardDirections) {
             const int box = neighbour(cell, d);
             if (!isOnBoard(box) || !holdsBox(game.board.cells[box])) continue;
             const bool pushes = testStep(&game.board, cell, d).kind == MovePush;
             if (pushes == blocked) continue;
-            *path = pathFromKeeper(cell, entered, previous);
+            *path = walkTo(cell);
             *direction = d;
             return true;
         }
@@ -113,11 +93,8 @@ int freeRun(int direction) {
 // A cell the keeper can walk to with at least `length` free cells in a row
 // beyond it.
 bool findStraightRun(int length, int* cell, int* direction) {
-    std::vector<int> previous;
-    const std::vector<int> entered = walkFromKeeper(&previous);
-    for (int c = 0; c < BoardCellCount; ++c) {
-        if (entered[c] == -1) continue;
-        for (int d : Directions)
+    for (int c : keeperReach()) {
+        for (int d : BoardDirections)
             if (freeRunOf(c, d) >= length) {
                 *cell = c;
                 *direction = d;
@@ -129,11 +106,9 @@ bool findStraightRun(int length, int* cell, int* direction) {
 
 // Level n's start position as a saved game.
 std::string levelStartBytes(int levelIndex, int steps) {
-    unsigned char board[BoardCellCount];
-    memcpy(board, LevelTable[levelIndex], BoardCellCount);
-    const int start = levelStartCell(levelIndex);
-    board[start] = CellCodeFloor;
-    return savedGameBytes(board, levelIndex, start, boxesOffGoal(levelIndex), steps);
+    Board board;
+    const int start = splitStart(LevelTable[levelIndex], &board);
+    return savedGameBytes(board.cells, levelIndex, start, boxesOffGoal(levelIndex), steps);
 }
 
 std::string modelSavedBytes() {

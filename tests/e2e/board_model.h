@@ -7,18 +7,15 @@
 #include <string>
 #include <vector>
 
-namespace e2e {
+#include "board_kit.h" // BoardDirections: the four directions in a fixed order
 
-extern const int Directions[4];
+namespace e2e {
 
 int boxesOffGoal(int levelIndex);
 
-// Shortest walk over floor and goals from the model's keeper to every cell:
-// the direction that last entered each one (-1 where it cannot be reached).
-std::vector<int> walkFromKeeper(std::vector<int>* previous);
-// The directions of the walk to target, from walkFromKeeper's results.
-std::vector<int> pathFromKeeper(int target, const std::vector<int>& entered,
-                                const std::vector<int>& previous);
+// The directions of a shortest walk from the model's keeper to target; empty
+// when target is his own cell or out of his reach.
+std::vector<int> walkTo(int target);
 // A push the keeper can reach: walk path, then push in direction. With
 // blocked set, the box's far side is a wall or another box instead.
 bool findPush(bool blocked, std::vector<int>* path, int* direction);

@@ -53,7 +53,7 @@ TEST_F(WineGame, UndoRestartAndNewGameByMenuAndAccelerator) {
     expectBoard(levelStartPicture(0), "new game by the menu");
     expectUndoOffered(false, "after new game by the menu");
     load(third, "loading level 3 again");
-    walk(std::vector<int>(1, Directions[0]), "a move in level 3");
+    walk(std::vector<int>(1, BoardDirections[0]), "a move in level 3");
     press('N', "ctrl");
     newGame();
     expectStatus(0, boxesOffGoal(0), 0, "new game by Ctrl+N");

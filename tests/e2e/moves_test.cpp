@@ -10,7 +10,7 @@ TEST_F(WineGame, MovesWalkPushAndHeldKeys) {
 
     // A walk: the steps count rises at the key press, before the slide ends.
     int walkDirection = -1;
-    for (int d : Directions)
+    for (int d : BoardDirections)
         if (walkDirection < 0 && freeRun(d) > 0) walkDirection = d;
     ASSERT_GE(walkDirection, 0) << "the keeper cannot walk anywhere in level 1";
     int seenMidSlide = 0;
@@ -79,9 +79,7 @@ TEST_F(WineGame, MovesWalkPushAndHeldKeys) {
         }
     }
     ASSERT_GE(heldDirection, 0) << "no two free cells in a row in any level";
-    std::vector<int> previousCell;
-    const std::vector<int> entered = walkFromKeeper(&previousCell);
-    walk(pathFromKeeper(cell, entered, previousCell), "walking to a corridor");
+    walk(walkTo(cell), "walking to a corridor");
     EXPECT_EQ(holdKey(heldDirection, 6, 15), 1) << "repeats during a slide were not dropped";
     const int back = oppositeDirection(heldDirection);
     move(back, "stepping back");

@@ -50,10 +50,8 @@ TEST_F(WineGame, SaveAndLoadThroughTheDialogs) {
     load(saved, "loading the saved game once more");
 
     // Saving twice under one name replaces the file without a question.
-    std::vector<int> previous;
-    const std::vector<int> entered = walkFromKeeper(&previous);
     int step = -1;
-    for (int d : Directions)
+    for (int d : BoardDirections)
         if (step < 0 && freeRun(d) > 0) step = d;
     ASSERT_GE(step, 0);
     move(step, "a move after loading");

@@ -38,7 +38,7 @@ TEST_F(WineGame, SoakOfRandomKeysAndCommands) {
     while (monotonicMilliseconds() < until && !HasFailure()) {
         const int pick = (int)(random() % 100);
         if (pick < 84)
-            press(vkOf(Directions[random() % 4]));
+            press(vkOf(BoardDirections[random() % 4]));
         else if (pick < 92)
             press('Z', "ctrl");
         else if (pick < 97)

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "board_model.h"
-#include "expected_picture.h"
+#include "board_picture.h"
 #include "game/game.h"
 #include "game/rules.h"
 #include "harness.h"

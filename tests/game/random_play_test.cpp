@@ -1,6 +1,7 @@
 // Random play: arrow keys, timer ticks and commands in random order, as the
 // window would deliver them, with the state checked after every message.
 #include "board_support.h"
+#include "random_stream.h"
 #include "recording_platform.h"
 
 #include <gtest/gtest.h>
@@ -12,15 +13,10 @@
 
 namespace {
 
+// The tools' random stream, drawn from its high half.
 struct Random {
-    uint64_t state;
-    uint32_t next() { // splitmix64
-        uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return (uint32_t)((z ^ (z >> 31)) >> 32);
-    }
-    uint32_t below(uint32_t n) { return next() % n; }
+    Rng rng;
+    uint32_t below(uint32_t n) { return (uint32_t)(nextRandom(rng) >> 32) % n; }
 };
 
 int tableBoxes(int32_t level) {
@@ -118,7 +114,7 @@ void playRandomly(Random& random, Play& play, int messages) {
 } // namespace
 
 TEST(RandomPlay, EveryLevelOfTheTableKeepsItsInvariants) {
-    Random random{20261208};
+    Random random{{20261208}};
     Play play{};
     for (int32_t n = 0; n < LevelCount; ++n) {
         for (int sequence = 0; sequence < 40; ++sequence) {
@@ -145,7 +141,7 @@ TEST(RandomPlay, SmallRoomsGetSolvedAndAdvanceCleanly) {
         {"@@@@@@", "@ #  @", "@$ox @", "@    @", "@@@@@@"},
         {"@@@@@@@", "@ $ox @", "@ #x  @", "@     @", "@@@@@@@"},
     };
-    Random random{42};
+    Random random{{42}};
     Play play{};
     for (int sequence = 0; sequence < 1500; ++sequence) {
         SCOPED_TRACE("sequence " + std::to_string(sequence));

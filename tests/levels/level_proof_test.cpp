@@ -2,6 +2,7 @@
 // solution push-optimal and finds none with fewer moves among those, and the
 // plain search expands exactly the positions the table's comments give, so
 // the effort figures are true.
+#include "board_kit.h"
 #include "game.h"
 #include "level_figures.h"
 #include "solution_shape.h"

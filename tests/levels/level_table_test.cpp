@@ -1,6 +1,7 @@
 // The compiled level table: what the core relies on (closed layouts, one
 // start cell, as many boxes as goals) and what the set keeps to (few boxes,
 // centred rooms, distinct and varied shapes, no box lost from the start).
+#include "board_kit.h"
 #include "game.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +17,6 @@
 #include <vector>
 
 namespace {
-
-bool isStartCode(unsigned char code) {
-    return code && strchr("$<>^v", code);
-}
 
 int countCode(int level, unsigned char code) {
     int n = 0;

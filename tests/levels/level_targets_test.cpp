@@ -2,6 +2,7 @@
 // stored solutions: the figures in the table's comments are true, the boxes
 // go deep, get in each other's way and share the work, no box is filler, and
 // the search effort per push rises from ten levels to the next.
+#include "board_kit.h"
 #include "game.h"
 #include "level_figures.h"
 #include "solution_shape.h"

@@ -4,35 +4,17 @@
 // fiftieth going back to the first.
 #include "game.h"
 #include "headless.h"
+#include "level_figures.h"
 #include "rules.h"
 
 #include <gtest/gtest.h>
 
-#include <stdio.h>
 #include <string.h>
 
 #include <string>
 #include <vector>
 
 namespace {
-
-std::vector<std::string> readSolutions() {
-    std::vector<std::string> lines;
-    FILE* f = fopen(BEXARAN_LEVEL_SOLUTIONS, "r");
-    if (!f) return lines;
-    std::string line;
-    for (int c; (c = fgetc(f)) != EOF;) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line.push_back((char)c);
-        }
-    }
-    if (!line.empty()) lines.push_back(line);
-    fclose(f);
-    return lines;
-}
 
 int countOnBoard(unsigned char code) {
     int n = 0;
@@ -54,7 +36,7 @@ bool playSolution(int level, const std::string& solution) {
             ADD_FAILURE() << "bad letter at step " << i + 1;
             return false;
         }
-        headlessMove(letterDirection(letter));
+        playMove(letterDirection(letter));
         if (game.steps != (int32_t)i + 1) {
             ADD_FAILURE() << "step " << i + 1 << " (" << letter << ") was blocked";
             return false;
@@ -76,7 +58,7 @@ bool playSolution(int level, const std::string& solution) {
 } // namespace
 
 TEST(LevelSolutions, OneLinePerLevelInArrowLettersOnly) {
-    std::vector<std::string> solutions = readSolutions();
+    std::vector<std::string> solutions = readLines(BEXARAN_LEVEL_SOLUTIONS);
     ASSERT_EQ((size_t)LevelCount, solutions.size()) << BEXARAN_LEVEL_SOLUTIONS;
     for (size_t n = 0; n < solutions.size(); ++n) {
         EXPECT_FALSE(solutions[n].empty()) << "level " << n + 1;
@@ -86,7 +68,7 @@ TEST(LevelSolutions, OneLinePerLevelInArrowLettersOnly) {
 
 // Each level on its own, started the way the game starts its first level.
 TEST(LevelSolutions, EachSolvesItsLevelExactlyOnTheLastStep) {
-    std::vector<std::string> solutions = readSolutions();
+    std::vector<std::string> solutions = readLines(BEXARAN_LEVEL_SOLUTIONS);
     ASSERT_EQ((size_t)LevelCount, solutions.size());
     for (int n = 0; n < LevelCount; ++n) {
         headlessReset();
@@ -99,7 +81,7 @@ TEST(LevelSolutions, EachSolvesItsLevelExactlyOnTheLastStep) {
 // handles it, which must bring the next level, and after the fiftieth the
 // first again.
 TEST(LevelSolutions, PlayingThroughTheGameWrapsFromTheLastLevelToTheFirst) {
-    std::vector<std::string> solutions = readSolutions();
+    std::vector<std::string> solutions = readLines(BEXARAN_LEVEL_SOLUTIONS);
     ASSERT_EQ((size_t)LevelCount, solutions.size());
     headlessReset();
     headlessStartGame(0);

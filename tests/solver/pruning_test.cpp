@@ -53,7 +53,7 @@ TEST(Pruning, FrozenBoxesOffGoalsAreDeadlocksAndOnGoalsAreNot) {
         uint8_t occupied[RoomMaxCells + 1] = {0};
         for (int32_t i = 0; i < start.boxCount; ++i)
             occupied[start.boxes[i]] = 1;
-        EXPECT_EQ(isFrozenDeadlock(*room, occupied, room->indexOf[tested]), c.deadlock);
+        EXPECT_EQ(isFrozenDeadlock(*room, occupied, room->open.indexOf[tested]), c.deadlock);
         delete room;
     }
 }
@@ -72,7 +72,7 @@ TEST(Pruning, DeadCellsAreThoseNoLoneBoxLeavesForAGoal) {
     std::string dead;
     for (int32_t y = 1; y <= 3; ++y) {
         for (int32_t x = 1; x <= 4; ++x)
-            dead += room->dead[room->indexOf[y * BoardColumns + x]] ? 'd' : '.';
+            dead += room->dead[room->open.indexOf[y * BoardColumns + x]] ? 'd' : '.';
         dead += '/';
     }
     EXPECT_EQ(dead, "d..d/d..d/dddd/");

@@ -1,5 +1,5 @@
 // bexaran-web-expect: what the browser page must show, from the host model of
-// the display (tests/e2e/expected_picture.cpp) and the shell's own texts.
+// the display (tools/picture) and the shell's own texts.
 //   bexaran-web-expect SHELL_DIR picture OUT.ppm [STEP...]
 //       starts level 1 as the window does, then runs each STEP: a run of
 //       L R U D (a move with its four ticks; a solved level is congratulated
@@ -16,10 +16,12 @@
 
 #include <string>
 
+#include "board_picture.h"
 #include "game/game.h"
 #include "game/platform.h"
+#include "game/rules.h"
+#include "move_play.h"
 #include "shell/texts.h"
-#include "tests/e2e/expected_picture.h"
 
 namespace {
 
@@ -43,13 +45,13 @@ std::string utf8(const char* windows1251) {
     return out;
 }
 
-void moveLetter(char key, std::string* kinds) {
-    int32_t direction = key == 'L'   ? DirectionLeft
-                        : key == 'R' ? DirectionRight
-                        : key == 'U' ? DirectionUp
-                                     : DirectionDown;
-    int moved = modelMove(direction);
-    *kinds += moved ? (game.pushing ? 'p' : 'w') : '-';
+// A solved level is congratulated and the next one started before the move
+// is written down, as the page reports it.
+bool noteMove(void* kinds, char letter, bool moved) {
+    answerLevelSolved();
+    if (letterDirection(letter) >= 0)
+        *(std::string*)kinds += moved ? (game.pushing ? 'p' : 'w') : '-';
+    return true;
 }
 
 bool runStep(const char* step, std::string* kinds) {
@@ -58,18 +60,8 @@ bool runStep(const char* step, std::string* kinds) {
         loadGame();
         return true;
     }
-    for (const char* c = step; *c; ++c) {
-        if (strchr("LRUD", *c))
-            moveLetter(*c, kinds);
-        else if (*c == 'z' && game.undoAvailable)
-            undoMove();
-        else if (*c == 'r')
-            restartLevel();
-        else if (*c == 'n')
-            newGame();
-        else if (*c != 'z')
-            return false;
-    }
+    if (step[strspn(step, "LRUDzrn")] != '\0') return false;
+    playMoves(step, noteMove, kinds);
     return true;
 }
 

@@ -12,29 +12,16 @@ void headlessStartGame(int32_t n) {
     takeSnapshot();
 }
 
-void headlessMove(int32_t direction) {
-    requestMove(direction);
-    // A slide lasts four ticks; the bound only guards against a core fault.
-    for (int tick = 0; game.playerSliding && tick < 8; ++tick)
-        advanceSlide();
+namespace {
+
+bool untilLevelSolved(void*, char, bool) {
+    return !nullPlatform.levelSolvedPosted;
 }
 
+} // namespace
+
 int headlessPlay(const char* moves) {
-    int consumed = 0;
-    for (const char* c = moves; *c; ++c) {
-        ++consumed;
-        int32_t direction = letterDirection(*c);
-        if (direction >= 0)
-            headlessMove(direction);
-        else if (*c == 'z' && nullPlatform.undoEnabled) // a grayed Undo delivers nothing
-            undoMove();
-        else if (*c == 'r')
-            restartLevel();
-        else if (*c == 'n')
-            newGame();
-        if (nullPlatform.levelSolvedPosted) break;
-    }
-    return consumed;
+    return playMoves(moves, untilLevelSolved, nullptr);
 }
 
 void headlessPrintPosition(FILE* out) {

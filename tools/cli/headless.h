@@ -3,6 +3,7 @@
 // and whether the level-solved message was posted.
 #pragma once
 #include "game.h"
+#include "move_play.h"
 #include "null_platform.h"
 
 #include <stdio.h>
@@ -12,13 +13,9 @@ void headlessReset();
 // What the window's creation handler does for the first level, for level
 // index n (0..49): levelIndex = n, startLevel, takeSnapshot.
 void headlessStartGame(int32_t n);
-// One arrow-key press followed by timer ticks until no slide runs.
-void headlessMove(int32_t direction);
-// Feeds moves one character at a time as a player gives them: L R U D arrow
-// keys (each followed by ticks until the slide ends), z Undo (nothing while
-// it is not offered), r restart, n new game; other characters are skipped.
-// Stops after the first move that posts the level-solved message, which is
-// left unhandled. Returns the number of characters consumed.
+// Plays moves as playMoves does (move_play.h), stopping after the first
+// character that posts the level-solved message, which is left unhandled.
+// Returns the number of characters consumed.
 int headlessPlay(const char* moves);
 // The position as text: 16 rows of 20 cell codes with the keeper as "P" (on
 // floor) or "p" (on a goal), then "level N" (1-based), "boxes B", "steps S"

@@ -72,7 +72,7 @@ int32_t makeRoomCandidates(const GenerateSettings& settings, uint64_t job, FILE*
         for (const std::vector<PullKey>& layer : layers.layers)
             positions += layer.size();
         fprintf(stderr, "room %llu: %d boxes, %d open cells, %zu positions, deepest %zu pulls%s\n",
-                (unsigned long long)job, boxes, room.floorCount, positions,
+                (unsigned long long)job, boxes, room.floor.count, positions,
                 layers.layers.size() - 1, layers.exhaustive ? " (exact)" : "");
     }
     std::vector<PullStart> starts =

@@ -1,16 +1,17 @@
-// The backward search. Positions are packed into 16-byte keys kept in an
-// open-addressing set; every step, walk and pull is decided by game/rules.h.
+// The backward search. Positions are packed into 16-byte keys kept in the
+// board kit's position table; every step, walk and pull is decided by
+// game/rules.h.
 #include "pull_search.h"
 
 #include <string.h>
 
 #include <algorithm>
 
+#include "board_kit.h"
+#include "position_table.h"
 #include "rules.h"
 
 namespace {
-
-const int32_t Steps[4] = {DirectionLeft, DirectionRight, DirectionUp, DirectionDown};
 
 bool sameKey(const PullKey& a, const PullKey& b) {
     return a.lo == b.lo && a.hi == b.hi;
@@ -22,68 +23,39 @@ uint64_t hashKey(const PullKey& k) {
     return h ^ (h >> 29);
 }
 
-// Positions seen so far; a zero key marks an empty slot (a real key always
-// has a box numbered from one).
+// Positions seen so far: each key once in `keys`, found through the table.
 struct KeySet {
-    std::vector<PullKey> slots;
-    size_t used = 0;
+    PositionTable table;
+    std::vector<PullKey> keys;
 };
 
-void growKeySet(KeySet* set);
-
+// false when key was seen before.
 bool insertKey(KeySet* set, const PullKey& key) {
-    if ((set->used + 1) * 2 > set->slots.size()) growKeySet(set);
-    size_t mask = set->slots.size() - 1;
-    for (size_t i = hashKey(key) & mask;; i = (i + 1) & mask) {
-        PullKey& slot = set->slots[i];
-        if (sameKey(slot, key)) return false;
-        if (slot.lo == 0 && slot.hi == 0) {
-            slot = key;
-            ++set->used;
-            return true;
-        }
-    }
+    uint64_t hash = hashKey(key);
+    PositionSlot* slot =
+        findPosition(&set->table, hash, [set, &key](uint32_t n) { return sameKey(set->keys[n], key); });
+    if (slot->index != PositionNone) return false;
+    addPosition(&set->table, slot, hash, (uint32_t)set->keys.size());
+    set->keys.push_back(key);
+    return true;
 }
 
-void growKeySet(KeySet* set) {
-    std::vector<PullKey> old;
-    old.swap(set->slots);
-    set->slots.assign(old.empty() ? 1024 : old.size() * 2, PullKey{0, 0});
-    set->used = 0;
-    for (const PullKey& k : old)
-        if (k.lo || k.hi) insertKey(set, k);
-}
-
-// The keeper's region: every cell he can walk to from cell without pushing.
-// Returns the smallest floor number in it; fills `cells` when given.
-int32_t keeperRegion(const PullRoom& room, const Board& board, int32_t cell,
-                     std::vector<int32_t>* cells) {
-    bool seen[BoardCellCount] = {};
-    int32_t todo[BoardCellCount], count = 0, smallest = room.floorNumber[cell];
-    todo[count++] = cell;
-    seen[cell] = true;
-    if (cells) cells->clear();
-    while (count > 0) {
-        int32_t c = todo[--count];
-        if (cells) cells->push_back(c);
-        smallest = std::min(smallest, room.floorNumber[c]);
-        for (int32_t d : Steps) {
-            MoveOutcome step = testStep(&board, c, d);
-            if (step.kind == MoveWalk && !seen[step.target]) {
-                seen[step.target] = true;
-                todo[count++] = step.target;
-            }
-        }
-    }
+// The smallest floor number of the keeper's region from cell.
+int32_t regionNumber(const PullRoom& room, const Board& board, int32_t cell) {
+    int32_t region[BoardCellCount];
+    int32_t count = walkRegion(board, cell, region);
+    int32_t smallest = room.floor.indexOf[cell];
+    for (int32_t i = 0; i < count; ++i)
+        smallest = std::min(smallest, (int32_t)room.floor.indexOf[region[i]]);
     return smallest;
 }
 
 PullKey encode(const PullRoom& room, const Board& board, int32_t keeperCell) {
     uint8_t bytes[16] = {};
     int32_t n = 0;
-    for (int32_t i = 0; i < room.floorCount && n < PullMaxBoxes; ++i)
-        if (holdsBox(board.cells[room.floorCells[i]])) bytes[n++] = (uint8_t)(i + 1);
-    bytes[15] = (uint8_t)keeperRegion(room, board, keeperCell, nullptr);
+    for (int32_t i = 0; i < room.floor.count && n < PullMaxBoxes; ++i)
+        if (holdsBox(board.cells[room.floor.cellOf[i]])) bytes[n++] = (uint8_t)(i + 1);
+    bytes[15] = (uint8_t)regionNumber(room, board, keeperCell);
     PullKey key;
     memcpy(&key.lo, bytes, 8);
     memcpy(&key.hi, bytes + 8, 8);
@@ -97,10 +69,10 @@ Board decode(const PullRoom& room, const PullKey& key, int32_t* keeperCell) {
     memcpy(bytes + 8, &key.hi, 8);
     Board board = room.empty;
     for (int32_t i = 0; i < PullMaxBoxes && bytes[i]; ++i) {
-        unsigned char& c = board.cells[room.floorCells[bytes[i] - 1]];
+        unsigned char& c = board.cells[room.floor.cellOf[bytes[i] - 1]];
         c = cellAfterBoxArrives(c);
     }
-    *keeperCell = room.floorCells[bytes[15]];
+    *keeperCell = room.floor.cellOf[bytes[15]];
     return board;
 }
 
@@ -108,10 +80,11 @@ Board decode(const PullRoom& room, const PullKey& key, int32_t* keeperCell) {
 void expand(const PullRoom& room, const PullKey& key, KeySet* seen, std::vector<PullKey>* next) {
     int32_t keeper;
     Board board = decode(room, key, &keeper);
-    std::vector<int32_t> region;
-    keeperRegion(room, board, keeper, &region);
-    for (int32_t c : region)
-        for (int32_t d : Steps) {
+    int32_t region[BoardCellCount];
+    int32_t count = walkRegion(board, keeper, region);
+    for (int32_t i = 0; i < count; ++i)
+        for (int32_t d : BoardDirections) {
+            int32_t c = region[i];
             if (!testPull(&board, c, d)) continue;
             Board pulled = board;
             int32_t at = c;
@@ -124,8 +97,8 @@ void expand(const PullRoom& room, const PullKey& key, KeySet* seen, std::vector<
 // The solved position with the keeper in each region the boxes leave him.
 std::vector<PullKey> solvedKeys(const PullRoom& room, const Board& solved, KeySet* seen) {
     std::vector<PullKey> keys;
-    for (int32_t i = 0; i < room.floorCount; ++i) {
-        int32_t c = room.floorCells[i];
+    for (int32_t i = 0; i < room.floor.count; ++i) {
+        int32_t c = room.floor.cellOf[i];
         if (holdsBox(solved.cells[c])) continue;
         PullKey k = encode(room, solved, c);
         if (insertKey(seen, k)) keys.push_back(k);
@@ -142,13 +115,13 @@ void cutToBeam(std::vector<PullKey>* layer, int32_t width, Rng& rng) {
 
 // The table cannot show the keeper standing on a goal, so he starts on the
 // first plain floor cell of his region; false if the region has none.
-bool startOnFloor(const PullRoom& room, PullStart* start) {
-    std::vector<int32_t> region;
-    keeperRegion(room, start->board, start->keeperCell, &region);
-    std::sort(region.begin(), region.end());
-    for (int32_t c : region)
-        if (start->board.cells[c] == CellCodeFloor) {
-            start->keeperCell = c;
+bool startOnFloor(PullStart* start) {
+    int32_t region[BoardCellCount];
+    int32_t count = walkRegion(start->board, start->keeperCell, region);
+    std::sort(region, region + count);
+    for (int32_t i = 0; i < count; ++i)
+        if (start->board.cells[region[i]] == CellCodeFloor) {
+            start->keeperCell = region[i];
             return true;
         }
     return false;
@@ -157,18 +130,8 @@ bool startOnFloor(const PullRoom& room, PullStart* start) {
 } // namespace
 
 bool makePullRoom(const Board& solved, PullRoom* room) {
-    room->empty = solved;
-    room->floorCount = 0;
-    for (int32_t c = 0; c < BoardCellCount; ++c) {
-        room->floorNumber[c] = -1;
-        unsigned char code = solved.cells[c];
-        if (code == CellCodeWall) continue;
-        if (room->floorCount == PullMaxFloor) return false;
-        room->empty.cells[c] = isGoalCell(code) ? CellCodeGoal : CellCodeFloor;
-        room->floorNumber[c] = room->floorCount;
-        room->floorCells[room->floorCount++] = c;
-    }
-    return true;
+    room->empty = emptyBoard(solved);
+    return numberOpenCells(room->empty, PullMaxFloor, &room->floor);
 }
 
 PullLayers searchPulls(const PullRoom& room, const Board& solved, const PullLimits& limits,
@@ -176,13 +139,14 @@ PullLayers searchPulls(const PullRoom& room, const Board& solved, const PullLimi
     PullLayers found;
     found.exhaustive = true;
     KeySet seen;
+    startPositionTable(&seen.table, 1024);
     found.layers.push_back(solvedKeys(room, solved, &seen));
     while ((int32_t)found.layers.size() <= limits.maxDepth) {
         std::vector<PullKey> next;
         for (const PullKey& k : found.layers.back())
             expand(room, k, &seen, &next);
         if (next.empty()) break;
-        if ((int64_t)seen.used > limits.maxPositions) {
+        if ((int64_t)seen.keys.size() > limits.maxPositions) {
             // From here on depths are only upper bounds; the forward solver
             // measures the truth.
             found.exhaustive = false;
@@ -205,7 +169,7 @@ std::vector<PullStart> deepestStarts(const PullRoom& room, const PullLayers& fou
             bool onGoal = false;
             for (unsigned char c : s.board.cells)
                 onGoal |= c == CellCodeBoxOnGoal;
-            if (!onGoal && startOnFloor(room, &s)) starts.push_back(s);
+            if (!onGoal && startOnFloor(&s)) starts.push_back(s);
         }
     return starts;
 }

@@ -9,8 +9,9 @@
 
 #include <vector>
 
+#include "board_kit.h"
 #include "game.h"
-#include "rng.h"
+#include "random_stream.h"
 
 enum {
     PullMaxBoxes = 12,
@@ -25,10 +26,8 @@ struct PullKey {
 
 // The fixed part of a room: walls, goals and the numbering of its floor.
 struct PullRoom {
-    Board empty; // walls and goals, no boxes
-    int32_t floorCells[PullMaxFloor];
-    int32_t floorNumber[BoardCellCount]; // -1 off the floor
-    int32_t floorCount;
+    Board empty;     // walls and goals, no boxes
+    OpenCells floor; // floor and goal cells, numbered in board order
 };
 
 struct PullLimits {

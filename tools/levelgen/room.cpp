@@ -6,11 +6,10 @@
 
 #include <vector>
 
+#include "board_kit.h"
 #include "rules.h"
 
 namespace {
-
-const int32_t Steps[4] = {DirectionLeft, DirectionRight, DirectionUp, DirectionDown};
 
 // Wall pieces as cell offsets from an anchor: pillars, bars, corners, blocks.
 struct Piece {
@@ -37,7 +36,7 @@ bool isOpen(const Board& board, int32_t cell) {
 
 int32_t openNeighbours(const Board& board, int32_t cell) {
     int32_t n = 0;
-    for (int32_t d : Steps)
+    for (int32_t d : BoardDirections)
         n += isOpen(board, neighbour(cell, d));
     return n;
 }
@@ -124,7 +123,7 @@ bool isFloorConnected(const Board& board) {
         int32_t c = todo.back();
         todo.pop_back();
         ++reached;
-        for (int32_t d : Steps) {
+        for (int32_t d : BoardDirections) {
             int32_t m = neighbour(c, d);
             if (isOpen(board, m) && !seen[m]) {
                 seen[m] = true;
@@ -173,7 +172,7 @@ bool placeGoals(Board* room, Rng& rng, int32_t boxes) {
                     from = k % BoardCellCount;
                     break;
                 }
-            c = neighbour(from, Steps[randomBelow(rng, 4)]);
+            c = neighbour(from, BoardDirections[randomBelow(rng, BoardDirectionCount)]);
         } else if (clustered) {
             c = seed;
         }

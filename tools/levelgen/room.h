@@ -5,7 +5,7 @@
 // position that the pull search starts from).
 #pragma once
 #include "game.h"
-#include "rng.h"
+#include "random_stream.h"
 
 struct RoomShape {
     int32_t width;      // interior columns, 5..10

@@ -4,6 +4,7 @@
 
 #include <string.h>
 
+#include "board_kit.h"
 #include "rules.h"
 
 namespace {
@@ -16,27 +17,13 @@ struct BoxHistory {
     bool straight = true;
 };
 
-bool isStartCode(unsigned char code) {
-    return code == CellCodeStart || code == CellCodeStartLeft || code == CellCodeStartRight ||
-           code == CellCodeStartUp || code == CellCodeStartDown;
-}
-
 // The cells the keeper can walk to from cell in the start position.
 void walkable(const Board& board, int32_t cell, bool* reach) {
-    int32_t todo[BoardCellCount], count = 0;
+    int32_t region[BoardCellCount];
+    int32_t count = walkRegion(board, cell, region);
     memset(reach, 0, BoardCellCount);
-    reach[cell] = true;
-    todo[count++] = cell;
-    while (count > 0) {
-        int32_t c = todo[--count];
-        for (int32_t d : {DirectionLeft, DirectionRight, DirectionUp, DirectionDown}) {
-            MoveOutcome step = testStep(&board, c, d);
-            if (step.kind == MoveWalk && !reach[step.target]) {
-                reach[step.target] = true;
-                todo[count++] = step.target;
-            }
-        }
-    }
+    for (int32_t i = 0; i < count; ++i)
+        reach[region[i]] = true;
 }
 
 // A box pushed in one straight run of at most three cells that the keeper
@@ -55,17 +42,6 @@ bool isFiller(const Board& start, const bool* reach, const BoxHistory& box) {
 }
 
 } // namespace
-
-int32_t splitStart(const unsigned char* level, Board* board) {
-    int32_t start = -1;
-    memcpy(board->cells, level, BoardCellCount);
-    for (int32_t c = 0; c < BoardCellCount; ++c)
-        if (isStartCode(board->cells[c])) {
-            start = c;
-            board->cells[c] = CellCodeFloor;
-        }
-    return start;
-}
 
 SolutionShape measureSolution(const Board& board, int32_t keeperCell, const std::string& moves) {
     SolutionShape shape = {false, 0, 0, {}, 0, 0};

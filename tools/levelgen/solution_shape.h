@@ -22,7 +22,3 @@ struct SolutionShape {
 
 // board: walls, floor, goals and boxes; keeper start codes count as floor.
 SolutionShape measureSolution(const Board& board, int32_t keeperCell, const std::string& moves);
-
-// The level's board with its start code turned into floor, and the start
-// cell; -1 when the level has none.
-int32_t splitStart(const unsigned char* level, Board* board);

@@ -1,7 +1,6 @@
 // bexaran-levelsheet: the level set shown. Writes docs/levels.md (a row of
 // figures per level) and docs/levels.png (every level as it starts, drawn by
-// the expected-picture renderer of the end-to-end tests from the game's own
-// sheets, at half size), from the compiled level table, the stored
+// the board picture library from the game's own sheets, at half size), from the compiled level table, the stored
 // solutions and the figures in the table's comments.
 //
 //   bexaran-levelsheet SOURCE_DIR           rewrites the two files
@@ -14,11 +13,12 @@
 #include <vector>
 
 #include "art_image.h"
+#include "board_picture.h"
+#include "board_kit.h"
 #include "game.h"
 #include "level_figures.h"
 #include "solution_shape.h"
 #include "solver.h"
-#include "tests/e2e/expected_picture.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 // seconds.
 // Exit code: 0 solved, 1 no solution, 2 nothing found in the limits, 3 bad
 // arguments or an unreadable file.
-#include "rules.h"
+#include "board_kit.h"
 #include "solver.h"
 
 #include <stdio.h>
@@ -37,27 +37,14 @@ int usage() {
     return ExitUsage;
 }
 
-bool isStart(unsigned char code) {
-    return code == CellCodeStart || code == CellCodeStartRight || code == CellCodeStartLeft ||
-           code == CellCodeStartUp || code == CellCodeStartDown;
-}
-
-// The keeper's cell of a start board; the start code stays (the solver reads it as floor).
-bool findStart(const Board& board, int32_t* player) {
-    for (int32_t c = 0; c < BoardCellCount; ++c)
-        if (isStart(board.cells[c])) {
-            *player = c;
-            return true;
-        }
-    return false;
-}
-
 bool readLevel(const char* text, Position* p) {
     char* end = nullptr;
     long n = strtol(text, &end, 10);
     if (*end != '\0' || n < 1 || n > LevelCount) return false;
+    // The start code stays on the board: the solver reads it as floor.
     memcpy(p->board.cells, LevelTable[n - 1], BoardCellCount);
-    return findStart(p->board, &p->player);
+    p->player = findStartCell(p->board);
+    return p->player >= 0;
 }
 
 bool readSaved(const char* name, Position* p) {
@@ -91,7 +78,7 @@ bool readText(const char* name, Position* p) {
         for (int32_t col = 0; col < BoardColumns; ++col) {
             unsigned char code = (unsigned char)line[col];
             int32_t cell = row * BoardColumns + col;
-            if (code == 'P' || code == 'p' || isStart(code)) p->player = cell;
+            if (code == 'P' || code == 'p' || isStartCode(code)) p->player = cell;
             if (code == 'P') code = CellCodeFloor;
             if (code == 'p') code = CellCodeGoal;
             p->board.cells[cell] = code;

@@ -36,18 +36,13 @@ bool meets(const Bits& a, const Bits& b) {
 Bits areaOf(const Room& room, const Bits& boxes, int32_t from) {
     Bits area = {};
     uint8_t queue[RoomMaxCells];
-    int32_t head = 0, tail = 0;
-    queue[tail++] = room.indexOf[from];
     put(&area, from);
-    while (head < tail) {
-        int32_t c = queue[head++];
-        for (int32_t d = 0; d < RoomDirections; ++d) {
-            int32_t t = room.step[c][d];
-            if (t == RoomNone || has(area, room.cellOf[t]) || has(boxes, room.cellOf[t])) continue;
-            put(&area, room.cellOf[t]);
-            queue[tail++] = (uint8_t)t;
-        }
-    }
+    floodOpenCells(room.step, room.open.indexOf[from], queue, [&](int32_t t, int32_t) {
+        int32_t cell = room.open.cellOf[t];
+        if (has(area, cell) || has(boxes, cell)) return false;
+        put(&area, cell);
+        return true;
+    });
     return area;
 }
 
@@ -67,21 +62,21 @@ bool corralNeverOpens(const Room& room, const Reduced& start, const Bits& corral
         Bits boxes = {};
         bool allOnGoals = true;
         for (uint8_t b : r.boxes)
-            put(&boxes, room.cellOf[b]), allOnGoals = allOnGoals && room.goal[b];
+            put(&boxes, room.open.cellOf[b]), allOnGoals = allOnGoals && room.goal[b];
         Bits area = areaOf(room, boxes, r.keeper);
         if (allOnGoals || meets(area, corral)) return false;
         for (size_t i = 0; i < r.boxes.size(); ++i)
             for (int32_t d = 0; d < RoomDirections; ++d) {
                 int32_t b = r.boxes[i], behind = room.step[b][d ^ 1], to = room.boxTo[b][d];
-                if (behind == RoomNone || !has(area, room.cellOf[behind])) continue;
-                if (to == RoomNone || has(boxes, room.cellOf[to])) continue;
+                if (behind == RoomNone || !has(area, room.open.cellOf[behind])) continue;
+                if (to == RoomNone || has(boxes, room.open.cellOf[to])) continue;
                 Reduced next = r;
                 next.boxes[i] = (uint8_t)to;
                 std::sort(next.boxes.begin(), next.boxes.end());
-                next.keeper = room.cellOf[b];
+                next.keeper = room.open.cellOf[b];
                 Bits moved = boxes;
-                take(&moved, room.cellOf[b]);
-                put(&moved, room.cellOf[to]);
+                take(&moved, room.open.cellOf[b]);
+                put(&moved, room.open.cellOf[to]);
                 Bits nextArea = areaOf(room, moved, next.keeper);
                 int32_t lowest = 0;
                 while (!has(nextArea, lowest))
@@ -101,21 +96,23 @@ bool isCorralDeadlock(const Room& room, const uint8_t* boxes, int32_t boxCount, 
                       int32_t pushed, int32_t limit) {
     Bits boxBits = {};
     for (int32_t i = 0; i < boxCount; ++i)
-        put(&boxBits, room.cellOf[boxes[i]]);
-    Bits area = areaOf(room, boxBits, room.cellOf[keeper]);
+        put(&boxBits, room.open.cellOf[boxes[i]]);
+    Bits area = areaOf(room, boxBits, room.open.cellOf[keeper]);
     for (int32_t d = 0; d < RoomDirections; ++d) {
         int32_t c = room.step[pushed][d];
-        if (c == RoomNone || has(boxBits, room.cellOf[c]) || has(area, room.cellOf[c])) continue;
+        if (c == RoomNone || has(boxBits, room.open.cellOf[c]) || has(area, room.open.cellOf[c]))
+            continue;
         // The corral: the free cells reached from c; its boxes: those beside it.
-        Bits corral = areaOf(room, boxBits, room.cellOf[c]);
+        Bits corral = areaOf(room, boxBits, room.open.cellOf[c]);
         Reduced start;
-        start.keeper = room.cellOf[keeper];
+        start.keeper = room.open.cellOf[keeper];
         bool allOnGoals = true;
         for (int32_t i = 0; i < boxCount; ++i) {
             int32_t b = boxes[i];
             bool beside = false;
             for (int32_t e = 0; e < RoomDirections && !beside; ++e)
-                beside = room.step[b][e] != RoomNone && has(corral, room.cellOf[room.step[b][e]]);
+                beside =
+                    room.step[b][e] != RoomNone && has(corral, room.open.cellOf[room.step[b][e]]);
             if (!beside) continue;
             start.boxes.push_back((uint8_t)b);
             allOnGoals = allOnGoals && room.goal[b];

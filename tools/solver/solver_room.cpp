@@ -10,41 +10,20 @@
 #include <assert.h>
 #include <string.h>
 
-const int32_t RoomDirection[RoomDirections] = {DirectionLeft, DirectionRight, DirectionUp,
-                                               DirectionDown};
-
 namespace {
 
-bool isStartCode(unsigned char code) {
-    return code == CellCodeStart || code == CellCodeStartRight || code == CellCodeStartLeft ||
-           code == CellCodeStartUp || code == CellCodeStartDown;
-}
-
-// The board with start codes as floor and every box lifted off.
-Board emptyBoard(const Board& board) {
-    Board empty = board;
-    for (int32_t c = 0; c < BoardCellCount; ++c) {
-        unsigned char& code = empty.cells[c];
-        if (isStartCode(code)) code = CellCodeFloor;
-        if (holdsBox(code)) code = cellAfterBoxLeaves(code);
-    }
-    return empty;
-}
-
 void readMoves(const Board& empty, Room* room) {
-    for (int32_t i = 0; i < room->cellCount; ++i) {
-        int32_t cell = room->cellOf[i];
+    readOpenSteps(empty, room->open, room->step);
+    for (int32_t i = 0; i < room->open.count; ++i) {
+        int32_t cell = room->open.cellOf[i];
         Board single = empty; // this cell holds the only box
         single.cells[cell] = cellAfterBoxArrives(single.cells[cell]);
         for (int32_t d = 0; d < RoomDirections; ++d) {
-            MoveOutcome walk = testStep(&empty, cell, RoomDirection[d]);
-            room->step[i][d] =
-                walk.kind == MoveWalk ? room->indexOf[walk.target] : (uint8_t)RoomNone;
             room->boxTo[i][d] = RoomNone;
-            int32_t from = neighbour(cell, oppositeDirection(RoomDirection[d]));
-            if (!isOnBoard(from) || room->indexOf[from] == RoomNone) continue;
-            MoveOutcome push = testStep(&single, from, RoomDirection[d]);
-            if (push.kind == MovePush) room->boxTo[i][d] = room->indexOf[push.boxTarget];
+            int32_t from = neighbour(cell, oppositeDirection(BoardDirections[d]));
+            if (!isOnBoard(from) || room->open.indexOf[from] == RoomNone) continue;
+            MoveOutcome push = testStep(&single, from, BoardDirections[d]);
+            if (push.kind == MovePush) room->boxTo[i][d] = room->open.indexOf[push.boxTarget];
         }
     }
 }
@@ -55,24 +34,20 @@ void readMoves(const Board& empty, Room* room) {
 void readSides(Room* room) {
     uint8_t seen[RoomMaxCells];
     uint8_t queue[RoomMaxCells];
-    for (int32_t b = 0; b < room->cellCount; ++b) {
+    for (int32_t b = 0; b < room->open.count; ++b) {
         for (int32_t d = 0; d < RoomDirections; ++d)
             room->side[b][d] = RoomNone;
         for (int32_t d = 0; d < RoomDirections; ++d) {
             int32_t n = room->step[b][d];
             if (n == RoomNone || room->side[b][d] != RoomNone) continue;
-            memset(seen, 0, (size_t)room->cellCount);
+            memset(seen, 0, (size_t)room->open.count);
             seen[b] = 1;
             seen[n] = 1;
-            int32_t head = 0, tail = 0;
-            queue[tail++] = (uint8_t)n;
-            while (head < tail) {
-                int32_t c = queue[head++];
-                for (int32_t e = 0; e < RoomDirections; ++e) {
-                    int32_t t = room->step[c][e];
-                    if (t != RoomNone && !seen[t]) seen[t] = 1, queue[tail++] = (uint8_t)t;
-                }
-            }
+            floodOpenCells(room->step, n, queue, [&seen](int32_t t, int32_t) {
+                if (seen[t]) return false;
+                seen[t] = 1;
+                return true;
+            });
             for (int32_t e = d; e < RoomDirections; ++e) {
                 int32_t m = room->step[b][e];
                 if (m != RoomNone && seen[m]) room->side[b][e] = (uint8_t)d;
@@ -84,7 +59,7 @@ void readSides(Room* room) {
 // Pushes from every cell to one goal for a box alone on the board, found by
 // pulling the box away from the goal: state (box cell, keeper's side area).
 void readGoalDistances(Room* room, int32_t goalIndex) {
-    int32_t n = room->cellCount;
+    int32_t n = room->open.count;
     std::vector<uint16_t> best((size_t)n * RoomDirections, RoomUnreachable);
     std::vector<uint16_t> queue;
     queue.reserve((size_t)n * RoomDirections);
@@ -124,41 +99,34 @@ void readGoalDistances(Room* room, int32_t goalIndex) {
 
 int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* start) {
     Board empty = emptyBoard(board);
-    room->cellCount = 0;
     room->goalCount = 0;
-    memset(room->indexOf, RoomNone, sizeof room->indexOf);
-    for (int32_t c = 0; c < BoardCellCount; ++c) {
-        if (!isWalkable(empty.cells[c])) continue;
-        if (room->cellCount == RoomMaxCells) return 0;
-        room->indexOf[c] = (uint8_t)room->cellCount;
-        room->cellOf[room->cellCount++] = (int16_t)c;
-    }
-    if (!isOnBoard(playerCell) || room->indexOf[playerCell] == RoomNone) return 0;
+    if (!numberOpenCells(empty, RoomMaxCells, &room->open)) return 0;
+    if (!isOnBoard(playerCell) || room->open.indexOf[playerCell] == RoomNone) return 0;
     if (holdsBox(board.cells[playerCell])) return 0;
-    start->keeper = room->indexOf[playerCell];
+    start->keeper = room->open.indexOf[playerCell];
     start->boxCount = 0;
-    for (int32_t i = 0; i < room->cellCount; ++i) {
-        int32_t cell = room->cellOf[i];
+    for (int32_t i = 0; i < room->open.count; ++i) {
+        int32_t cell = room->open.cellOf[i];
         room->goal[i] = isGoalCell(empty.cells[cell]);
         if (room->goal[i]) room->goals[room->goalCount++] = (uint8_t)i;
         if (holdsBox(board.cells[cell])) start->boxes[start->boxCount++] = (uint8_t)i;
     }
     readMoves(empty, room);
     memset(room->boardBits, 0, sizeof room->boardBits);
-    for (int32_t i = 0; i < room->cellCount; ++i) {
-        int32_t cell = room->cellOf[i];
+    for (int32_t i = 0; i < room->open.count; ++i) {
+        int32_t cell = room->open.cellOf[i];
         room->boardBits[cell >> 6] |= 1ull << (cell & 63);
         for (int32_t d = 0; d < RoomDirections; ++d) // the shifts of floodLowestCell
             assert(room->step[i][d] == RoomNone ||
-                   room->cellOf[room->step[i][d]] - cell ==
+                   room->open.cellOf[room->step[i][d]] - cell ==
                        (d < 2 ? 1 : BoardColumns) * (d & 1 ? 1 : -1));
     }
     readSides(room);
-    room->distance.assign((size_t)room->goalCount * room->cellCount, RoomUnreachable);
+    room->distance.assign((size_t)room->goalCount * room->open.count, RoomUnreachable);
     room->sideDistance.assign(room->distance.size() * RoomDirections, RoomUnreachable);
     for (int32_t g = 0; g < room->goalCount; ++g)
         readGoalDistances(room, g);
-    for (int32_t c = 0; c < room->cellCount; ++c) {
+    for (int32_t c = 0; c < room->open.count; ++c) {
         room->dead[c] = 1;
         for (int32_t g = 0; g < room->goalCount && room->dead[c]; ++g)
             if (loneDistance(*room, g, c) != RoomUnreachable) room->dead[c] = 0;

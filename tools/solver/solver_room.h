@@ -1,9 +1,10 @@
 // The solver's picture of a board: the cells a box or the keeper can ever
-// stand on, numbered 0..cellCount-1 in board order, with every move fact the
+// stand on, numbered 0..open.count-1 in board order, with every move fact the
 // search needs read once from the game's rules (game/rules.h) and kept in
 // small tables. Also the lone-box push distances, the dead squares, the
 // freeze test and the minimum-cost matching of boxes to goals.
 #pragma once
+#include "board_kit.h"
 #include "game.h"
 
 #include <stddef.h>
@@ -11,21 +12,16 @@
 #include <vector>
 
 enum {
-    RoomNone = 255,           // no cell: a wall, or a step off the room
-    RoomMaxCells = 255,       // a closed 20 by 16 board has at most 18 * 14
-    RoomDirections = 4,       // indices 0..3: left, right, up, down; d ^ 1 is opposite
-    RoomUnreachable = 0xFFFF, // a lone-box distance to a goal the box can never reach
-    MatchInfinite = 1 << 20,  // cost of a box-goal pair that is impossible
+    RoomNone = OpenCellNone,              // no cell: a wall, or a step off the room
+    RoomMaxCells = OpenCellsMax,          // a closed 20 by 16 board has at most 18 * 14
+    RoomDirections = BoardDirectionCount, // indices into BoardDirections; d ^ 1 is opposite
+    RoomUnreachable = 0xFFFF,             // a lone-box distance to a goal the box can never reach
+    MatchInfinite = 1 << 20,              // cost of a box-goal pair that is impossible
     RoomBoardWords = (BoardCellCount + 63) / 64,
 };
 
-// The game's direction for each of the solver's direction indices.
-extern const int32_t RoomDirection[RoomDirections];
-
 struct Room {
-    int32_t cellCount;
-    int16_t cellOf[RoomMaxCells];                // board cell of each room cell
-    uint8_t indexOf[BoardCellCount];             // room cell of each board cell, or RoomNone
+    OpenCells open;                              // the room cells and their board cells
     uint8_t step[RoomMaxCells][RoomDirections];  // where a walk in d leads, box-free board
     uint8_t boxTo[RoomMaxCells][RoomDirections]; // where a lone box here lands when pushed in d
     uint8_t side[RoomMaxCells][RoomDirections];  // with a box here: keeper area of the cell in d
@@ -33,9 +29,9 @@ struct Room {
     uint8_t dead[RoomMaxCells]; // a box here can never reach any goal, even alone
     int32_t goalCount;
     uint8_t goals[RoomMaxCells];
-    std::vector<uint16_t> distance; // [goalIndex * cellCount + cell]: lone-box pushes
+    std::vector<uint16_t> distance; // [goalIndex * open.count + cell]: lone-box pushes
     // The same with the keeper beside the box in a known side area:
-    // [(goalIndex * cellCount + cell) * RoomDirections + side area].
+    // [(goalIndex * open.count + cell) * RoomDirections + side area].
     std::vector<uint16_t> sideDistance;
     // The room as a bit per board cell. Every walk the rules allow is to the
     // next cell in board order (+1, -1) or the next row (+20, -20), so the
@@ -61,13 +57,13 @@ int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* sta
 int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from);
 
 inline int32_t loneDistance(const Room& room, int32_t goalIndex, int32_t cell) {
-    return room.distance[(size_t)goalIndex * room.cellCount + cell];
+    return room.distance[(size_t)goalIndex * room.open.count + cell];
 }
 
 // Lone-box pushes from cell to a goal with the keeper standing in the side
 // area of the cell's neighbour in direction d.
 inline int32_t loneDistanceFrom(const Room& room, int32_t goalIndex, int32_t cell, int32_t d) {
-    size_t state = (size_t)goalIndex * room.cellCount + cell;
+    size_t state = (size_t)goalIndex * room.open.count + cell;
     return room.sideDistance[state * RoomDirections + room.side[cell][d]];
 }
 

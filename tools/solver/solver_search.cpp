@@ -6,6 +6,8 @@
 // stored until the parent's turn comes round again at that bucket.
 #include "solver_search.h"
 
+#include "position_table.h"
+#include "random_stream.h"
 #include "rules.h"
 
 #include <algorithm>
@@ -42,13 +44,6 @@ struct Node {
 
 using Clock = std::chrono::steady_clock;
 
-// A table entry: the low half of the position's hash beside its node, so a
-// probe past other positions rarely has to read their nodes.
-struct Slot {
-    uint32_t tag;
-    uint32_t node;
-};
-
 struct OpenEntry {
     uint32_t order; // smaller goes first
     uint32_t node;
@@ -74,7 +69,7 @@ struct Search {
     int32_t boxCount;
     std::vector<Node> nodes;
     std::vector<uint8_t> boxes;               // boxCount room cells per node, ascending
-    std::vector<Slot> table;                  // open addressing, at most half full
+    PositionTable table;                      // slot index: the node
     std::vector<std::vector<OpenEntry>> open; // a heap per priority
     size_t lowest;                            // no open entry below this bucket
     size_t maxNodes;
@@ -92,67 +87,37 @@ struct Search {
     Clock::time_point began;
 };
 
-void seedZobrist(Search* s) {
-    uint64_t x = 0x9E3779B97F4A7C15ull; // splitmix64
-    for (int32_t k = 0; k < 2; ++k)
-        for (int32_t c = 0; c < 256; ++c) {
-            uint64_t z = (x += 0x9E3779B97F4A7C15ull);
-            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-            z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-            s->zobrist[k][c] = z ^ (z >> 31);
-        }
-}
+// The keys never change: the tables' order, and so every effort figure,
+// depends on them.
+enum : uint64_t { SearchZobristSeed = 0x9E3779B97F4A7C15ull };
 
 // Marks the keeper's area from cell with the current box placement; returns
-// its lowest cell. With walk set, also the steps to each cell of the area.
-int32_t markArea(Search* s, uint32_t* mark, int32_t from, bool walk) {
-    const Room& room = *s->room;
+// its lowest cell. With Walk, also the steps to each cell of the area. Walk
+// is a template argument so that expand, which runs this once per position,
+// gets a flood without the test in its loop.
+template <bool Walk>
+int32_t markArea(Search* s, uint32_t* mark, int32_t from) {
     uint32_t stamp = ++s->markCount;
     uint8_t queue[RoomMaxCells];
-    int32_t head = 0, tail = 0, lowest = from;
-    queue[tail++] = (uint8_t)from;
+    int32_t lowest = from;
     mark[from] = stamp;
-    if (walk) s->walk[from] = 0;
-    while (head < tail) {
-        int32_t c = queue[head++];
-        for (int32_t d = 0; d < RoomDirections; ++d) {
-            int32_t t = room.step[c][d];
-            if (t == RoomNone || mark[t] == stamp || s->occupied[t]) continue;
-            mark[t] = stamp;
-            if (walk) s->walk[t] = (uint16_t)(s->walk[c] + 1);
-            if (t < lowest) lowest = t;
-            queue[tail++] = (uint8_t)t;
-        }
-    }
+    if (Walk) s->walk[from] = 0;
+    floodOpenCells(s->room->step, from, queue, [&](int32_t t, int32_t c) {
+        if (mark[t] == stamp || s->occupied[t]) return false;
+        mark[t] = stamp;
+        if (Walk) s->walk[t] = (uint16_t)(s->walk[c] + 1);
+        if (t < lowest) lowest = t;
+        return true;
+    });
     return lowest;
 }
 
-void growTable(Search* s) {
-    std::vector<Slot> bigger(s->table.empty() ? 1u << 16 : s->table.size() * 2, Slot{0, NodeNone});
-    size_t mask = bigger.size() - 1;
-    for (const Slot& slot : s->table) {
-        if (slot.node == NodeNone) continue;
-        size_t i = slot.tag & mask;
-        while (bigger[i].node != NodeNone)
-            i = (i + 1) & mask;
-        bigger[i] = slot;
-    }
-    s->table.swap(bigger);
-}
-
 // The table slot holding this position, or the empty slot where it belongs.
-Slot* findSlot(Search* s, uint64_t hash, int32_t keeper, const uint8_t* boxes) {
-    size_t mask = s->table.size() - 1;
-    uint32_t tag = (uint32_t)hash;
-    for (size_t i = tag & mask;; i = (i + 1) & mask) {
-        Slot& slot = s->table[i];
-        if (slot.node == NodeNone) return &slot;
-        if (slot.tag != tag) continue;
-        const Node& node = s->nodes[slot.node];
-        if (node.keeper == keeper &&
-            memcmp(&s->boxes[(size_t)slot.node * s->boxCount], boxes, s->boxCount) == 0)
-            return &slot;
-    }
+PositionSlot* findSlot(Search* s, uint64_t hash, int32_t keeper, const uint8_t* boxes) {
+    return findPosition(&s->table, hash, [s, keeper, boxes](uint32_t n) {
+        return s->nodes[n].keeper == keeper &&
+               memcmp(&s->boxes[(size_t)n * s->boxCount], boxes, s->boxCount) == 0;
+    });
 }
 
 void pushOpen(Search* s, uint32_t n) {
@@ -169,12 +134,12 @@ void pushOpen(Search* s, uint32_t n) {
     if (priority < s->lowest) s->lowest = priority;
 }
 
-uint32_t addNode(Search* s, const Node& node, const uint8_t* boxes, uint64_t hash, Slot* slot) {
+uint32_t addNode(Search* s, const Node& node, const uint8_t* boxes, uint64_t hash,
+                 PositionSlot* slot) {
     uint32_t n = (uint32_t)s->nodes.size();
     s->nodes.push_back(node);
     s->boxes.insert(s->boxes.end(), boxes, boxes + s->boxCount);
-    *slot = Slot{(uint32_t)hash, n};
-    if (s->nodes.size() * 2 > s->table.size()) growTable(s);
+    addPosition(&s->table, slot, hash, n);
     return n;
 }
 
@@ -207,10 +172,10 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
     const Node parent = s->nodes[p.parent];
     uint64_t hash = p.hash;
     int32_t keeper = p.keeper;
-    Slot* slot = findSlot(s, hash, keeper, child);
+    PositionSlot* slot = findSlot(s, hash, keeper, child);
     uint32_t pushes = parent.pushes + 1u, moves = parent.moves + p.keeperSteps + 1u;
-    if (slot->node != NodeNone) {
-        Node& known = s->nodes[slot->node];
+    if (slot->index != PositionNone) {
+        Node& known = s->nodes[slot->index];
         bool fewerPushes = pushes < known.pushes;
         if (!fewerPushes &&
             (pushes > known.pushes || moves >= known.moves || known.state == NodeClosed))
@@ -220,7 +185,7 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         if (fewerPushes && known.estimate != EstimateNever) {
             known.state = NodeOpen;
             known.priority = pushes + (uint32_t)s->weight * known.estimate;
-            pushOpen(s, slot->node);
+            pushOpen(s, slot->index);
         }
         return;
     }
@@ -257,16 +222,19 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
     pushOpen(s, addNode(s, node, child, hash, slot));
 }
 
-// The keeper's lowest cell after a push, by flooding the room's bits.
+// The keeper's lowest cell after a push, by flooding the room's bits. This
+// is the one flood the board kit does not do: it runs after most pushes, and
+// with the kit's cell-by-cell flood (markArea) in its place the solver
+// benchmark took 1.32 times as long.
 int32_t floodChildKeeper(const Search* s, int32_t from, int32_t to) {
     const Room& room = *s->room;
     uint64_t free[RoomBoardWords];
     for (int32_t i = 0; i < RoomBoardWords; ++i)
         free[i] = room.boardBits[i] & ~s->boxBits[i];
-    int32_t fromCell = room.cellOf[from], toCell = room.cellOf[to];
+    int32_t fromCell = room.open.cellOf[from], toCell = room.open.cellOf[to];
     free[fromCell >> 6] |= 1ull << (fromCell & 63);
     free[toCell >> 6] &= ~(1ull << (toCell & 63));
-    return room.indexOf[floodLowestCell(free, fromCell)];
+    return room.open.indexOf[floodLowestCell(free, fromCell)];
 }
 
 bool isFree(const Search* s, int32_t cell) {
@@ -323,7 +291,7 @@ int32_t mayWallOff(const Search* s, uint32_t area, int32_t to) {
 // The same, checked against a full flood in debug builds.
 int32_t childKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t from, int32_t to) {
     assert(fastChildKeeperCell(s, area, keeper, from, to) ==
-           markArea(s, s->childMark, from, false));
+           markArea<false>(s, s->childMark, from));
     return fastChildKeeperCell(s, area, keeper, from, to);
 }
 
@@ -371,11 +339,11 @@ void expand(Search* s, uint32_t n) {
     memcpy(parentBoxes, &s->boxes[(size_t)n * s->boxCount], s->boxCount);
     memset(s->boxBits, 0, sizeof s->boxBits);
     for (int32_t i = 0; i < s->boxCount; ++i) {
-        int32_t cell = room.cellOf[parentBoxes[i]];
+        int32_t cell = room.open.cellOf[parentBoxes[i]];
         s->occupied[parentBoxes[i]] = 1;
         s->boxBits[cell >> 6] |= 1ull << (cell & 63);
     }
-    int32_t keeper = markArea(s, s->areaMark, s->nodes[n].standing, true);
+    int32_t keeper = markArea<true>(s, s->areaMark, s->nodes[n].standing);
     assert(keeper == s->nodes[n].keeper);
     (void)keeper;
     uint32_t area = s->markCount;
@@ -398,7 +366,7 @@ void expand(Search* s, uint32_t n) {
                 boxHash ^ s->zobrist[0][b] ^ s->zobrist[0][to] ^ s->zobrist[1][childKeeper];
             // The table lookups are the search's slowest part: fetch all the
             // slots first, look them up after.
-            __builtin_prefetch(&s->table[hash & (s->table.size() - 1)]);
+            __builtin_prefetch(positionHome(s->table, hash));
             s->pushes.push_back(
                 Push{n, i, b, to, d, s->walk[behind], childKeeper, hash, mayWallOff(s, area, to)});
             s->occupied[b] = 1, s->occupied[to] = 0;
@@ -444,37 +412,6 @@ uint32_t popOpen(Search* s) {
     return NodeNone;
 }
 
-// Appends the keeper's shortest walk on board from *player to target (both
-// board cells), asking the rules which steps are walks. False if none.
-bool appendWalk(const Board& board, int32_t* player, int32_t target, std::string* moves) {
-    int32_t cameBy[BoardCellCount];
-    int32_t queue[BoardCellCount];
-    for (int32_t c = 0; c < BoardCellCount; ++c)
-        cameBy[c] = -1;
-    int32_t head = 0, tail = 0;
-    queue[tail++] = *player;
-    cameBy[*player] = RoomDirections;
-    while (head < tail && cameBy[target] < 0) {
-        int32_t c = queue[head++];
-        for (int32_t d = 0; d < RoomDirections; ++d) {
-            MoveOutcome step = testStep(&board, c, RoomDirection[d]);
-            if (step.kind != MoveWalk || cameBy[step.target] >= 0) continue;
-            cameBy[step.target] = d;
-            queue[tail++] = step.target;
-        }
-    }
-    if (cameBy[target] < 0) return false;
-    std::string path;
-    for (int32_t c = target; c != *player;) {
-        int32_t d = cameBy[c];
-        path.push_back(directionLetter(RoomDirection[d]));
-        c = neighbour(c, RoomDirection[d ^ 1]);
-    }
-    moves->append(path.rbegin(), path.rend());
-    *player = target;
-    return true;
-}
-
 // Turns the chain of pushes ending at node n into keeper steps and plays them
 // on a copy of the board with applyStep: a solution is only reported after
 // the game's own rules have taken every box to a goal with it.
@@ -485,21 +422,20 @@ bool replaySolution(const Search& s, const Board& start, int32_t playerCell, uin
         chain.push_back(n);
     Board board = start;
     int32_t boxesLeft = 0;
-    for (int32_t c = 0; c < BoardCellCount; ++c) {
-        unsigned char& code = board.cells[c];
-        if (s.room->indexOf[c] != RoomNone && !isWalkable(code) && !holdsBox(code))
-            code = CellCodeFloor; // a start code
+    for (unsigned char& code : board.cells) {
+        if (isStartCode(code)) code = CellCodeFloor;
         boxesLeft += code == CellCodeBox;
     }
     int32_t player = playerCell;
     for (size_t k = chain.size(); k-- > 0;) {
         const Node& node = s.nodes[chain[k]];
         int32_t d = node.direction;
-        int32_t from = s.room->cellOf[node.standing];
-        int32_t behind = neighbour(from, oppositeDirection(RoomDirection[d]));
+        int32_t from = s.room->open.cellOf[node.standing];
+        int32_t behind = neighbour(from, oppositeDirection(BoardDirections[d]));
         if (!appendWalk(board, &player, behind, moves)) return false;
-        if (applyStep(&board, &player, RoomDirection[d], &boxesLeft).kind != MovePush) return false;
-        moves->push_back(directionLetter(RoomDirection[d]));
+        if (applyStep(&board, &player, BoardDirections[d], &boxesLeft).kind != MovePush)
+            return false;
+        moves->push_back(directionLetter(BoardDirections[d]));
     }
     return boxesLeft == 0;
 }
@@ -520,10 +456,10 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     memset(s->areaMark, 0, sizeof s->areaMark);
     memset(s->childMark, 0, sizeof s->childMark);
     int32_t megabytes = limits.maxMegabytes > 0 ? limits.maxMegabytes : 2048;
-    size_t perNode = sizeof(Node) + start.boxCount + 4 * sizeof(Slot) + sizeof(OpenEntry);
+    size_t perNode = sizeof(Node) + start.boxCount + 4 * sizeof(PositionSlot) + sizeof(OpenEntry);
     s->maxNodes = ((size_t)megabytes << 20) / perNode;
-    seedZobrist(s);
-    growTable(s);
+    fillZobristKeys(SearchZobristSeed, &s->zobrist[0][0], 2 * 256);
+    startPositionTable(&s->table, 1u << 16);
 }
 
 } // namespace
@@ -535,7 +471,7 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
     SearchRun run = {0, 0, -1, -1, 0, std::string()};
     for (int32_t i = 0; i < start.boxCount; ++i)
         s->occupied[start.boxes[i]] = 1;
-    int32_t keeper = markArea(s, s->areaMark, start.keeper, false);
+    int32_t keeper = markArea<false>(s, s->areaMark, start.keeper);
     for (int32_t i = 0; i < start.boxCount; ++i)
         s->occupied[start.boxes[i]] = 0;
     setMatchingCosts(room, start.boxes, start.boxCount, &s->matching);

@@ -344,133 +344,219 @@ static HWND handleOf(const std::string& word) {
     return (HWND)(ULONG_PTR)strtoull(word.c_str(), 0, 10);
 }
 
+// Each command gets the line's words (w[0] is its name) and the line itself.
+typedef std::vector<std::string> Words;
+
+static std::string commandAttach(const Words&, const std::string&) {
+    if (!attach()) return "err no game window";
+    return "ok " + number((ULONG_PTR)mainWindow) + " " + number(gameProcessId);
+}
+
+static std::string commandBoxes(const Words&, const std::string&) {
+    WindowList list;
+    EnumWindows(collectDialog, (LPARAM)&list);
+    return listWindows(list);
+}
+
+static std::string commandTexts(const Words& w, const std::string&) {
+    HWND dialog = handleOf(w[1]);
+    if (!IsWindow(dialog)) return "err no such window";
+    WindowList children;
+    EnumChildWindows(dialog, collectChild, (LPARAM)&children);
+    std::string out = "ok " + windowText(dialog);
+    for (HWND child : children.windows)
+        out += "\t" + number(GetDlgCtrlID(child)) + "=" + windowText(child);
+    return out;
+}
+
+static std::string commandKey(const Words& w, const std::string&) {
+    const WORD vk = (WORD)atoi(w[1].c_str());
+    std::vector<WORD> mods;
+    for (size_t i = 2; i < w.size(); ++i)
+        mods.push_back(w[i] == "ctrl" ? VK_CONTROL : w[i] == "shift" ? VK_SHIFT : VK_MENU);
+    for (WORD m : mods)
+        sendKey(m, false);
+    sendKey(vk, false);
+    sendKey(vk, true);
+    for (size_t i = mods.size(); i-- > 0;)
+        sendKey(mods[i], true);
+    return "ok";
+}
+
+static std::string commandClickItem(const Words& w, const std::string&) {
+    HWND item = GetDlgItem(handleOf(w[1]), atoi(w[2].c_str()));
+    if (!item) return "err no such control";
+    RECT r;
+    GetWindowRect(item, &r);
+    clickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return "ok";
+}
+
+static std::string commandScreenshot(const Words& w, const std::string&) {
+    HDC dc = GetDC(0);
+    const bool done = capture(dc, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                              GetSystemMetrics(SM_CYSCREEN), w[1].c_str());
+    ReleaseDC(0, dc);
+    return done ? "ok" : "err capture failed";
+}
+
+static std::string commandTitle(const Words&, const std::string&) {
+    wchar_t title[512];
+    const int n = GetWindowTextW(mainWindow, title, 512);
+    return "ok " + toUtf8(title, n);
+}
+
+static std::string commandGeometry(const Words&, const std::string&) {
+    return geometry();
+}
+
+static std::string commandStatus(const Words&, const std::string&) {
+    return statusTexts();
+}
+
+static std::string probeAnswer(int query, const Words& w) {
+    LPARAM result = 0;
+    if (!askProbe(query, w.size() > 1 ? atoi(w[1].c_str()) : 0, &result))
+        return "err probe did not answer";
+    if (query == ProbeQueryMenuItemRect)
+        return "ok " + number((short)LOWORD(result)) + " " + number((short)HIWORD(result));
+    if (query == ProbeQueryControlFont) {
+        if (result == -1) return "err no such dialog";
+        return "ok " + number(result & 0xFF) + " " + number((result >> 8) & 0x7F) + " " +
+               number((result >> 15) & 1) + " " + number((result >> 16) & 0x7FFF);
+    }
+    return "ok " + number((long)result);
+}
+
+static std::string commandMenu(const Words& w, const std::string&) {
+    return probeAnswer(ProbeQueryMenuState, w);
+}
+
+static std::string commandGdi(const Words& w, const std::string&) {
+    return probeAnswer(ProbeQueryGdiObjects, w);
+}
+
+static std::string commandMenuPos(const Words& w, const std::string&) {
+    return probeAnswer(ProbeQueryMenuItemRect, w);
+}
+
+static std::string commandFont(const Words& w, const std::string&) {
+    return probeAnswer(ProbeQueryControlFont, w);
+}
+
+static std::string commandActivate(const Words& w, const std::string&) {
+    HWND target = w.size() > 1 ? handleOf(w[1]) : mainWindow;
+    SetForegroundWindow(target);
+    return GetForegroundWindow() == target ? "ok" : "err not in the foreground";
+}
+
+static std::string commandDown(const Words& w, const std::string&) {
+    sendKey((WORD)atoi(w[1].c_str()), false);
+    return "ok";
+}
+
+static std::string commandUp(const Words& w, const std::string&) {
+    sendKey((WORD)atoi(w[1].c_str()), true);
+    return "ok";
+}
+
+static std::string commandClick(const Words& w, const std::string&) {
+    clickAt(atoi(w[1].c_str()), atoi(w[2].c_str()));
+    return "ok";
+}
+
+static std::string commandCloseBox(const Words&, const std::string&) {
+    return clickCloseBox() ? "ok" : "err no close box";
+}
+
+static std::string commandCapture(const Words& w, const std::string&) {
+    HDC dc = GetDC(mainWindow);
+    const bool done = capture(dc, atoi(w[1].c_str()), atoi(w[2].c_str()), atoi(w[3].c_str()),
+                              atoi(w[4].c_str()), w[5].c_str());
+    ReleaseDC(mainWindow, dc);
+    return done ? "ok" : "err capture failed";
+}
+
+static std::string commandWindows(const Words&, const std::string&) {
+    WindowList list;
+    EnumWindows(collectGameWindow, (LPARAM)&list);
+    return listWindows(list);
+}
+
+static std::string commandItemText(const Words& w, const std::string&) {
+    HWND item = GetDlgItem(handleOf(w[1]), atoi(w[2].c_str()));
+    if (!item) return "err no such control";
+    return "ok " + windowText(item);
+}
+
+static std::string commandSetText(const Words& w, const std::string& line) {
+    // The text is the rest of the line, spaces and all.
+    std::vector<std::string> parts = split(line, 4);
+    HWND item = GetDlgItem(handleOf(w[1]), atoi(w[2].c_str()));
+    if (!item) return "err no such control";
+    std::wstring text = fromUtf8(parts.size() > 3 ? parts[3].c_str() : "");
+    SendMessageW(item, WM_SETTEXT, 0, (LPARAM)text.c_str());
+    return "ok";
+}
+
+static std::string commandCommand(const Words& w, const std::string&) {
+    PostMessageW(handleOf(w[1]), WM_COMMAND, MAKEWPARAM(atoi(w[2].c_str()), BN_CLICKED), 0);
+    return "ok";
+}
+
+static std::string commandAlive(const Words&, const std::string&) {
+    DWORD_PTR ignored;
+    if (!IsWindow(mainWindow)) return "err window gone";
+    return SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored)
+               ? "ok"
+               : "err not responding";
+}
+
+struct DriverCommand {
+    const char* name;
+    size_t words;       // at least, the name included; fewer is no such command
+    bool needsGame;     // only after attach
+    std::string (*run)(const Words& w, const std::string& line);
+};
+
+// The first six also work before attach: the game may not have its main
+// window yet, or only a message box.
+static const DriverCommand DriverCommands[] = {
+    {"attach", 1, false, commandAttach},
+    {"boxes", 1, false, commandBoxes},
+    {"texts", 2, false, commandTexts},
+    {"key", 2, false, commandKey},
+    {"clickitem", 3, false, commandClickItem},
+    {"screenshot", 2, false, commandScreenshot},
+    {"title", 1, true, commandTitle},
+    {"geometry", 1, true, commandGeometry},
+    {"status", 1, true, commandStatus},
+    {"menu", 1, true, commandMenu},
+    {"gdi", 1, true, commandGdi},
+    {"menupos", 1, true, commandMenuPos},
+    {"font", 1, true, commandFont},
+    {"activate", 1, true, commandActivate},
+    {"down", 2, true, commandDown},
+    {"up", 2, true, commandUp},
+    {"click", 3, true, commandClick},
+    {"closebox", 1, true, commandCloseBox},
+    {"capture", 6, true, commandCapture},
+    {"windows", 1, true, commandWindows},
+    {"itemtext", 3, true, commandItemText},
+    {"settext", 3, true, commandSetText},
+    {"command", 3, true, commandCommand},
+    {"alive", 1, true, commandAlive},
+};
+
 static std::string handle(const std::string& line) {
-    std::vector<std::string> w = split(line, 64);
+    Words w = split(line, 64);
     if (w.empty()) return "err empty";
-    const std::string& c = w[0];
-    if (c == "attach") {
-        if (!attach()) return "err no game window";
-        return "ok " + number((ULONG_PTR)mainWindow) + " " + number(gameProcessId);
+    for (const DriverCommand& command : DriverCommands) {
+        if (w[0] != command.name || w.size() < command.words) continue;
+        if (command.needsGame && !mainWindow) break;
+        return command.run(w, line);
     }
-    if (c == "boxes") {
-        WindowList list;
-        EnumWindows(collectDialog, (LPARAM)&list);
-        return listWindows(list);
-    }
-    if (c == "texts" && w.size() > 1) {
-        HWND dialog = handleOf(w[1]);
-        if (!IsWindow(dialog)) return "err no such window";
-        WindowList children;
-        EnumChildWindows(dialog, collectChild, (LPARAM)&children);
-        std::string out = "ok " + windowText(dialog);
-        for (HWND child : children.windows)
-            out += "\t" + number(GetDlgCtrlID(child)) + "=" + windowText(child);
-        return out;
-    }
-    if (c == "key" && w.size() > 1) {
-        const WORD vk = (WORD)atoi(w[1].c_str());
-        std::vector<WORD> mods;
-        for (size_t i = 2; i < w.size(); ++i)
-            mods.push_back(w[i] == "ctrl" ? VK_CONTROL : w[i] == "shift" ? VK_SHIFT : VK_MENU);
-        for (WORD m : mods)
-            sendKey(m, false);
-        sendKey(vk, false);
-        sendKey(vk, true);
-        for (size_t i = mods.size(); i-- > 0;)
-            sendKey(mods[i], true);
-        return "ok";
-    }
-    if (c == "clickitem" && w.size() > 2) {
-        HWND item = GetDlgItem(handleOf(w[1]), atoi(w[2].c_str()));
-        if (!item) return "err no such control";
-        RECT r;
-        GetWindowRect(item, &r);
-        clickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        return "ok";
-    }
-    if (c == "screenshot" && w.size() > 1) {
-        HDC dc = GetDC(0);
-        const bool done = capture(dc, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                                  GetSystemMetrics(SM_CYSCREEN), w[1].c_str());
-        ReleaseDC(0, dc);
-        return done ? "ok" : "err capture failed";
-    }
-    if (!mainWindow) return "err not attached";
-    if (c == "title") {
-        wchar_t title[512];
-        const int n = GetWindowTextW(mainWindow, title, 512);
-        return "ok " + toUtf8(title, n);
-    }
-    if (c == "geometry") return geometry();
-    if (c == "status") return statusTexts();
-    if (c == "menu" || c == "gdi" || c == "menupos" || c == "font") {
-        const int query = c == "menu"      ? ProbeQueryMenuState
-                          : c == "gdi"     ? ProbeQueryGdiObjects
-                          : c == "menupos" ? ProbeQueryMenuItemRect
-                                           : ProbeQueryControlFont;
-        LPARAM result = 0;
-        if (!askProbe(query, w.size() > 1 ? atoi(w[1].c_str()) : 0, &result))
-            return "err probe did not answer";
-        if (query == ProbeQueryMenuItemRect)
-            return "ok " + number((short)LOWORD(result)) + " " + number((short)HIWORD(result));
-        if (query == ProbeQueryControlFont) {
-            if (result == -1) return "err no such dialog";
-            return "ok " + number(result & 0xFF) + " " + number((result >> 8) & 0x7F) + " " +
-                   number((result >> 15) & 1) + " " + number((result >> 16) & 0x7FFF);
-        }
-        return "ok " + number((long)result);
-    }
-    if (c == "activate") {
-        HWND target = w.size() > 1 ? handleOf(w[1]) : mainWindow;
-        SetForegroundWindow(target);
-        return GetForegroundWindow() == target ? "ok" : "err not in the foreground";
-    }
-    if ((c == "down" || c == "up") && w.size() > 1) {
-        sendKey((WORD)atoi(w[1].c_str()), c == "up");
-        return "ok";
-    }
-    if (c == "click" && w.size() > 2) {
-        clickAt(atoi(w[1].c_str()), atoi(w[2].c_str()));
-        return "ok";
-    }
-    if (c == "closebox") return clickCloseBox() ? "ok" : "err no close box";
-    if (c == "capture" && w.size() > 5) {
-        HDC dc = GetDC(mainWindow);
-        const bool done = capture(dc, atoi(w[1].c_str()), atoi(w[2].c_str()), atoi(w[3].c_str()),
-                                  atoi(w[4].c_str()), w[5].c_str());
-        ReleaseDC(mainWindow, dc);
-        return done ? "ok" : "err capture failed";
-    }
-    if (c == "windows") {
-        WindowList list;
-        EnumWindows(collectGameWindow, (LPARAM)&list);
-        return listWindows(list);
-    }
-    if (c == "itemtext" && w.size() > 2) {
-        HWND item = GetDlgItem(handleOf(w[1]), atoi(w[2].c_str()));
-        if (!item) return "err no such control";
-        return "ok " + windowText(item);
-    }
-    if (c == "settext" && w.size() > 2) {
-        std::vector<std::string> parts = split(line, 4);
-        HWND item = GetDlgItem(handleOf(w[1]), atoi(w[2].c_str()));
-        if (!item) return "err no such control";
-        std::wstring text = fromUtf8(parts.size() > 3 ? parts[3].c_str() : "");
-        SendMessageW(item, WM_SETTEXT, 0, (LPARAM)text.c_str());
-        return "ok";
-    }
-    if (c == "command" && w.size() > 2) {
-        PostMessageW(handleOf(w[1]), WM_COMMAND, MAKEWPARAM(atoi(w[2].c_str()), BN_CLICKED), 0);
-        return "ok";
-    }
-    if (c == "alive") {
-        DWORD_PTR ignored;
-        if (!IsWindow(mainWindow)) return "err window gone";
-        return SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored)
-                   ? "ok"
-                   : "err not responding";
-    }
-    return "err unknown command";
+    return mainWindow ? "err unknown command" : "err not attached";
 }
 
 int main() {

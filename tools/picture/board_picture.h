@@ -1,10 +1,11 @@
-// Expected pictures for the end-to-end tests: a portable software version of
-// the game's display operations (game/platform.h). The back buffer is a pixel
-// array, the three sheets are the shell's own PNG files decoded by our
-// decoder, the keeper is drawn with the exact colour key 0xFF00FF, and the
-// save-under blocks work as in the shell. Linked with the game core, it is
-// fed the same moves as the real game and gives the board that the real
-// game must show.
+// The board as pictures: a portable software version of the game's display
+// operations (game/platform.h). The back buffer is a pixel array, the three
+// sheets are the shell's own PNG files decoded by our decoder, the keeper is
+// drawn with the exact colour key 0xFF00FF, and the save-under blocks work as
+// in the shell. Linked with the game core, it is fed the same moves as the
+// real game and gives the board that the real game must show: the expected
+// pictures of the end-to-end and browser tests, and the level sheet's
+// drawings.
 #pragma once
 #include <stdint.h>
 
@@ -57,9 +58,13 @@ struct ModelSignals {
 };
 extern ModelSignals modelSignals;
 
-// Runs a move on the model as the real game does: the key press, then four
-// timer ticks; a posted level-solved message is handled afterwards (the box
-// is closed at once). Returns 1 when the keeper moved.
+// Handles the level-solved messages the core has posted, as the window does
+// with its message box closed at once.
+void answerLevelSolved();
+
+// Runs a move on the model as the real game does: the key press, then the
+// timer ticks of the slide (playMove); a posted level-solved message is
+// handled afterwards. Returns 1 when the keeper moved.
 int modelMove(int32_t direction);
 
 // The model's file dialogs answer with this name (empty: cancelled).

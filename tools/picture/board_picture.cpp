@@ -1,11 +1,12 @@
-// The software display behind the expected pictures; see expected_picture.h.
-#include "expected_picture.h"
+// The software display behind the board pictures; see board_picture.h.
+#include "board_picture.h"
 
 #include <stdio.h>
 #include <string.h>
 
 #include "game/game.h"
 #include "game/platform.h"
+#include "move_play.h"
 #include "png/png.h"
 #include "png/png_host.h"
 
@@ -271,15 +272,17 @@ Picture cutSquare(const Picture& picture, int32_t x, int32_t y) {
     return block;
 }
 
-int modelMove(int32_t direction) {
-    const int32_t before = game.steps;
-    requestMove(direction);
-    for (int tick = 0; tick < 4; ++tick)
-        advanceSlide();
+void answerLevelSolved() {
     while (modelSignals.levelSolvedPosted > 0) {
         --modelSignals.levelSolvedPosted;
         levelSolved();
     }
+}
+
+int modelMove(int32_t direction) {
+    const int32_t before = game.steps;
+    playMove(direction);
+    answerLevelSolved();
     return game.steps != before;
 }
 

@@ -1,6 +1,7 @@
-// The generator's only source of randomness: splitmix64, small, fast and the
-// same on every platform and compiler, which the standard distributions do
-// not promise. The same seed gives the same levels byte for byte.
+// The tools' only source of randomness: splitmix64, small, fast and the same
+// on every platform and compiler, which the standard distributions do not
+// promise. The same seed gives the same levels, and the same solver hash
+// keys, byte for byte.
 #pragma once
 #include <stdint.h>
 
@@ -30,4 +31,13 @@ inline Rng streamFor(uint64_t seed, uint64_t job) {
     Rng rng = {seed * 0x100000001B3ull ^ (job + 1) * 0xD6E8FEB86659FD93ull};
     nextRandom(rng);
     return rng;
+}
+
+// Zobrist keys: count random words from the stream seeded with seed, one per
+// (piece, cell) pair, so a position's hash is the xor of its pieces' keys and
+// a move changes it by a few xors.
+inline void fillZobristKeys(uint64_t seed, uint64_t* keys, int32_t count) {
+    Rng rng = {seed};
+    for (int32_t i = 0; i < count; ++i)
+        keys[i] = nextRandom(rng);
 }

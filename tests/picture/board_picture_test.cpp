@@ -1,4 +1,4 @@
-// The expected-picture renderer needs no Wine: with it the game core's
+// The board pictures need no Wine: with it the game core's
 // level start is compared, for every level, with a picture drawn straight
 // from the level table, so a wrong tile or keeper frame in the core shows
 // up here and not only as a mismatch against the real game.
@@ -6,14 +6,14 @@
 
 #include <string>
 
-#include "expected_picture.h"
+#include "board_picture.h"
 #include "game/game.h"
 
 namespace {
 
-TEST(ExpectedPicture, CoreLevelStartsMatchTheLevelTable) {
+TEST(BoardPicture, CoreLevelStartsMatchTheLevelTable) {
     std::string error;
-    ASSERT_TRUE(loadSheets(BEXARAN_E2E_SHELL_FOLDER, &error)) << error;
+    ASSERT_TRUE(loadSheets(BEXARAN_PICTURE_SHELL_FOLDER, &error)) << error;
     for (int n = 0; n < LevelCount; ++n) {
         game = GameState();
         game.levelIndex = n;
@@ -25,9 +25,9 @@ TEST(ExpectedPicture, CoreLevelStartsMatchTheLevelTable) {
     }
 }
 
-TEST(ExpectedPicture, KeeperKeepsTheCellVisibleThroughTheKeyColour) {
+TEST(BoardPicture, KeeperKeepsTheCellVisibleThroughTheKeyColour) {
     std::string error;
-    ASSERT_TRUE(loadSheets(BEXARAN_E2E_SHELL_FOLDER, &error)) << error;
+    ASSERT_TRUE(loadSheets(BEXARAN_PICTURE_SHELL_FOLDER, &error)) << error;
     // Frame 6 standing on a goal and on floor differ exactly where the
     // frame has key-coloured pixels, and only there.
     const Picture onGoal = keeperOnCell(6, 0, CellCodeGoal);

@@ -4,8 +4,9 @@
 // Design: the compressed bytes are read in place, range after range; the
 // output buffer is the whole history for back-references; Huffman codes are
 // decoded canonically and bit-serially, one code bit and one comparison per
-// code length, against small tables rebuilt for every block. Nothing is
-// allocated.
+// code length, against small tables rebuilt for every block; back-references
+// are copied 8 bytes at a time, one that overlaps itself within 8 bytes once
+// its first few bytes are written one by one. Nothing is allocated.
 //
 // Leniency kept on purpose: FCHECK and the Adler-32 trailer are not checked,
 // and compressed data that runs out reads as zero bits. Every malformed input

@@ -4,8 +4,9 @@
 // Design: the compressed bytes are read in place, range after range; the
 // output buffer is the whole history for back-references; Huffman codes are
 // decoded canonically and bit-serially, one code bit and one comparison per
-// code length, against small tables rebuilt for every block. Nothing is
-// allocated.
+// code length, against small tables rebuilt for every block; back-references
+// are copied 8 bytes at a time, one that overlaps itself within 8 bytes once
+// its first few bytes are written one by one. Nothing is allocated.
 //
 // Leniency kept on purpose: FCHECK and the Adler-32 trailer are not checked,
 // and compressed data that runs out reads as zero bits. Every malformed input
@@ -41,12 +42,26 @@ void rangeStep(ByteSource* s) {
 
 // ---- bit reader ----
 // Bits are taken from each byte least significant bit first. Whole bytes are
-// gathered into a 64-bit buffer whose lowest bit is the next unread bit; once
-// the reader has ended, bytes read as 0.
+// gathered into a buffer of the machine's word (64 bits, or 32 in a 32-bit
+// build such as the exe) whose lowest bit is the next unread bit, and whose
+// bits above the valid ones are 0; once the reader has ended, bytes read as 0.
+// BEXARAN_INFLATE_WORD32 picks the 32-bit buffer on a 64-bit host too, so that
+// the tests run the exe's way of reading bits there.
+
+#if UINTPTR_MAX > 0xffffffffu && !defined(BEXARAN_INFLATE_WORD32)
+typedef uint64_t BitWord;
+#else
+typedef uint32_t BitWord;
+#endif
+
+enum {
+    WordBits = (int)sizeof(BitWord) * 8,
+    RefilledBits = WordBits - 8, // a refill leaves at least this many bits
+};
 
 struct BitReader {
-    uint64_t bits;     // unread bits, next bit lowest
-    uint32_t bitsLeft; // how many of them are valid (0 to 64)
+    BitWord bits;      // unread bits, next bit lowest
+    uint32_t bitsLeft; // how many of them are valid (0 to WordBits)
     ByteSource in;
 };
 
@@ -62,39 +77,49 @@ inline uint8_t nextByte(BitReader* b) {
 // Byte by byte, near the end of a range or after the input has ended: kept
 // out of line so the decoding loops stay small.
 __attribute__((noinline)) void refillByBytes(BitReader* b) {
-    while (b->bitsLeft <= 56) {
-        b->bits |= (uint64_t)nextByte(b) << b->bitsLeft;
+    while (b->bitsLeft <= (uint32_t)RefilledBits) {
+        b->bits |= (BitWord)nextByte(b) << b->bitsLeft;
         b->bitsLeft += 8;
     }
 }
 
-// Tops the buffer up to at least 57 valid bits.
-inline void refill(BitReader* b) {
+// Tops the buffer up to at least RefilledBits valid bits. `b` may be a copy
+// of `home` that a decoding loop keeps in registers: the byte-by-byte refill
+// then works on `home`, so that the copy's address never escapes.
+__attribute__((always_inline)) inline void refill(BitReader* b, BitReader* home) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    if (b->in.bytesLeft >= 8) {
-        // Fast path: one unaligned 8-byte load supplies every whole byte that fits.
-        uint64_t word;
-        memcpy(&word, b->in.position, 8);
+    if (b->in.bytesLeft >= sizeof(BitWord)) {
+        // Fast path: one unaligned load supplies every whole byte that fits.
+        BitWord word;
+        memcpy(&word, b->in.position, sizeof word);
         b->bits |= word << b->bitsLeft;
-        uint32_t taken = (63 - b->bitsLeft) >> 3;
+        uint32_t taken = (WordBits - 1 - b->bitsLeft) >> 3;
         b->in.position += taken;
         b->in.bytesLeft -= taken;
-        b->bitsLeft |= 56; // = bitsLeft + 8 * taken
+        b->bitsLeft |= RefilledBits; // = bitsLeft + 8 * taken
         // Drop the bits of the partly loaded byte: it is fetched again in full.
-        b->bits &= (1ull << b->bitsLeft) - 1;
+        b->bits &= ((BitWord)1 << b->bitsLeft) - 1;
         return;
     }
 #endif
-    refillByBytes(b);
+    if (b != home) *home = *b;
+    refillByBytes(home);
+    if (b != home) *b = *home;
 }
 
-// An n-bit field (n up to 32), first bit read least significant.
-inline uint32_t readBits(BitReader* b, uint32_t n) {
-    if (b->bitsLeft < n) refill(b);
-    uint32_t value = (uint32_t)(b->bits & ((1ull << n) - 1));
+// An n-bit field (n up to 16), first bit read least significant, from bits
+// that the caller knows are in the buffer.
+__attribute__((always_inline)) inline uint32_t takeBits(BitReader* b, uint32_t n) {
+    uint32_t value = (uint32_t)(b->bits & (((BitWord)1 << n) - 1));
     b->bits >>= n;
     b->bitsLeft -= n;
     return value;
+}
+
+// An n-bit field (n up to 16), refilling first if needed.
+inline uint32_t readBits(BitReader* b, uint32_t n) {
+    if (b->bitsLeft < n) refill(b, b);
+    return takeBits(b, n);
 }
 
 // Drops what is left of a partly read byte.
@@ -106,9 +131,12 @@ inline void alignToByte(BitReader* b) {
 
 // ---- Huffman tables ----
 
+// One per code length, and a sentinel after the longest: its limit is above
+// every code one bit longer than the table's longest, so the search for a
+// code's length needs no bound of its own.
 struct LengthEntry {
-    uint16_t limit;       // first code of this length + codes of this length; 0 = none
-    uint16_t firstSymbol; // index in `symbols` of this length's first (highest) symbol
+    uint32_t limit;  // first code of this length + codes of this length, in 16 bits; 0 = none
+    uint32_t offset; // firstSymbol + limit - 1: code c of this length is symbols[offset - c]
 };
 
 enum {
@@ -116,14 +144,14 @@ enum {
     LiteralLengthSymbols = 288,
     DistanceSymbols = 32,
     CodeLengthSymbols = 19,
-    CodeLengthPositions = 320, // 288 + 32, the most HLIT + HDIST can name
+    CodeLengthPositions = 320,                // 288 + 32, the most HLIT + HDIST can name
+    SentinelLimit = 1 << (MaxCodeLength + 1), // above any code of up to 16 bits
 };
 
 struct HuffmanTable {
-    LengthEntry entries[MaxCodeLength + 1]; // entries[L] for length L; [0] unused
+    LengthEntry entries[MaxCodeLength + 2]; // entries[L] for length L; [0] unused; a sentinel
     uint16_t symbols[LiteralLengthSymbols]; // by length, each length in decreasing order
     uint32_t symbolCount;                   // symbols listed
-    uint32_t maxLength;
 };
 
 // Canonical code of RFC 1951 3.2.2. counts[L] symbols have length L, counts[0]
@@ -138,12 +166,17 @@ void buildHuffmanTable(HuffmanTable* table, const uint8_t* lengths, const uint16
         if (counts[length] == 0) {
             table->entries[length] = {0, 0};
         } else {
-            table->entries[length] = {(uint16_t)(code + counts[length]), (uint16_t)listed};
+            // The limit is kept in 16 bits, as the design has it: an
+            // over-subscribed code wraps, and the symbol index check catches it.
+            uint32_t limit = (uint16_t)(code + counts[length]);
+            table->entries[length] = {limit, listed + limit - 1};
             next[length] = listed;
             listed += counts[length];
         }
     }
-    table->maxLength = maxLength;
+    // Every code of maxLength + 1 bits is below the sentinel's limit, and its
+    // index (offset - code, at least 2^32 - 2^16) is past any symbol list.
+    table->entries[maxLength + 1] = {SentinelLimit, 0xffffffffu};
     table->symbolCount =
         listed < (uint32_t)LiteralLengthSymbols ? listed : (uint32_t)LiteralLengthSymbols;
     for (uint32_t s = symbolCount; s-- > 0;) {
@@ -157,25 +190,27 @@ void buildHuffmanTable(HuffmanTable* table, const uint8_t* lengths, const uint16
 }
 
 // Reads one code bit by bit, most significant bit first, and returns its
-// symbol, or -1 when no code of up to maxLength bits matches (an incomplete
-// code) or the match falls outside the symbol list (an over-subscribed code).
-inline int32_t decodeSymbol(BitReader* b, const HuffmanTable* table) {
-    if (b->bitsLeft < MaxCodeLength) refill(b);
-    uint64_t bits = b->bits;
-    uint32_t code = 0;
-    for (uint32_t length = 1; length <= table->maxLength; ++length) {
-        code = (code << 1) | (uint32_t)(bits & 1);
+// symbol, or -1 when no code of up to the table's longest length matches (an
+// incomplete code: the sentinel stops the search) or the match falls outside
+// the symbol list (an over-subscribed code). The caller sees to it that the
+// buffer holds MaxCodeLength bits; a failed search reads one more, a 0 above
+// the valid bits at worst, and consumes nothing.
+__attribute__((always_inline)) inline int32_t decodeSymbol(BitReader* b,
+                                                           const HuffmanTable* table) {
+    BitWord bits = b->bits;
+    uint32_t code = (uint32_t)bits & 1;
+    const LengthEntry* entry = &table->entries[1];
+    while (code >= entry->limit) { // one test per bit: the sentinel ends it
         bits >>= 1;
-        uint32_t limit = table->entries[length].limit;
-        if (code < limit) {
-            b->bits = bits;
-            b->bitsLeft -= length;
-            uint32_t index = table->entries[length].firstSymbol + (limit - 1 - code);
-            if (index >= table->symbolCount) return -1;
-            return table->symbols[index];
-        }
+        code = (code << 1) | ((uint32_t)bits & 1);
+        ++entry;
     }
-    return -1;
+    uint32_t index = entry->offset - code;
+    if (index >= table->symbolCount) return -1; // the one bound check of a symbol
+    uint32_t length = (uint32_t)(entry - table->entries);
+    b->bits = bits >> 1;
+    b->bitsLeft -= length;
+    return table->symbols[index];
 }
 
 // ---- DEFLATE constants (RFC 1951 3.2.5 to 3.2.7) ----
@@ -245,47 +280,99 @@ int storedBlock(Inflater* z) {
     return 1;
 }
 
+// Copies `length` bytes 8 at a time. The caller sees to it that `from` lies
+// at least 8 bytes before `out`, so that each word is read whole before any
+// of it is written, and that the buffer has room for the last word's run of
+// up to 7 bytes past the copy (which later output, or the cleared tail,
+// overwrites).
+inline void copyWords(uint8_t* out, const uint8_t* from, uint32_t length) {
+    uint8_t* const stop = out + length;
+    do {
+        uint64_t word;
+        memcpy(&word, from, 8);
+        memcpy(out, &word, 8);
+        out += 8;
+        from += 8;
+    } while (out < stop);
+}
+
+// For a distance below 8, its smallest multiple of at least 8.
+const uint8_t repeatPeriod[8] = {0, 8, 8, 9, 8, 10, 12, 14};
+
+// How many bits the decoding loop refills for. With a 64-bit buffer one
+// refill covers a whole back-reference (15 + 5 + 15 + 13 bits); with a 32-bit
+// one, the literal/length code and its extra bits (15 + 5), then the distance
+// code (15) and its extra bits (13) each when they could run short.
+enum {
+    WholeReferenceBits = 48,
+    SymbolBits = WordBits >= 64 ? WholeReferenceBits : 20,
+};
+
 // Literals and back-references until end of block, for fixed and dynamic
-// blocks alike; `fixed` reads distances as reversed 5-bit fields.
+// blocks alike; `fixed` reads distances as reversed 5-bit fields. The bit
+// reader is kept in a local copy, so that the output's byte stores (which
+// may alias anything in memory) do not force it out of registers.
 int compressedData(Inflater* z, int fixed) {
-    BitReader* b = &z->in;
+    BitReader in = z->in;
     uint8_t* out = z->outputPosition;
+    uint8_t* const start = z->output;
     uint8_t* const end = z->outputEnd;
+    const HuffmanTable* const literalLength = &z->literalLength;
+    const HuffmanTable* const distanceTable = &z->distance;
+    int ok = 0;
     for (;;) {
-        // 48 bits cover a whole back-reference: 15 + 5 + 15 + 13.
-        if (b->bitsLeft < 48) refill(b);
-        int32_t s = decodeSymbol(b, &z->literalLength);
-        if (s < 0) return 0; // no literal/length code matches
-        if (s < 256) {
-            if (out == end) return 0; // more output than the buffer holds
+        if (in.bitsLeft < (uint32_t)SymbolBits) refill(&in, &z->in);
+        int32_t s = decodeSymbol(&in, literalLength);
+        if ((uint32_t)s < 256) {
+            if (out == end) break; // more output than the buffer holds
             *out++ = (uint8_t)s;
             continue;
         }
-        if (s == 256) break;
-        if (s > 285) return 0; // 286 and 287 have no length
-        uint32_t matchLength = lengthBase[s - 257] + readBits(b, lengthExtraBits(s));
+        if (s == 256) { // end of block
+            ok = 1;
+            break;
+        }
+        // -1 (no literal/length code matches), or 286 and 287, which have no length
+        if ((uint32_t)(s - 257) > 28) break;
+        uint32_t matchLength = lengthBase[s - 257] + takeBits(&in, lengthExtraBits(s));
+        if (WordBits < 64 && in.bitsLeft < (uint32_t)MaxCodeLength) refill(&in, &z->in);
         uint32_t d;
         if (fixed) {
-            uint32_t v = readBits(b, 5); // the fixed distance code is the symbol, MSB first
+            uint32_t v = takeBits(&in, 5); // the fixed distance code is the symbol, MSB first
             d = ((v & 1) << 4) | ((v & 2) << 2) | (v & 4) | ((v & 8) >> 2) | ((v & 16) >> 4);
         } else {
-            int32_t ds = decodeSymbol(b, &z->distance);
-            if (ds < 0) return 0; // no distance code matches
+            int32_t ds = decodeSymbol(&in, distanceTable);
+            if (ds < 0) break; // no distance code matches
             d = (uint32_t)ds;
         }
-        if (d > 29) return 0; // 30 and 31 have no distance
-        uint32_t distance = distanceBase[d] + readBits(b, distanceExtraBits(d));
-        if (distance > (uint32_t)(out - z->output)) return 0; // before the buffer's start
-        if (matchLength > (uint32_t)(end - out)) return 0;    // past the buffer's end
-        // Byte by byte in increasing order, so an overlapping copy repeats the
-        // bytes it has just written (distance 1 repeats the last byte).
+        if (d > 29) break; // 30 and 31 have no distance
+        uint32_t extra = distanceExtraBits(d);
+        if (WordBits < 64 && in.bitsLeft < extra) refill(&in, &z->in);
+        uint32_t distance = distanceBase[d] + takeBits(&in, extra);
+        if (distance > (uint32_t)(out - start)) break; // before the buffer's start
+        uint32_t room = (uint32_t)(end - out);
+        if (matchLength > room) break; // past the buffer's end
         const uint8_t* from = out - distance;
-        for (uint32_t i = 0; i < matchLength; ++i)
-            out[i] = from[i];
+        if (distance >= 8 && matchLength + 7 <= room) {
+            copyWords(out, from, matchLength);
+        } else {
+            // Byte by byte in increasing order, so an overlapping copy repeats the
+            // bytes it has just written (distance 1 repeats the last byte).
+            // A long copy repeats its first `distance` bytes, and so do words
+            // copied from the multiple of the distance that reaches 8, once
+            // that much of the copy has been written byte by byte.
+            int byWords = matchLength >= 16 && matchLength + 7 <= room;
+            uint32_t period = repeatPeriod[distance & 7];
+            uint32_t bytes = byWords ? period - distance : matchLength;
+            for (uint32_t i = 0; i < bytes; ++i)
+                out[i] = from[i];
+            if (byWords) copyWords(out + bytes, out + bytes - period, matchLength - bytes);
+        }
         out += matchLength;
     }
+    z->in = in;
     z->outputPosition = out;
-    return 1;
+    return ok;
 }
 
 int fixedBlock(Inflater* z) {
@@ -328,6 +415,7 @@ int dynamicBlock(Inflater* z) {
     uint32_t total = hlit + hdist;
     uint32_t i = 0;
     while (i < total) { // tested between symbols only: a repeat may run past it
+        if (b->bitsLeft < (uint32_t)MaxCodeLength) refill(b, b);
         int32_t s = decodeSymbol(b, &z->codeLength);
         if (s < 0) return 0; // no code-length code matches
         if (s < 16) {

@@ -17,5 +17,6 @@ struct InflateInput {
 // Decodes into output .. + outputSize (need not be zeroed; nothing is written
 // past it). Returns 1 with any part of the buffer the stream did not reach
 // cleared, or 0 for a stream it refuses, the buffer then holding what was
-// written before. Allocates nothing.
+// written before, and in the up to 7 bytes after that whatever a back-reference
+// copied a word at a time ran ahead with. Allocates nothing.
 int inflateZlibStream(const InflateInput* input, uint8_t* output, uint32_t outputSize);

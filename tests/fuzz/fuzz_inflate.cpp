@@ -1,11 +1,14 @@
-// The inflater, fed two ways. Input: one byte choosing the chunk size, two
-// bytes choosing the output size, then the zlib stream. The stream goes to
-// inflateZlibStream as ranges of that size, each an exactly sized heap copy,
-// and to pngInflateIdat wrapped in IDAT chunks of that size (the last one's
-// length may claim more than is there). Both inflate into heap blocks of
-// exactly the chosen size and must agree.
+// The inflater, fed two ways and checked against its oracle. Input: one byte
+// choosing the chunk size, two bytes choosing the output size, then the zlib
+// stream. The stream goes to inflateZlibStream as ranges of that size, each an
+// exactly sized heap copy, and to pngInflateIdat wrapped in IDAT chunks of
+// that size (the last one's length may claim more than is there). Both
+// inflate into heap blocks of exactly the chosen size and must agree; and
+// inflateZlibStream must agree with the plain decoder it replaced
+// (tests/inflate/inflate_oracle.h) on the result and on every byte.
 #include "inflate/inflate.h"
 #include "png/png.h"
+#include "tests/inflate/inflate_oracle.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -40,8 +43,9 @@ int nextRange(void* context, const uint8_t** data, uint32_t* size) {
 }
 
 // The stream as the inflater's ranges; returns the result, output in `output`.
+// With `written` the oracle decodes instead, and counts the bytes it wrote.
 int inflateAsRanges(const uint8_t* stream, size_t streamSize, uint32_t chunkSize, uint8_t* output,
-                    uint32_t outputSize) {
+                    uint32_t outputSize, uint32_t* written = nullptr) {
     Ranges r = {{}, {}, 0};
     for (size_t at = 0; at < streamSize; at += chunkSize) {
         uint32_t n = (uint32_t)(streamSize - at < chunkSize ? streamSize - at : chunkSize);
@@ -51,7 +55,8 @@ int inflateAsRanges(const uint8_t* stream, size_t streamSize, uint32_t chunkSize
         r.sizes.push_back(n);
     }
     InflateInput input = {nextRange, &r};
-    int ok = inflateZlibStream(&input, output, outputSize);
+    int ok = written ? inflateZlibStreamOracle(&input, output, outputSize, written)
+                     : inflateZlibStream(&input, output, outputSize);
     for (uint8_t* block : r.blocks)
         free(block);
     return ok;
@@ -98,11 +103,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t* stream = data + 3;
     size_t streamSize = size - 3;
 
-    // Exactly sized heap blocks, so ASan catches a write one byte out.
+    // Exactly sized heap blocks, so ASan catches a write one byte out; the
+    // same stale bytes in each, so that what a failed decode leaves compares.
     uint8_t* fromRanges = (uint8_t*)malloc(outputSize ? outputSize : 1);
     uint8_t* fromIdat = (uint8_t*)malloc(outputSize ? outputSize : 1);
+    uint8_t* fromOracle = (uint8_t*)malloc(outputSize ? outputSize : 1);
+    for (uint32_t i = 0; i < outputSize; ++i)
+        fromRanges[i] = fromOracle[i] = (uint8_t)(i * 7 + 0xA5);
     int ok = inflateAsRanges(stream, streamSize, chunkSize, fromRanges, outputSize);
     if (ok != 0 && ok != 1) abort();
+    uint32_t written = 0;
+    int oracle = inflateAsRanges(stream, streamSize, chunkSize, fromOracle, outputSize, &written);
+    if (oracleDisagreement(ok, fromRanges, oracle, fromOracle, outputSize, written)) abort();
     if (inflateAsIdat(data, stream, streamSize, chunkSize, fromIdat, outputSize) != ok) abort();
     if (ok) {
         // The chain delivers exactly the stream; every byte is written or cleared.
@@ -112,6 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             sum += fromIdat[i];
         outputSink = sum;
     }
+    free(fromOracle);
     free(fromIdat);
     free(fromRanges);
     return 0;

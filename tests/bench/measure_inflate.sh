@@ -44,8 +44,9 @@ build() {
             -o "$object"
         objects+=("$object")
     done
-    g++ -std=c++17 -Wall -Wextra "${flags[0]}" -O2 -no-pie -I"$root" -I"$root/png" \
-        tests/bench/inflate_measure.cpp "${objects[@]}" "${libs[@]}" -o "$out/$name"
+    g++ -std=c++17 -Wall -Wextra "${flags[0]}" -O2 -no-pie -I"$root" -I"$root/png" -Itests/inflate \
+        tests/bench/inflate_measure.cpp tests/bench/bench_data.cpp tests/inflate/zlib_streams.cpp \
+        "${objects[@]}" "${libs[@]}" -o "$out/$name"
 }
 
 for arch in "${archs[@]}"; do

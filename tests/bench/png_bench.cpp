@@ -3,6 +3,7 @@
 // unfilter, convert to top-down BGR rows) against libpng into the same layout.
 // Each pair runs on the same data in this one process; compare the times of
 // the pairs with the same argument.
+#include "bench_data.h"
 #include "png_test_support.h"
 
 #include <benchmark/benchmark.h>
@@ -14,72 +15,6 @@
 #include <string.h>
 
 namespace {
-
-Bytes textLike(size_t size) {
-    static const char* words[] = {"the",     "keeper", "pushes",  "a",      "box",
-                                  "onto",    "goal",   "wall",    "floor",  "level",
-                                  "undo",    "step",   "of",      "and",    "window",
-                                  "message", "bitmap", "decoder", "stream", "chunk"};
-    std::mt19937 random(1);
-    Bytes out;
-    while (out.size() < size) {
-        const char* w = words[random() % 20];
-        out.insert(out.end(), w, w + strlen(w));
-        out.push_back(random() % 11 == 0 ? '\n' : ' ');
-    }
-    out.resize(size);
-    return out;
-}
-
-// A photo-like RGB picture: smooth shapes, gradients and a little noise.
-Bytes pictureRgb(uint32_t width, uint32_t height) {
-    std::mt19937 random(2);
-    Bytes out((size_t)width * height * 3);
-    for (uint32_t y = 0; y < height; ++y) {
-        for (uint32_t x = 0; x < width; ++x) {
-            double fx = x / (double)width, fy = y / (double)height;
-            uint8_t* p = &out[((size_t)y * width + x) * 3];
-            p[0] = (uint8_t)(127 + 100 * sin(fx * 9 + fy * 3) + random() % 6);
-            p[1] = (uint8_t)(127 + 90 * cos(fy * 7 - fx * 2) + random() % 6);
-            p[2] = (uint8_t)(255 * fx * fy + random() % 4);
-        }
-    }
-    return out;
-}
-
-void writeToVector(png_structp png, png_bytep data, png_size_t length) {
-    Bytes* out = (Bytes*)png_get_io_ptr(png);
-    out->insert(out->end(), data, data + length);
-}
-
-// libpng writes it the way common encoders do (adaptive filters, 8 KiB IDATs).
-Bytes encodePng(const Bytes& rgb, uint32_t width, uint32_t height) {
-    Bytes out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_write_fn(png, &out, writeToVector, nullptr);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (uint32_t y = 0; y < height; ++y)
-        png_write_row(png, (png_bytep)&rgb[(size_t)y * width * 3]);
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
-
-// The concatenated IDAT data of a PNG: its zlib stream.
-Bytes idatStream(const Bytes& file) {
-    Bytes out;
-    for (size_t at = 8; at + 12 <= file.size();) {
-        uint32_t length =
-            (file[at] << 24) | (file[at + 1] << 16) | (file[at + 2] << 8) | file[at + 3];
-        if (memcmp(&file[at + 4], "IDAT", 4) == 0)
-            out.insert(out.end(), file.begin() + at + 8, file.begin() + at + 8 + length);
-        at += 12 + length;
-    }
-    return out;
-}
 
 struct Case {
     Bytes original; // what the stream inflates to
@@ -102,12 +37,12 @@ Case makeCase(int which) {
         c.original = textLike(4 << 20);
         break;
     case 2: { // filtered scanlines of a real PNG, ~ 600 KiB
-        Bytes file = encodePng(pictureRgb(480, 420), 480, 420);
+        Bytes file = encodePng(pictureRgb(480, 420, 2), 480, 420);
         c.stream = idatStream(file);
         break;
     }
     case 3: { // ~ 3.4 MiB
-        Bytes file = encodePng(pictureRgb(1200, 960), 1200, 960);
+        Bytes file = encodePng(pictureRgb(1200, 960, 2), 1200, 960);
         c.stream = idatStream(file);
         break;
     }
@@ -172,7 +107,7 @@ void BM_ZlibUncompress(benchmark::State& state) {
 const Picture& benchPicture() {
     static Picture picture = [] {
         Picture p = {1600, 1200, {}};
-        p.file = encodePng(pictureRgb(p.width, p.height), p.width, p.height);
+        p.file = encodePng(pictureRgb(p.width, p.height, 2), p.width, p.height);
         return p;
     }();
     return picture;

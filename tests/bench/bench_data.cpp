@@ -27,16 +27,7 @@ Bytes textLike(size_t size) {
 
 // Rows of smooth gradients with a filter byte each: what PNG scanlines look like.
 Bytes pngLike(size_t size) {
-    std::mt19937 random(2);
-    Bytes out;
-    uint32_t x = 0;
-    while (out.size() < size) {
-        if (x % 301 == 0) out.push_back((uint8_t)(random() % 5));
-        out.push_back((uint8_t)((x * 3 + (random() % 4)) & 0xff));
-        ++x;
-    }
-    out.resize(size);
-    return out;
+    return imageLike(size, 2);
 }
 
 // Long stretches repeated from up to 32 KiB back, runs of one byte, and a

@@ -27,20 +27,6 @@ Bytes textLike(size_t size, uint32_t seed) {
     return out;
 }
 
-// Rows of smooth gradients with a filter byte each: what PNG scanlines look like.
-Bytes imageLike(size_t size, uint32_t seed) {
-    std::mt19937 random(seed);
-    Bytes out;
-    uint32_t x = 0;
-    while (out.size() < size) {
-        if (x % 301 == 0) out.push_back((uint8_t)(random() % 5));
-        out.push_back((uint8_t)((x * 3 + (random() % 4)) & 0xff));
-        ++x;
-    }
-    out.resize(size);
-    return out;
-}
-
 Bytes noise(size_t size, uint32_t seed) {
     std::mt19937 random(seed);
     Bytes out(size);

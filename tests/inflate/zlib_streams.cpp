@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <random>
 
 Bytes zlibCompress(const Bytes& data, int level, int strategy) {
     z_stream z = {};
@@ -76,4 +77,18 @@ int inflateRanges(const Bytes& stream, const std::vector<size_t>& cuts, uint32_t
     for (uint8_t* copy : list.copies)
         delete[] copy;
     return list.askedAfterEnd ? -1 : result;
+}
+
+// Rows of smooth gradients with a filter byte each: what PNG scanlines look like.
+Bytes imageLike(size_t size, uint32_t seed) {
+    std::mt19937 random(seed);
+    Bytes out;
+    uint32_t x = 0;
+    while (out.size() < size) {
+        if (x % 301 == 0) out.push_back((uint8_t)(random() % 5));
+        out.push_back((uint8_t)((x * 3 + (random() % 4)) & 0xff));
+        ++x;
+    }
+    out.resize(size);
+    return out;
 }

@@ -9,6 +9,9 @@ typedef std::vector<uint8_t> Bytes;
 
 // zlib compress2 at a level and strategy (default window, memLevel 8).
 Bytes zlibCompress(const Bytes& data, int level, int strategy = 0);
+// Rows of smooth gradients with a filter byte each, as PNG scanlines are:
+// data that deflate squeezes as it squeezes pictures.
+Bytes imageLike(size_t size, uint32_t seed);
 // zlib's own inflate of a zlib stream (checks the Adler-32); empty on failure.
 Bytes zlibInflate(const Bytes& stream, size_t capacity);
 

@@ -171,12 +171,29 @@
         byId("part3").textContent = Tools[tool].name;
     }
 
+    // The cursor over its cell in the part of the board the canvas shows.
     function placeCursor() {
-        var canvas = byId("board"), mark = byId("editCursor");
-        var size = canvas.offsetWidth / Columns;
-        mark.style.left = (canvas.offsetLeft + (cursor % Columns) * size) + "px";
-        mark.style.top = (canvas.offsetTop + Math.floor(cursor / Columns) * size) + "px";
+        var canvas = byId("board"), mark = byId("editCursor"), v = Bexaran.view();
+        var size = canvas.offsetWidth * 32 / v[2];
+        var column = cursor % Columns - v[0] / 32, row = Math.floor(cursor / Columns) - v[1] / 32;
+        mark.style.left = (canvas.offsetLeft + column * size) + "px";
+        mark.style.top = (canvas.offsetTop + row * size) + "px";
         mark.style.width = mark.style.height = size + "px";
+        var inside = column >= 0 && row >= 0 && column < v[2] / 32 && row < v[3] / 32;
+        mark.style.visibility = inside ? "" : "hidden";
+    }
+
+    // The first and last column and row holding a cell other than wall, or
+    // null for a board of walls: what a phone's drawing view is fitted to.
+    function bounds() {
+        var b = null;
+        for (var c = 0; c < Cells; ++c) {
+            if (room.cells[c] === Wall) continue;
+            var x = c % Columns, y = Math.floor(c / Columns);
+            if (!b) b = [x, y, x, y];
+            b = [Math.min(b[0], x), Math.min(b[1], y), Math.max(b[2], x), Math.max(b[3], y)];
+        }
+        return b;
     }
 
     // ---- editing ------------------------------------------------------------------
@@ -208,6 +225,7 @@
         byId("editUndo").disabled = undoStack.length === 0;
         byId("editRedo").disabled = redoStack.length === 0;
         try { localStorage.setItem(WorkKey, encodeRoom(room)); } catch (e) { /* private mode: not kept */ }
+        host.layout(); // on a phone the drawing view follows the room
         show();
         judge();
     }
@@ -646,7 +664,8 @@
     host = Bexaran.attachEditor({
         open: open, close: close, command: command, onKey: onKey, solved: solved,
         isOpen: function () { return mode !== "closed"; },
-        drawing: function () { return mode === "edit"; }
+        drawing: function () { return mode === "edit"; },
+        bounds: bounds
     });
     core = host.core;
     buildPanel();

@@ -47,6 +47,7 @@ var Bexaran = (function () {
 
     var Cell = 32, Columns = 20, Rows = 16;
     var ThumbCell = 40; // CSS pixels: a cell a thumb can aim at
+    var EditMargin = 2, EditCells = 8; // the drawing view on a phone, in cells
     var wholeBoard = { x: 0, y: 0, width: Width, height: Height };
     var view = wholeBoard; // the part of the board on the canvas, in board pixels
     var phone = false;
@@ -102,8 +103,7 @@ var Bexaran = (function () {
         var bars = byId("menubar").offsetHeight + byId("status").offsetHeight + (panel ? panel.offsetHeight : 0);
         var scale = scaleFor(wholeBoard, window.innerWidth - 2, window.innerHeight - bars - 8, ratio, 0);
         phone = scale < ratio && !!core;
-        // The editor draws anywhere on the board: it is always shown whole.
-        var next = phone && !(editor && editor.drawing()) ? roomView() : wholeBoard;
+        var next = phone ? phoneView() : wholeBoard;
         if (phone) scale = scaleFor(next, window.innerWidth, window.innerHeight - bars, ratio, ThumbCell);
         frame.classList.toggle("phone", phone);
         setView(next);
@@ -113,9 +113,38 @@ var Bexaran = (function () {
         byId("status").classList.toggle("narrow", (phone ? window.innerWidth : next.width * scale / ratio) < 480);
     }
 
+    // The cells lo..hi of a line of limit cells, widened to at least least
+    // cells where the line allows, and kept inside it.
+    function span(lo, hi, least, limit) {
+        lo = Math.max(lo, 0);
+        hi = Math.min(hi, limit - 1);
+        while (hi - lo + 1 < Math.min(least, limit)) {
+            if (lo > 0) --lo;
+            if (hi - lo + 1 < least && hi < limit - 1) ++hi;
+        }
+        return [lo, hi];
+    }
+
+    // While the editor draws on a phone: the room drawn so far with two cells
+    // to grow into all round, at least EditCells each way, so a cell is big
+    // enough to aim at; nothing drawn yet, the whole board. The editor asks
+    // for a new fit after each stroke, never under the finger.
+    function drawingView() {
+        var b = editor.bounds();
+        if (!b) return wholeBoard;
+        var across = span(b[0] - EditMargin, b[2] + EditMargin, EditCells, Columns);
+        var down = span(b[1] - EditMargin, b[3] + EditMargin, EditCells, Rows);
+        return { x: across[0] * Cell, y: down[0] * Cell,
+                 width: (across[1] - across[0] + 1) * Cell, height: (down[1] - down[0] + 1) * Cell };
+    }
+
     // A new level, a loaded game or a restored one may stand in another room.
     function followRoom() {
-        if (phone && !sameView(roomView(), view)) layout();
+        if (phone && !sameView(phoneView(), view)) layout();
+    }
+
+    function phoneView() {
+        return editor && editor.drawing() ? drawingView() : roomView();
     }
 
     // ---- the position kept across reloads -----------------------------------

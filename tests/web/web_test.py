@@ -97,8 +97,10 @@ c.dispatchEvent(new PointerEvent('pointerup', {clientX: x + dx, clientY: y + dy,
 DRAW = """
 var tool = arguments[0], cells = arguments[1];
 document.querySelector('#palette button[data-tool="' + tool + '"]').click();
-var c = document.getElementById('board'), r = c.getBoundingClientRect(), v = Bexaran.view();
+var c = document.getElementById('board');
 for (var i = 0; i < cells.length; ++i) {
+  // On a phone the drawing view re-fits after every stroke: measured anew.
+  var r = c.getBoundingClientRect(), v = Bexaran.view();
   var bx = (cells[i] % 20) * 32 + 16, by = Math.floor(cells[i] / 20) * 32 + 16;
   var x = r.left + (bx - v[0]) * r.width / v[2], y = r.top + (by - v[1]) * r.height / v[3];
   c.dispatchEvent(new PointerEvent('pointerdown', {clientX: x, clientY: y, bubbles: true, pointerId: 1}));
@@ -681,6 +683,28 @@ class Page(unittest.TestCase):
 
     def link_of(self, rows):
         return self.url + "#board=" + base64.urlsafe_b64encode("".join(rows).encode()).decode().rstrip("=")
+
+    def test_editor_on_a_phone_fits_the_room_it_draws(self):
+        """On a phone the drawing view is the room drawn so far with two cells
+        to grow into, re-fitted after each stroke, so cells stay big enough to
+        tap; an empty board is shown whole."""
+        self.screen(412, 915)
+        self.open_editor()
+        self.driver.find_element(By.ID, "clear").click()
+        self.assertEqual(self.js("return Bexaran.view()"), [0, 0, 640, 512], "nothing drawn yet")
+        rows = self.level_rows(1)
+        self.draw(rows)
+        self.assertEqual(self.js("return BexaranEditor.rows()"), rows, "level 1 drawn by taps on a phone")
+        g = self.js(GEOMETRY)
+        x, y, width, height = g["view"]
+        cells = [i for i, code in enumerate("".join(rows)) if code != "@"]
+        left, right = min(i % 20 for i in cells) - 2, max(i % 20 for i in cells) + 2
+        top, bottom = min(i // 20 for i in cells) - 2, max(i // 20 for i in cells) + 2
+        self.assertTrue(x <= left * 32 and y <= top * 32 and x + width >= (right + 1) * 32 and
+                        y + height >= (bottom + 1) * 32, "the view %s leaves out the room's margin" % g["view"])
+        self.assertGreaterEqual(g["rect"][2] * 32 / width, 40, "a cell of the drawing view under 40 CSS px")
+        state, text = self.verdict()
+        self.assertEqual(state, "optimal", text)
 
     def test_editor_draws_levels_to_their_proven_optimum(self):
         self.open_editor()

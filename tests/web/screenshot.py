@@ -20,19 +20,26 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
         pass
 
 
-def main():
-    site, solutions, count, out = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]
-    with open(solutions) as f:
-        moves = f.readline().strip()[:count]
+def open_page(site, window_size, fragment=""):
+    """A local server for the site and headless Chromium on its page; returns
+    the driver and the server, both to be stopped by the caller."""
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Quiet, directory=site))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
-    for flag in ["--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars", "--window-size=800,800",
-                 "--user-data-dir=" + tempfile.mkdtemp()]:
+    for flag in ["--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
+                 "--window-size=" + window_size, "--user-data-dir=" + tempfile.mkdtemp()]:
         options.add_argument(flag)
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
-    driver.get("http://127.0.0.1:%d/" % server.server_address[1])
+    driver.get("http://127.0.0.1:%d/%s" % (server.server_address[1], fragment))
+    return driver, server
+
+
+def main():
+    site, solutions, count, out = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]
+    with open(solutions) as f:
+        moves = f.readline().strip()[:count]
+    driver, server = open_page(site, "800,800")
     time.sleep(0.5)
     codes = {"L": "ArrowLeft", "R": "ArrowRight", "U": "ArrowUp", "D": "ArrowDown"}
     for move in moves:

@@ -6,21 +6,11 @@ page's natural size.
     /usr/bin/python3 tests/web/screenshot_editor.py build/web build/host/tools/cli/bexaran-cli 25 docs/editor.png
 """
 import base64
-import functools
-import http.server
 import subprocess
 import sys
-import tempfile
-import threading
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
-
-
-class Quiet(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
+from screenshot import open_page
 
 
 def main():
@@ -28,15 +18,7 @@ def main():
     rows = subprocess.check_output([cli, "level", level], text=True).splitlines()[:16]
     cells = "".join(rows).replace("P", "$").replace("p", "$")
     link = base64.urlsafe_b64encode(cells.encode()).decode().rstrip("=")
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Quiet, directory=site))
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for flag in ["--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars", "--window-size=800,900",
-                 "--user-data-dir=" + tempfile.mkdtemp()]:
-        options.add_argument(flag)
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
-    driver.get("http://127.0.0.1:%d/#board=%s" % (server.server_address[1], link))
+    driver, server = open_page(site, "800,900", "#board=" + link)
     for _ in range(600):
         state = driver.execute_script("var v = document.getElementById('verdict'); return v && v.dataset.state")
         if state and state != "searching":

@@ -245,11 +245,11 @@ int showOpenDialog(uint32_t) {
 
 // The temporary file is the download's bytes; "replacing" the target hands
 // them to the page, which offers them under the player's file name.
-int writeWholeFile(const char*, const void* bytes, uint32_t size) {
-    if (size > sizeof savedBytes) return 0;
+NewFileResult writeNewFile(const char*, const void* bytes, uint32_t size) {
+    if (size > sizeof savedBytes) return NewFileFailed;
     memcpy(savedBytes, bytes, size);
     savedBytesSize = size;
-    return 1;
+    return NewFileWritten;
 }
 
 int replaceFile(const char*, const char*) {

@@ -9,27 +9,49 @@
 var Module = { onRuntimeInitialized: function () { Bexaran.start(); } };
 
 var Bexaran = (function () {
+    // This page's build: the editor and the solver's worker are asked for by
+    // it, so a page open across an update never mixes two builds' files.
+    var Build = "@BEXARAN_PAGE_VERSION@";
     var TickMs = 40; // the animation timer of the Windows game
-    var Width = 640, Height = 512;
     var StorageKey = "bexaran.position";
-    var SavedGameSize = 336;
-    var Direction = { left: 0, right: 3, up: 6, down: 9 };
-    var keyDirections = {
-        ArrowLeft: Direction.left, ArrowRight: Direction.right,
-        ArrowUp: Direction.up, ArrowDown: Direction.down,
-        KeyA: Direction.left, KeyD: Direction.right, KeyW: Direction.up, KeyS: Direction.down
-    };
+    // The core's codes and sizes (webCodes), read once it has started.
+    var Codes = null;
+    var Width, Height, SavedGameSize, Direction, keyDirections;
 
     var core, context, picture, timer = 0;
     var solvedPending = false; // the level-solved message is waiting or its box is open
-    var messageOpen = false, aboutOpen = false, closeMessage = null;
+    var messageOpen = false, aboutOpen = false, closeMessage = null, askCancelled = null;
     var saveName = "bexaran.bxr"; // the name the last dialog chose, proposed by the next
     var storedPosition = null, ended = false;
     // The editor (editor.js), loaded when it is first opened; while it is
     // open it has the board, the keys and the taps, and the game waits.
-    var editor = null, editorLoading = false;
+    var editor = null, editorLoading = false, openAfterSolved = false;
+    // Who the level-solved message waiting is for: the game, or a room the
+    // editor plays; a message for a room the editor has since left is dropped.
+    var solvedFor = null;
 
     function byId(id) { return document.getElementById(id); }
+
+    function readCodes() {
+        var at = core._webCodes(), text = "";
+        while (core.HEAPU8[at]) text += String.fromCharCode(core.HEAPU8[at++]);
+        Codes = JSON.parse(text);
+        Width = Codes.Columns * Codes.CellPixels;
+        Height = Codes.Rows * Codes.CellPixels;
+        SavedGameSize = Codes.SavedGameSize;
+        Direction = { left: Codes.DirectionLeft, right: Codes.DirectionRight,
+                      up: Codes.DirectionUp, down: Codes.DirectionDown };
+        keyDirections = {
+            ArrowLeft: Direction.left, ArrowRight: Direction.right,
+            ArrowUp: Direction.up, ArrowDown: Direction.down,
+            KeyA: Direction.left, KeyD: Direction.right, KeyW: Direction.up, KeyS: Direction.down
+        };
+        Cell = Codes.CellPixels;
+        Columns = Codes.Columns;
+        Rows = Codes.Rows;
+        wholeBoard = { x: 0, y: 0, width: Width, height: Height };
+        view = wholeBoard;
+    }
 
     // ---- drawing ------------------------------------------------------------
 
@@ -45,10 +67,11 @@ var Bexaran = (function () {
 
     // ---- the view: the whole board, or on a small screen the room alone ---------
 
-    var Cell = 32, Columns = 20, Rows = 16;
+    var Cell, Columns, Rows; // from the core's codes
     var ThumbCell = 40; // CSS pixels: a cell a thumb can aim at
     var EditMargin = 2, EditCells = 8; // the drawing view on a phone, in cells
-    var wholeBoard = { x: 0, y: 0, width: Width, height: Height };
+    // Until the core has started, the canvas as the page's HTML sizes it.
+    var wholeBoard = { x: 0, y: 0, width: byId("board").width, height: byId("board").height };
     var view = wholeBoard; // the part of the board on the canvas, in board pixels
     var phone = false;
 
@@ -127,8 +150,9 @@ var Bexaran = (function () {
 
     // While the editor draws on a phone: the room drawn so far with two cells
     // to grow into all round, at least EditCells each way, so a cell is big
-    // enough to aim at; nothing drawn yet, the whole board. The editor asks
-    // for a new fit after each stroke, never under the finger.
+    // enough to aim at; nothing drawn yet, the whole board. The editor's
+    // bounds are those of the room before a stroke in progress, so the view
+    // never moves under the finger; it is fitted anew when the stroke ends.
     function drawingView() {
         var b = editor.bounds();
         if (!b) return wholeBoard;
@@ -192,8 +216,11 @@ var Bexaran = (function () {
 
     function blocked() { return ended || messageOpen || aboutOpen; }
 
-    // bytes null: the browser could not read the file.
+    // bytes null: the browser could not read the file. As the menu's Load
+    // does, a file dropped while the editor is open goes back to the game
+    // first, so the loaded game is the one played.
     function loadBytes(name, bytes) {
+        if (editor) editor.close();
         saveName = name;
         core._webLoad(bytes ? giveFile(bytes) : -1);
         after();
@@ -217,14 +244,31 @@ var Bexaran = (function () {
         byId("ended").hidden = false;
     }
 
-    // The editor's script comes only now: the game's page stays as small.
+    // The game is put aside as a finished move leaves it: a slide under way
+    // is played to its end, and a level it solves is congratulated and
+    // advanced first, the editor opening when the box is closed.
     function openEditor() {
+        if (blocked()) return;
+        if (!(editor && editor.isOpen())) {
+            core._webFinishSlide();
+            flush();
+            if (solvedPending) { openAfterSolved = true; return; }
+        }
         if (editor) { editor.open(); after(); return; }
+        loadEditor();
+    }
+
+    // The editor's script comes only now: the game's page stays as small.
+    function loadEditor() {
         if (editorLoading) return;
         editorLoading = true;
         var script = document.createElement("script");
-        script.src = "editor.js";
-        script.onload = function () { editorLoading = false; if (editor) { editor.open(); after(); } };
+        script.src = "editor.js?build=" + Build;
+        script.onload = function () {
+            editorLoading = false;
+            if (!editor) { script.remove(); return; }
+            openEditor();
+        };
         script.onerror = function () {
             editorLoading = false;
             showMessage("Редактор не загрузился. Проверьте связь и попробуйте ещё раз.", "Редактор", true, null);
@@ -260,16 +304,29 @@ var Bexaran = (function () {
         byId("messageCaption").textContent = caption;
         byId("message").classList.toggle("error", error);
         byId("message").classList.add("shown");
+        byId("messageOk").textContent = "OK";
+        byId("messageCancel").hidden = true;
         messageOpen = true;
         closeMessage = closed;
+        askCancelled = null;
         byId("messageOk").focus();
     }
 
-    function messageClosed() {
+    // A question: yes runs only when the player answers with the yes button;
+    // Esc and "Отмена" run no, if given.
+    function ask(text, caption, yesLabel, yes, no) {
+        showMessage(text, caption, false, yes);
+        byId("messageOk").textContent = yesLabel;
+        byId("messageCancel").hidden = false;
+        askCancelled = no || function () {};
+        byId("messageCancel").focus();
+    }
+
+    function messageClosed(cancelled) {
         byId("message").classList.remove("shown");
         messageOpen = false;
-        var closed = closeMessage;
-        closeMessage = null;
+        var closed = cancelled && askCancelled ? askCancelled : closeMessage;
+        closeMessage = askCancelled = null;
         if (closed) closed();
         after();
     }
@@ -288,14 +345,17 @@ var Bexaran = (function () {
     // Runs after the tick that posted it, as the posted message does.
     function levelSolved() {
         flush();
-        if (editor && editor.isOpen()) {
+        var forEditor = solvedFor === "editor";
+        solvedFor = null;
+        if (forEditor) {
             solvedPending = false;
-            editor.solved();
+            if (editor && editor.isOpen()) editor.solved();
             return;
         }
         showMessage("Поздравляю!", "Поздравляю!", false, function () {
             solvedPending = false;
             core._webLevelSolved();
+            if (openAfterSolved) { openAfterSolved = false; after(); openEditor(); }
         });
     }
 
@@ -334,9 +394,11 @@ var Bexaran = (function () {
     function onKey(e) {
         if (ended) return;
         if (messageOpen) {
-            if (e.key === "Enter" || e.key === " " || e.key === "Escape") {
+            if (e.key === "Escape") { e.preventDefault(); messageClosed(true); }
+            // Enter and Space press the focused button, as in a dialog box.
+            if (e.key === "Enter" || e.key === " ") {
                 e.preventDefault();
-                messageClosed();
+                messageClosed(document.activeElement === byId("messageCancel"));
             }
             return;
         }
@@ -374,7 +436,8 @@ var Bexaran = (function () {
         var r = byId("board").getBoundingClientRect();
         var x = view.x + (clientX - r.left) * view.width / r.width;
         var y = view.y + (clientY - r.top) * view.height / r.height;
-        if (x < 0 || y < 0 || x >= Width || y >= Height) return -1;
+        // Only the cells the canvas shows: a finger off its edge is on none.
+        if (x < view.x || y < view.y || x >= view.x + view.width || y >= view.y + view.height) return -1;
         return Math.floor(y / Cell) * Columns + Math.floor(x / Cell);
     }
 
@@ -422,10 +485,29 @@ var Bexaran = (function () {
         });
     }
 
+    // ---- the service worker -------------------------------------------------------
+
+    // Kept for play without a network: the page and its icons, once loaded.
+    // The worker asks each open page for its build before it deletes a
+    // build's files, and is told when a page has started, so the files of
+    // pages closed since can go.
+    function setUpServiceWorker() {
+        var worker = navigator.serviceWorker;
+        worker.addEventListener("message", function (e) {
+            if (e.data && e.data.askBuild && e.ports[0]) e.ports[0].postMessage({ build: Build });
+        });
+        worker.startMessages();
+        window.addEventListener("load", function () {
+            worker.register("sw.js").catch(function () { /* played online only */ });
+            if (worker.controller) worker.controller.postMessage({ tidy: true });
+        });
+    }
+
     // ---- start ------------------------------------------------------------------
 
     function start() {
         core = Module;
+        readCodes();
         context = byId("board").getContext("2d");
         picture = new ImageData(new Uint8ClampedArray(core.HEAPU8.buffer, core._webPixels(), Width * Height * 4),
                                 Width, Height);
@@ -440,18 +522,15 @@ var Bexaran = (function () {
         setUpMenus();
         setUpSwipes();
         setUpDrops();
-        byId("messageOk").addEventListener("click", messageClosed);
+        byId("messageOk").addEventListener("click", function () { messageClosed(false); });
+        byId("messageCancel").addEventListener("click", function () { messageClosed(true); });
         byId("aboutClose").addEventListener("click", aboutClosed);
         window.addEventListener("pagehide", persist);
         // A shared room: the page's address with #board= opens it in the editor.
         var openShared = function () { if (/^#board=/.test(location.hash)) openEditor(); };
         window.addEventListener("hashchange", openShared);
         openShared();
-        // Kept for play without a network: the page and its icons, once loaded.
-        if ("serviceWorker" in navigator && location.protocol !== "file:")
-            window.addEventListener("load", function () {
-                navigator.serviceWorker.register("sw.js").catch(function () { /* played online only */ });
-            });
+        if ("serviceWorker" in navigator && location.protocol !== "file:") setUpServiceWorker();
     }
 
     layout();
@@ -462,7 +541,11 @@ var Bexaran = (function () {
         start: start,
         status: function (part, text) { byId("part" + part).textContent = text; },
         undoEnabled: function (enabled) { byId("undo").disabled = !enabled; },
-        postLevelSolved: function () { solvedPending = true; setTimeout(levelSolved, 0); },
+        postLevelSolved: function () {
+            solvedPending = true;
+            solvedFor = editor && editor.isOpen() ? "editor" : "game";
+            setTimeout(levelSolved, 0);
+        },
         message: function (text, caption) { showMessage(text, caption, true, null); },
         download: function (bytes) {
             var link = document.createElement("a");
@@ -475,9 +558,17 @@ var Bexaran = (function () {
         },
         sliding: function () { return core ? core._webSliding() !== 0 || solvedPending : true; },
         // What editor.js works with: the core, the page's drawing, dialogs and downloads.
+        build: Build,
+        // An editor of another build (the site was updated and this page's
+        // own files are gone) is not used: the player is asked to reload.
         attachEditor: function (made) {
+            if (made.build !== Build) {
+                showMessage("Сайт обновился. Перезагрузите страницу, чтобы открыть редактор.", "Редактор", true, null);
+                return null;
+            }
             editor = made;
             return {
+                codes: Codes, build: Build, ask: ask,
                 core: core, flush: flush, layout: layout, after: after, giveFile: giveFile, cellAt: cellAt,
                 showMessage: showMessage, blocked: blocked, closeMenus: closeMenus,
                 download: function (bytes, name) { var was = saveName; saveName = name; Bexaran.download(bytes); saveName = was; }

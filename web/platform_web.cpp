@@ -5,6 +5,7 @@
 // the page (web/page.js), which this file reaches through a few imported
 // JavaScript functions that take numbers and UTF-16 texts only.
 #include <emscripten.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -70,6 +71,9 @@ bool pendingFileReadable;
 unsigned char savedBytes[SavedGameSize];
 uint32_t savedBytesSize;
 unsigned char position[SavedGameSize];
+// The editor's room as drawn, and the saved game the core made of it.
+unsigned char roomCells[BoardCellCount];
+unsigned char judgedGame[SavedGameSize];
 // The game while the editor has the board, and the keeper's cell as it was
 // drawn (his frame is the last one of his last move, which the state does
 // not record).
@@ -436,6 +440,77 @@ EMSCRIPTEN_KEEPALIVE int webPlay(uint32_t size) {
     setUndoEnabled(0);
     takeSnapshot();
     return taken;
+}
+
+// Plays the rest of a running slide at once, so a command that puts the game
+// aside (the editor) keeps it exactly as the finished move leaves it, the
+// level-solved message of a last push posted as usual.
+EMSCRIPTEN_KEEPALIVE void webFinishSlide() {
+    while (game.playerSliding)
+        advanceSlide();
+}
+
+// The editor's room: it writes the 320 cell codes here, then calls webJudgeRoom.
+EMSCRIPTEN_KEEPALIVE unsigned char* webRoomCells() {
+    return roomCells;
+}
+
+// The core's verdict on the room (a RoomCheck); when it is playable, the
+// saved game at its start is at webJudgedGame, for playing, saving and the
+// solver.
+EMSCRIPTEN_KEEPALIVE int32_t webJudgeRoom(int32_t keeperCell) {
+    Board drawn;
+    memcpy(drawn.cells, roomCells, BoardCellCount);
+    return judgeRoom(&drawn, keeperCell, judgedGame);
+}
+
+EMSCRIPTEN_KEEPALIVE unsigned char* webJudgedGame() {
+    return judgedGame;
+}
+
+// The codes the page and the editor work with, as JSON, so they are written
+// once, here in the core, and never again in JavaScript.
+EMSCRIPTEN_KEEPALIVE const char* webCodes() {
+    static char text[1024];
+    if (text[0]) return text;
+    static const struct {
+        const char* name;
+        int32_t value;
+    } numbers[] = {
+        {"Columns", BoardColumns},
+        {"Rows", BoardRows},
+        {"CellPixels", CellPixels},
+        {"LevelCount", LevelCount},
+        {"SavedGameSize", SavedGameSize},
+        {"DirectionLeft", DirectionLeft},
+        {"DirectionRight", DirectionRight},
+        {"DirectionUp", DirectionUp},
+        {"DirectionDown", DirectionDown},
+        {"RoomPlayable", RoomPlayable},
+        {"RoomNoKeeper", RoomNoKeeper},
+        {"RoomBadCell", RoomBadCell},
+        {"RoomOpen", RoomOpen},
+        {"RoomStrayCell", RoomStrayCell},
+        {"RoomNoBoxes", RoomNoBoxes},
+        {"RoomBoxesGoalsDiffer", RoomBoxesGoalsDiffer},
+        {"RoomAllBoxesHome", RoomAllBoxesHome},
+        {"RoomRefusedAsGame", RoomRefusedAsGame},
+    };
+    static const struct {
+        const char* name;
+        unsigned char code;
+    } cells[] = {
+        {"CellWall", CellCodeWall},           {"CellFloor", CellCodeFloor},
+        {"CellGoal", CellCodeGoal},           {"CellBox", CellCodeBox},
+        {"CellBoxOnGoal", CellCodeBoxOnGoal},
+    };
+    int at = snprintf(text, sizeof text, "{");
+    for (const auto& n : numbers)
+        at += snprintf(text + at, sizeof text - at, "\"%s\":%d,", n.name, (int)n.value);
+    for (const auto& c : cells)
+        at += snprintf(text + at, sizeof text - at, "\"%s\":\"%c\",", c.name, c.code);
+    text[at - 1] = '}';
+    return text;
 }
 
 EMSCRIPTEN_KEEPALIVE int webSliding() {

@@ -662,18 +662,36 @@ class Page(unittest.TestCase):
         self.wait_for("window.BexaranEditor && BexaranEditor.mode() === 'edit'", "the editor")
 
     def level_rows(self, level):
-        """Level N's rows as the editor keeps them ("$" the keeper, on floor or goal)."""
+        """Level N's rows as the editor keeps them ("$" the keeper, "+" the keeper on a goal)."""
         out = subprocess.check_output([ARGS.cli, "level", str(level)], text=True).splitlines()[:16]
-        return [row.replace("P", "$").replace("p", "$") for row in out]
+        return [row.replace("P", "$").replace("p", "+") for row in out]
 
     def draw(self, rows):
-        """Draws the rows on the editor's empty board, tool by tool, cell by cell."""
+        """Draws the rows on the editor's empty board by taps, each cell with
+        its tool, outwards from the first cell, so on a phone every cell is in
+        the drawing view when it is tapped ("+": a goal, then the keeper)."""
         self.driver.find_element(By.ID, "clear").click()
-        for tool in TOOLS:
-            cells = [y * 20 + x for y, row in enumerate(rows) for x, code in enumerate(row)
-                     if code == tool and tool != "@"]
-            if cells:
-                self.js(DRAW, TOOLS.index(tool), cells)
+        cells = {y * 20 + x: code for y, row in enumerate(rows) for x, code in enumerate(row) if code != "@"}
+        order, seen = [], set()
+        for first in sorted(cells):
+            queue = [first] if first not in seen else []
+            seen.update(queue)
+            while queue:
+                cell = queue.pop(0)
+                order.append(cell)
+                for near in (cell - 1, cell + 1, cell - 20, cell + 20):
+                    if near in cells and near not in seen:
+                        seen.add(near)
+                        queue.append(near)
+        runs = []
+        for cell in order:
+            for tool in ("x", "$") if cells[cell] == "+" else (cells[cell],):
+                if runs and runs[-1][0] == tool:
+                    runs[-1][1].append(cell)
+                else:
+                    runs.append((tool, [cell]))
+        for tool, run in runs:
+            self.js(DRAW, TOOLS.index(tool), run)
 
     def verdict(self, seconds=30):
         self.wait_for("['searching', undefined].indexOf(document.getElementById('verdict').dataset.state) < 0",
@@ -770,6 +788,8 @@ class Page(unittest.TestCase):
         column = opened[keeper_row].index("$")
         for y in range(keeper_row, 16):
             opened[y] = opened[y][:column] + ("$" if y == keeper_row else " ") + opened[y][column + 1:]
+        # A bad link opened over the work changes nothing: the room drawn
+        # stays, and the game behind the editor is where it was.
         for bad, reason in ((self.link_of(rows)[:-1], "длина"), (self.link_of(rows)[:-3] + "*!.", "знаки"),
                             (self.link_of(opened), "не закрыта")):
             self.driver.get("about:blank")
@@ -779,12 +799,11 @@ class Page(unittest.TestCase):
             self.wait_for("document.getElementById('message').classList.contains('shown')", "the message")
             caption, text = self.message()
             self.assertIn(reason, text)
-            self.assertEqual(self.js("return BexaranEditor.rows()"), ["@" * 20] * 16, text)
+            self.assertEqual(self.js("return BexaranEditor.rows()"), rows, text)
+            self.assertEqual(self.js("return location.hash"), "", "the link left the address")
             self.press(Keys.ENTER, wait=False)
             self.assertIsNone(self.message())
-            self.assertEqual(self.verdict(), ("invalid", "Нет кладовщика"))
-            # The game is where it was (restored from local storage, so the
-            # keeper faces as a restored game's does) and plays on.
+            self.assertEqual(self.verdict()[0], "optimal")
             self.driver.find_element(By.ID, "leaveEditor").click()
             status = self.status()
             self.assertEqual(status[:2] + [status[3]], self.expected()[1][3:5] + [""], "the game after a bad link")
@@ -792,26 +811,151 @@ class Page(unittest.TestCase):
             self.press(ARROWS["RL"[steps % 2]])  # level 1: right of the keeper is floor
             self.assertEqual(self.status()[2].split()[-1], str(steps + 1), "a move after a bad link")
 
-    def test_editor_keeps_named_rooms_across_a_reload(self):
+    def test_editor_link_over_drawn_work_can_be_undone_and_leaves_the_address(self):
+        """A link opened over a room being drawn is an edit: Undo brings the
+        drawn room back, and a reload does not put the link's room back."""
         self.open_editor()
-        first, second = self.level_rows(1), self.level_rows(10)
+        drawn, linked = self.level_rows(1), self.level_rows(10)
+        self.draw(drawn)
+        self.driver.get(self.link_of(linked))  # the same page: only the hash changes
+        self.wait_for("BexaranEditor.rows()[0] !== undefined && location.hash === ''", "the link read")
+        self.assertEqual(self.js("return BexaranEditor.rows()"), linked)
+        self.press("z", ctrl=True, wait=False)
+        self.assertEqual(self.js("return BexaranEditor.rows()"), drawn, "undo after the link")
+        self.press("y", ctrl=True, wait=False)
+        self.assertEqual(self.js("return BexaranEditor.rows()"), linked, "redo")
+        self.js(DRAW, TOOLS.index(" "), ["".join(linked).index("o")])
+        after_edit = self.js("return BexaranEditor.rows()")
+        self.driver.refresh()
+        self.wait_drawn()
+        self.open_editor()
+        self.assertEqual(self.js("return BexaranEditor.rows()"), after_edit, "the reload keeps the work since")
+        # A fresh page opened by a link: the work kept from before is one undo away.
+        self.driver.get("about:blank")
+        self.driver.get(self.link_of(drawn))
+        self.wait_drawn()
+        self.wait_for("window.BexaranEditor && BexaranEditor.mode() === 'edit'", "the editor from a link")
+        self.assertEqual(self.js("return BexaranEditor.rows()"), drawn)
+        self.press("z", ctrl=True, wait=False)
+        self.assertEqual(self.js("return BexaranEditor.rows()"), after_edit, "undo on a page opened by a link")
+
+    def test_editor_keeper_on_a_goal_survives_link_kept_room_and_reload(self):
+        rows = self.level_rows(1)
+        keeper = "".join(rows).index("$")
+        goal = "".join(rows).index("x")
+        cells = list("".join(rows))
+        cells[keeper], cells[goal] = "+", " "  # the same number of goals, one under the keeper
+        rows = ["".join(cells[y * 20:(y + 1) * 20]) for y in range(16)]
+        self.open_editor()
+        self.draw(rows)
+        self.assertEqual(self.js("return BexaranEditor.rows()"), rows, "drawn")
+        self.assertNotEqual(self.verdict()[0], "invalid", "a keeper on a goal is a room")
+        self.driver.find_element(By.ID, "share").click()
+        link = self.js("return document.getElementById('shareLink').value")
+        self.assertEqual(link, self.link_of(rows))
+        self.js("document.getElementById('roomName').value = 'На месте'")
+        self.driver.find_element(By.ID, "keepRoom").click()
+        self.driver.find_element(By.ID, "clear").click()
+        self.driver.refresh()
+        self.wait_drawn()
+        self.driver.get(link)
+        self.wait_drawn()
+        self.wait_for("window.BexaranEditor && BexaranEditor.mode() === 'edit'", "the editor from the link")
+        self.assertEqual(self.js("return BexaranEditor.rows()"), rows, "through the link")
+        self.assertNotEqual(self.verdict()[0], "invalid")
+        self.driver.find_element(By.ID, "clear").click()
+        self.choose_room("На месте")
+        self.driver.find_element(By.ID, "openRoom").click()
+        self.assertEqual(self.js("return BexaranEditor.rows()"), rows, "through the kept room")
+        self.driver.refresh()
+        self.wait_drawn()
+        self.open_editor()
+        self.assertEqual(self.js("return BexaranEditor.rows()"), rows, "through the work kept over a reload")
+        # And played: the keeper starts on the goal, which stays a goal.
+        self.driver.find_element(By.ID, "play").click()
+        self.wait_for("BexaranEditor.mode() === 'play'", "play")
+        self.assertEqual(self.status()[1].split()[-1], str("".join(rows).count("o")))
+
+    def choose_room(self, name):
+        self.js("var s = document.getElementById('rooms');"
+                "s.value = Array.from(s.options).filter(function (o) { return o.textContent === arguments[0]; })[0].value;"
+                "s.dispatchEvent(new Event('change'));".replace("arguments[0]", "'" + name + "'"))
+
+    def room_names(self):
+        return self.js("return Array.from(document.getElementById('rooms').options).slice(1)"
+                       ".map(function (o) { return o.textContent; })")
+
+    def answer(self, button):
+        self.wait_for("document.getElementById('message').classList.contains('shown')", "the question")
+        self.driver.find_element(By.ID, button).click()
+
+    def test_editor_kept_rooms_survive_rename_delete_reload_and_a_second_tab(self):
+        self.open_editor()
+        first, second, third = self.level_rows(1), self.level_rows(10), self.level_rows(25)
         for name, rows in (("Первая", first), ("Вторая", second)):
             self.draw(rows)
             self.js("document.getElementById('roomName').value = arguments[0]", name)
             self.driver.find_element(By.ID, "keepRoom").click()
+        self.assertEqual(self.room_names(), ["Первая", "Вторая"])
+        self.assertEqual(self.js("return document.getElementById('rooms').value === '' || "
+                                 "document.getElementById('rooms').selectedOptions[0].textContent"), "Вторая")
+        # Keeping another room under a name taken asks first; "Отмена" keeps the room.
+        self.draw(third)
+        self.js("document.getElementById('roomName').value = 'Первая'")
+        self.driver.find_element(By.ID, "keepRoom").click()
+        self.answer("messageCancel")
+        # Clear, draw, save: a new room, not the one opened before.
+        self.driver.find_element(By.ID, "clear").click()
+        self.assertEqual(self.js("return document.getElementById('roomName').value"), "")
         self.driver.refresh()
         self.wait_drawn()
         self.open_editor()
-        self.assertEqual(self.js("return BexaranEditor.rows()"), second, "the room being drawn is kept too")
-        self.js("document.getElementById('rooms').value = 0")
+        self.assertEqual(self.js("return document.getElementById('rooms').value"), "", "no room chosen at first")
+        self.assertTrue(self.js("return document.getElementById('deleteRoom').disabled"))
+        self.choose_room("Первая")
         self.driver.find_element(By.ID, "openRoom").click()
-        self.assertEqual(self.js("return BexaranEditor.rows()"), first)
+        self.assertEqual(self.js("return BexaranEditor.rows()"), first, "the replace was cancelled")
+        # A second tab deletes the first room while this one has the second chosen.
+        self.choose_room("Вторая")
+        here = self.driver.current_window_handle
+        self.driver.switch_to.new_window("tab")
+        try:
+            self.driver.get(self.url)
+            self.wait_drawn()
+            self.open_editor()
+            self.choose_room("Первая")
+            self.driver.find_element(By.ID, "deleteRoom").click()
+            self.answer("messageOk")
+            self.assertEqual(self.room_names(), ["Вторая"])
+        finally:
+            self.driver.close()
+            self.driver.switch_to.window(here)
         self.js("document.getElementById('roomName').value = 'Новая'")
         self.driver.find_element(By.ID, "renameRoom").click()
-        self.js("document.getElementById('rooms').value = 1")
+        self.assertEqual(self.room_names(), ["Новая"], "the chosen room renamed, the other tab's delete seen")
+        # Delete asks, and "Вернуть" brings the room back.
+        self.choose_room("Новая")
         self.driver.find_element(By.ID, "deleteRoom").click()
-        self.assertEqual(self.js("return Array.from(document.getElementById('rooms').options)"
-                                 ".map(function (o) { return o.textContent; })"), ["Новая"])
+        self.answer("messageCancel")
+        self.assertEqual(self.room_names(), ["Новая"], "delete cancelled")
+        self.driver.find_element(By.ID, "deleteRoom").click()
+        self.answer("messageOk")
+        self.assertEqual(self.room_names(), [])
+        self.driver.find_element(By.ID, "restoreRoom").click()
+        self.driver.refresh()
+        self.wait_drawn()
+        self.open_editor()
+        self.assertEqual(self.room_names(), ["Новая"])
+        self.choose_room("Новая")
+        self.driver.find_element(By.ID, "openRoom").click()
+        self.assertEqual(self.js("return BexaranEditor.rows()"), second, "after rename, delete, restore and reload")
+        # A store the browser refuses says so and lists nothing new.
+        self.js("Storage.prototype.setItem = function () { throw new Error('full'); }")
+        self.js("document.getElementById('roomName').value = 'Третья'")
+        self.driver.find_element(By.ID, "keepRoom").click()
+        self.wait_for("document.getElementById('message').classList.contains('shown')", "the failure")
+        self.assertIn("не сохранил", self.message()[1])
+        self.assertEqual(self.room_names(), ["Новая"])
 
     def test_editor_save_as_game_loads_in_the_cli(self):
         self.open_editor()
@@ -825,7 +969,7 @@ class Page(unittest.TestCase):
         out = subprocess.run([ARGS.cli, "load", path], capture_output=True, text=True)
         self.assertEqual(out.returncode, 0, out.stderr)
         lines = out.stdout.splitlines()
-        self.assertEqual([row.replace("P", "$").replace("p", "$") for row in lines[:16]], rows)
+        self.assertEqual([row.replace("P", "$").replace("p", "+") for row in lines[:16]], rows)
         self.assertIn("level 1", lines)
         self.assertIn("steps 0", lines)
 

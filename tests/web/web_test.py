@@ -108,6 +108,29 @@ for (var i = 0; i < cells.length; ++i) {
 }
 """
 
+# Editor: one stroke over the cells (board cells) with the tool chosen, the
+# finger's places all measured before it goes down, as a finger sees the
+# board; a pause of arguments[2] ms between cells, so timer ticks fall inside.
+DRAG = """
+var tool = arguments[0], cells = arguments[1], pause = arguments[2], done = arguments[3];
+document.querySelector('#palette button[data-tool="' + tool + '"]').click();
+var c = document.getElementById('board'), r = c.getBoundingClientRect(), v = Bexaran.view();
+var points = cells.map(function (cell) {
+  var bx = (cell % 20) * 32 + 16, by = Math.floor(cell / 20) * 32 + 16;
+  return [r.left + (bx - v[0]) * r.width / v[2], r.top + (by - v[1]) * r.height / v[3]];
+});
+function fire(type, p) {
+  c.dispatchEvent(new PointerEvent(type, {clientX: p[0], clientY: p[1], bubbles: true, pointerId: 1, pointerType: 'touch'}));
+}
+fire('pointerdown', points[0]);
+var i = 1;
+(function next() {
+  if (i >= points.length) { fire('pointerup', points[points.length - 1]); setTimeout(done, pause); return; }
+  fire('pointermove', points[i++]);
+  setTimeout(next, pause);
+})();
+"""
+
 # The longest time between two frames while the verdict is searched for.
 FRAME_GAPS = """
 window.frameGap = 0;
@@ -371,7 +394,7 @@ class Page(unittest.TestCase):
         while time.time() < end:
             have = self.driver.execute_async_script(
                 "var done = arguments[0]; caches.keys().then(done, function () { done(null); });")
-            if have == names:
+            if have is not None and sorted(have) == sorted(names):
                 return
             time.sleep(0.1)
         self.fail("%s: caches %s, expected %s" % (why, have, names))
@@ -630,30 +653,97 @@ class Page(unittest.TestCase):
         first = self.solution[0]
         self.press(ARROWS[first])
         self.assert_board([first], "offline")
-        # A new page on the server: the load after the one that finds it shows it.
+        # A new build on the server while the page is open: the open page
+        # goes on with its own build's editor and solver, the next load is the
+        # new build, and the old build's files go once no page of it is open.
+        old = worker_version(site)
+        new = "%016x" % (int(old, 16) ^ 0xFFFF)
+        for name in os.listdir(site):
+            path = os.path.join(site, name)
+            with open(path, "rb") as f:
+                data = f.read()
+            if old.encode() in data:
+                with open(path, "wb") as f:
+                    f.write(data.replace(old.encode(), new.encode()))
         with open(os.path.join(site, "index.html"), encoding="utf-8") as f:
             page = f.read()
         with open(os.path.join(site, "index.html"), "w", encoding="utf-8") as f:
             f.write(page.replace("<head>", '<head>\n<meta name="bexaran-test-build" content="2">', 1))
-        files = ",".join(os.path.join(site, n) for n in
-                         ("index.html", "bexaran.ico", "icon-192.png", "icon-512.png", "manifest.json",
-                          "editor.js", "solver-worker.js"))
-        subprocess.run([ARGS.cmake, "-DTEMPLATE=" + os.path.join(ARGS.source, "web", "sw.js"), "-DFILES=" + files,
-                        "-DOUTPUT=" + os.path.join(site, "sw.js"), "-P",
-                        os.path.join(ARGS.source, "web", "service_worker.cmake")], check=True)
         server = self.serve(site, port)
         try:
-            self.driver.get(url)
-            self.wait_drawn()
-            self.wait_caches(["bexaran-" + worker_version(site)], "after the new page was found")
+            self.js("navigator.serviceWorker.getRegistration().then(function (r) { r.update(); })")
+            self.wait_caches(["bexaran-" + old, "bexaran-" + new], "the new build kept beside the open page's")
+            self.assertEqual(self.js("return Bexaran.build"), old)
+            self.open_editor()
+            self.assertEqual(self.js("return BexaranEditor.build"), old, "the open page's editor is of its build")
+            self.draw(self.level_rows(1))
+            self.assertEqual(self.verdict()[0], "optimal", "a verdict from the solver of the page's build")
             self.driver.get(url)
             self.wait_drawn()
             self.assertTrue(self.js("return !!document.querySelector('meta[name=bexaran-test-build]')"),
                             "the new page is served")
+            self.assertEqual(self.js("return Bexaran.build"), new)
+            self.wait_caches(["bexaran-" + new], "the old build's files gone with its page")
+            self.open_editor()
+            self.assertEqual(self.js("return BexaranEditor.build"), new)
         finally:
             server.shutdown()
             server.server_close()
 
+    def test_drop_while_the_editor_is_open_is_played(self):
+        self.open_editor()
+        self.draw(self.level_rows(10))
+        path, data = self.cli_save("", 3)
+        self.js(DROP, base64.b64encode(data).decode(), "level.bxr")
+        self.wait_for("document.getElementById('part0').textContent.trim().endsWith(' 3')", "level 3 loaded")
+        self.assertEqual(self.js("return BexaranEditor.mode()"), "closed")
+        self.assert_board(["load=" + path], "the dropped game")
+        self.press(ARROWS[self.solutions[2][0]])
+        self.assert_board(["load=" + path, self.solutions[2][0]], "and it plays on")
+
+    def test_editor_opened_during_a_slide_keeps_the_finished_move(self):
+        """The editor opened while a move slides, or while the last push's
+        congratulation is still to come, leaves the game as the finished move
+        would: the move whole, and the next level after the congratulation."""
+        first = self.solution[0]
+        code = {"L": "ArrowLeft", "R": "ArrowRight", "U": "ArrowUp", "D": "ArrowDown"}
+        press_then_edit = ("document.dispatchEvent(new KeyboardEvent('keydown', {key: arguments[0], code: arguments[0],"
+                           " bubbles: true})); var sliding = Bexaran.sliding();"
+                           " document.querySelector('[data-command=editor]').click(); return sliding;")
+        self.assertTrue(self.js(press_then_edit, code[first]), "the editor was opened during the slide")
+        self.wait_for("window.BexaranEditor && BexaranEditor.mode() === 'edit'", "the editor")
+        self.driver.find_element(By.ID, "leaveEditor").click()
+        self.assert_board([first], "the move finished whole")
+        # The last push, then the editor at once: the box comes first.
+        self.driver.execute_async_script(REPLAY, self.solution[1:-1])
+        self.wait_idle()
+        self.js(press_then_edit, code[self.solution[-1]])
+        self.wait_for("document.getElementById('message').classList.contains('shown')", "the congratulation")
+        self.assertEqual(self.message()[1], self.texts["congratulation"])
+        self.press(Keys.ENTER, wait=False)
+        self.wait_for("BexaranEditor.mode() === 'edit'", "the editor after the congratulation")
+        self.driver.find_element(By.ID, "leaveEditor").click()
+        lines = self.assert_board([self.solution], "level 2, as the solved level leads to")
+        self.assertTrue(lines[3].endswith(" 2"), lines[3])
+
+    def test_editor_phone_drag_paints_the_cells_under_the_finger(self):
+        """A stroke that runs to the drawing view's edge paints exactly the
+        cells it passes over: the view does not move under the finger, and is
+        fitted to the room once the finger lifts."""
+        self.screen(412, 915)
+        self.open_editor()
+        rows = ["@" * 20] * 16
+        rows = [r[:8] + "   " + r[11:] if 6 <= y <= 8 else r for y, r in enumerate(rows)]
+        self.draw(rows)
+        x, y, width, height = self.js("return Bexaran.view()")
+        row = 7
+        start, end = 9, x // 32 + width // 32 - 1  # from inside the room to the view's last column
+        self.assertGreater(end, 11, "the view has room to grow into")
+        cells = [row * 20 + c for c in range(start, end + 1)]
+        self.driver.execute_async_script(DRAG, TOOLS.index(" "), cells, 60)
+        want = [r[:start] + " " * (end - start + 1) + r[end + 1:] if i == row else r for i, r in enumerate(rows)]
+        self.assertEqual(self.js("return BexaranEditor.rows()"), want, "the cells under the finger")
+        self.assertNotEqual(self.js("return Bexaran.view()"), [x, y, width, height], "re-fitted after the stroke")
 
     # ---- the editor ---------------------------------------------------------
 

@@ -653,6 +653,11 @@ class Page(unittest.TestCase):
         first = self.solution[0]
         self.press(ARROWS[first])
         self.assert_board([first], "offline")
+        # The editor and its solver come from the cache too.
+        self.open_editor()
+        self.draw(self.level_rows(1))
+        self.assertEqual(self.verdict()[0], "optimal", "a verdict offline")
+        self.driver.find_element(By.ID, "leaveEditor").click()
         # A new build on the server while the page is open: the open page
         # goes on with its own build's editor and solver, the next load is the
         # new build, and the old build's files go once no page of it is open.

@@ -10,7 +10,7 @@ var Version = "@BEXARAN_PAGE_VERSION@";
 var CachePrefix = "bexaran-";
 var CacheName = CachePrefix + Version;
 var PageFiles = ["@BEXARAN_PAGE_FILES@"];
-var AnswerMs = 2000; // a page that does not say its build in this time is not counted
+var AnswerMs = 5000; // a page that does not say its build in this time is not counted
 
 self.addEventListener("install", function (event) {
     event.waitUntil(caches.open(CacheName).then(function (cache) {
@@ -43,8 +43,11 @@ function tidy() {
     });
 }
 
+// The tidying waits for the pages' answers; the activation, which every
+// fetch waits for, does not wait for it.
 self.addEventListener("activate", function (event) {
-    event.waitUntil(self.clients.claim().then(tidy));
+    event.waitUntil(self.clients.claim());
+    tidy();
 });
 
 // A page says it has started: caches of pages closed since may go.

@@ -682,7 +682,7 @@ class Page(unittest.TestCase):
             self.open_editor()
             self.assertEqual(self.js("return BexaranEditor.build"), old, "the open page's editor is of its build")
             self.draw(self.level_rows(1))
-            self.assertEqual(self.verdict()[0], "optimal", "a verdict from the solver of the page's build")
+            self.assertEqual(self.verdict(60)[0], "optimal", "a verdict from the solver of the page's build")
             self.driver.get(url)
             self.wait_drawn()
             self.assertTrue(self.js("return !!document.querySelector('meta[name=bexaran-test-build]')"),

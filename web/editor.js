@@ -771,6 +771,7 @@
             return name === "restart";
         }
         if (name === "undo") undoEdit();
+        if (name === "redo") redoEdit();
         if (name === "save") saveAsGame();
         return true;
     }

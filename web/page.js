@@ -23,6 +23,11 @@ var Bexaran = (function () {
     var messageOpen = false, aboutOpen = false, closeMessage = null, askCancelled = null;
     var saveName = "bexaran.bxr"; // the name the last dialog chose, proposed by the next
     var storedPosition = null, ended = false;
+    // The page's own move history (history.js): every move undone and redone.
+    var moves = null;
+    // Steps the keeper is yet to take, one each time the last has slid to
+    // its end: a walk or a push pointed at, or a solution being shown.
+    var queued = "";
     // The editor (editor.js), loaded when it is first opened; while it is
     // open it has the board, the keys and the taps, and the game waits.
     var editor = null, editorLoading = false, openAfterSolved = false;
@@ -184,6 +189,7 @@ var Bexaran = (function () {
     // the solved board would never be congratulated after a reload.
     function persist() {
         if (ended || solvedPending || core._webSliding() || (editor && editor.isOpen())) return;
+        if (moves) moves.save();
         var hex = positionHex();
         if (hex === storedPosition) return;
         storedPosition = hex;
@@ -196,20 +202,61 @@ var Bexaran = (function () {
         return count;
     }
 
-    function restore() {
-        var hex = null;
-        try { hex = localStorage.getItem(StorageKey); } catch (e) { return; }
-        if (!hex || !/^([0-9a-f]{2})+$/.test(hex)) return;
+    function bytesOfHex(hex) {
         var bytes = new Uint8Array(hex.length / 2);
         for (var i = 0; i < bytes.length; ++i) bytes[i] = parseInt(hex.substr(i * 2, 2), 16);
-        if (core._webRestore(giveFile(bytes))) storedPosition = hex;
+        return bytes;
     }
 
-    // Every event ends here: the canvas catches up and the position is kept.
+    function giveHex(hex) { return giveFile(bytesOfHex(hex)); }
+
+    // True when a kept position was taken.
+    function restore() {
+        var hex = null;
+        try { hex = localStorage.getItem(StorageKey); } catch (e) { return false; }
+        if (!hex || !/^([0-9a-f]{2})+$/.test(hex)) return false;
+        if (!core._webRestore(giveHex(hex))) return false;
+        storedPosition = hex;
+        return true;
+    }
+
+    // Every event ends here: the canvas catches up, the position is kept and
+    // the menu offers what the history can do.
     function after() {
         followRoom();
         flush();
         persist();
+        if (moves && !(editor && editor.isOpen())) {
+            byId("undo").disabled = !moves.canUndo();
+            byId("redo").disabled = !moves.canRedo();
+        }
+    }
+
+    function moveState() {
+        var at = core._webMoveState() >> 2;
+        return { steps: core.HEAP32[at], pushing: core.HEAP32[at + 1], level: core.HEAP32[at + 2],
+                 keeper: core.HEAP32[at + 3] };
+    }
+
+    // Every move of the player's goes through here, so the history sees it;
+    // a room the editor plays keeps the game's history out of it.
+    function playMove(direction) {
+        var before = moveState().steps;
+        core._webMove(direction);
+        var now = moveState();
+        if (now.steps !== before && !(editor && editor.isOpen())) moves.moved(direction, now.pushing);
+        return now.steps !== before;
+    }
+
+    // A key or a new tap stops a walk after the step under way.
+    function stopWalking() { queued = ""; }
+
+    function walkOn() {
+        if (!queued || core._webSliding() || blocked() || solvedPending) return;
+        var letter = queued.charAt(0).toUpperCase();
+        queued = queued.slice(1);
+        var direction = { L: Direction.left, R: Direction.right, U: Direction.up, D: Direction.down }[letter];
+        if (!playMove(direction)) queued = "";
     }
 
     // ---- commands -------------------------------------------------------------
@@ -222,7 +269,10 @@ var Bexaran = (function () {
     function loadBytes(name, bytes) {
         if (editor) editor.close();
         saveName = name;
+        stopWalking();
+        var was = positionHex();
         core._webLoad(bytes ? giveFile(bytes) : -1);
+        if (positionHex() !== was) moves.reset(false);
         after();
     }
 
@@ -279,13 +329,39 @@ var Bexaran = (function () {
     // A command the open editor takes for itself (its undo, its restart).
     function editorTakes(name) { return editor && editor.isOpen() && editor.command(name); }
 
+    // A room the editor plays has the exe's one-step undo; the game has the
+    // page's history.
+    function undo() {
+        if (editorTakes("undo")) return;
+        if (editor && editor.isOpen()) { core._webUndo(); return; }
+        stopWalking();
+        moves.undo();
+    }
+
+    function redo() {
+        if (editorTakes("redo") || (editor && editor.isOpen())) return;
+        stopWalking();
+        moves.redo();
+    }
+
+    // A level begins: new game, restart, a solved level's next, one chosen.
+    function levelBegun() {
+        stopWalking();
+        moves.reset(true);
+    }
+
     var commands = {
-        "new": function () { if (editor) editor.close(); core._webNewGame(); },
+        "new": function () { if (editor) editor.close(); core._webNewGame(); levelBegun(); },
         "save": function () { if (!editorTakes("save")) core._webSave(); },
         "load": function () { if (editor) editor.close(); byId("picker").click(); },
         "exit": function () { if (editor) editor.close(); exit(); },
-        "undo": function () { if (!editorTakes("undo")) core._webUndo(); },
-        "restart": function () { if (!editorTakes("restart")) core._webRestart(); },
+        "undo": undo,
+        "redo": redo,
+        "restart": function () {
+            if (editorTakes("restart")) return;
+            core._webRestart();
+            if (!(editor && editor.isOpen())) levelBegun();
+        },
         "editor": openEditor,
         "about": function () { showAbout(); }
     };
@@ -352,9 +428,14 @@ var Bexaran = (function () {
             if (editor && editor.isOpen()) editor.solved();
             return;
         }
+        stopWalking();
+        var state = moveState(), played = moves.played();
+        BexaranProgress.solved(state.level + 1, moves.fromStart() ? played.replace(/[a-z]/g, "").length : null,
+                               state.steps);
         showMessage("Поздравляю!", "Поздравляю!", false, function () {
             solvedPending = false;
             core._webLevelSolved();
+            levelBegun();
             if (openAfterSolved) { openAfterSolved = false; after(); openEditor(); }
         });
     }
@@ -389,7 +470,7 @@ var Bexaran = (function () {
 
     // ---- keys, swipes, drops ----------------------------------------------------
 
-    var shortcuts = { KeyZ: "undo", KeyN: "new", KeyR: "restart", KeyS: "save", KeyL: "load" };
+    var shortcuts = { KeyZ: "undo", KeyY: "redo", KeyN: "new", KeyR: "restart", KeyS: "save", KeyL: "load" };
 
     function onKey(e) {
         if (ended) return;
@@ -416,18 +497,20 @@ var Bexaran = (function () {
         }
         if (editor && editor.isOpen() && editor.onKey(e)) return;
         var command = (e.ctrlKey || e.metaKey) && !e.altKey ? shortcuts[e.code] : undefined;
+        if (command === "undo" && e.shiftKey) command = "redo"; // Ctrl+Shift+Z
         // Browsers keep Ctrl+N for a new window: Shift+N is the page's own key.
         if (e.shiftKey && !e.ctrlKey && !e.metaKey && !e.altKey && e.code === "KeyN") command = "new";
         if (command) {
             e.preventDefault();
-            if (command !== "undo" || !byId("undo").disabled) run(command);
+            if (!byId(command) || !byId(command).disabled) run(command);
             return;
         }
         var direction = keyDirections[e.code];
         var letter = e.code.length === 4; // WASD only without modifiers; arrows with any
         if (direction === undefined || (letter && (e.ctrlKey || e.metaKey || e.altKey || e.shiftKey))) return;
         e.preventDefault();
-        core._webMove(direction);
+        stopWalking();
+        playMove(direction);
         after();
     }
 
@@ -465,7 +548,8 @@ var Bexaran = (function () {
                 direction = Math.abs(dx) > Math.abs(dy) ? (dx < 0 ? Direction.left : Direction.right)
                                                         : (dy < 0 ? Direction.up : Direction.down);
             }
-            core._webMove(direction);
+            stopWalking();
+            playMove(direction);
             after();
         });
         canvas.addEventListener("pointercancel", function () { start = null; });
@@ -512,12 +596,15 @@ var Bexaran = (function () {
         picture = new ImageData(new Uint8ClampedArray(core.HEAPU8.buffer, core._webPixels(), Width * Height * 4),
                                 Width, Height);
         core._webStart();
-        restore();
+        var restored = restore();
+        moves = BexaranHistory.make({ core: core, codes: Codes, positionHex: positionHex, giveHex: giveHex });
+        if (restored) moves.restore();
+        else moves.reset(true);
         layout();
         flush();
         performance.mark("bexaran-board-drawn");
         persist();
-        timer = setInterval(function () { core._webTick(); after(); }, TickMs);
+        timer = setInterval(function () { core._webTick(); walkOn(); after(); }, TickMs);
         document.addEventListener("keydown", onKey);
         setUpMenus();
         setUpSwipes();
@@ -540,7 +627,9 @@ var Bexaran = (function () {
     return {
         start: start,
         status: function (part, text) { byId("part" + part).textContent = text; },
-        undoEnabled: function (enabled) { byId("undo").disabled = !enabled; },
+        // The core's Undo item: the editor's played room's; the game's
+        // follows the page's history (after).
+        undoEnabled: function (enabled) { if (editor && editor.isOpen()) byId("undo").disabled = !enabled; },
         postLevelSolved: function () {
             solvedPending = true;
             solvedFor = editor && editor.isOpen() ? "editor" : "game";

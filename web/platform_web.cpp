@@ -11,9 +11,11 @@
 
 #include "game/game.h"
 #include "game/platform.h"
+#include "game/rules.h"
 #include "png/png.h"
 #include "png/png_host.h"
 #include "shell/texts.h"
+#include "web/pointing.h"
 #include "web/sheets.h"
 
 // ---- the page's side ---------------------------------------------------------
@@ -511,6 +513,167 @@ EMSCRIPTEN_KEEPALIVE const char* webCodes() {
         at += snprintf(text + at, sizeof text - at, "\"%s\":\"%c\",", c.name, c.code);
     text[at - 1] = '}';
     return text;
+}
+
+// ---- the page's own player: history, pointing, levels -----------------------
+
+// Letters in and out: the moves of the history, a walk or a push path, a
+// solution; NUL-terminated.
+static char moveLetters[8192];
+
+EMSCRIPTEN_KEEPALIVE char* webMoveLetters() {
+    return moveLetters;
+}
+
+// What the page's history needs after a request: the step count, whether the
+// move pushes, the level and the keeper's cell.
+EMSCRIPTEN_KEEPALIVE int32_t* webMoveState() {
+    static int32_t state[4];
+    state[0] = game.steps;
+    state[1] = game.pushing;
+    state[2] = game.levelIndex;
+    state[3] = game.playerCell;
+    return state;
+}
+
+// Undo and redo of the page's history: the position in the file buffer (a
+// saved game), then the first count letters of webMoveLetters played at once
+// by the rules, without a slide, and the board drawn whole. 1 when the
+// position was taken and every move could be played.
+EMSCRIPTEN_KEEPALIVE int webReplayFrom(uint32_t size, int32_t count) {
+    const GameState before = game;
+    pendingFileReadable = true;
+    pendingFileSize = size < sizeof pendingFile ? size : sizeof pendingFile;
+    SavedGame start;
+    if (decodeSavedGame(pendingFile, pendingFileSize, &start) != SavedGameValid) return 0;
+    cancelSlide();
+    game.board = start.board;
+    game.levelIndex = start.levelIndex;
+    game.playerCell = start.playerCell;
+    game.boxesLeft = start.boxesLeft;
+    game.steps = start.steps;
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t direction = letterDirection((char)(moveLetters[i] & ~0x20));
+        const MoveOutcome step =
+            direction < 0 ? MoveOutcome{MoveBlocked, -1, -1}
+                          : applyStep(&game.board, &game.playerCell, direction, &game.boxesLeft);
+        if (step.kind == MoveBlocked) {
+            game = before;
+            return 0;
+        }
+        ++game.steps;
+    }
+    // Drawn as the exe's undo draws (the keeper's row as the last move left
+    // it), or all the way back as a loaded game is.
+    if (count == 0) game.pushing = 0;
+    redrawBoard();
+    invalidateArea(nullptr);
+    refreshLevelAndBoxes();
+    refreshSteps();
+    takeSnapshot();
+    return 1;
+}
+
+// A level chosen from the page's list: started as solving the one before
+// would start it.
+EMSCRIPTEN_KEEPALIVE void webStartLevel(int32_t n) {
+    if (n < 0 || n >= LevelCount) return;
+    cancelSlide();
+    game.levelIndex = n;
+    startLevel(n);
+    invalidateArea(nullptr);
+}
+
+// The keeper's shortest walk to a cell, into webMoveLetters; its length.
+EMSCRIPTEN_KEEPALIVE int32_t webWalkPath(int32_t target) {
+    const std::string path = walkPath(game.board, game.playerCell, target);
+    snprintf(moveLetters, sizeof moveLetters, "%s", path.c_str());
+    return (int32_t)path.size();
+}
+
+// The fewest pushes that bring the box at boxCell to target, into
+// webMoveLetters (lower case walks, upper case pushes); its length, 0 when
+// the box cannot get there.
+EMSCRIPTEN_KEEPALIVE int32_t webPushPath(int32_t boxCell, int32_t target) {
+    const std::string path = pushPath(game.board, game.playerCell, boxCell, target);
+    snprintf(moveLetters, sizeof moveLetters, "%s", path.c_str());
+    return (int32_t)path.size();
+}
+
+// The moves of webMoveLetters played by the rules on level n's start, for the
+// level list's figures: [moves played, pushes, solved]; moves stop at the
+// first that is blocked.
+EMSCRIPTEN_KEEPALIVE int32_t* webPlayOnLevel(int32_t n) {
+    static int32_t result[3];
+    result[0] = result[1] = result[2] = 0;
+    if (n < 0 || n >= LevelCount) return result;
+    Board board;
+    memcpy(board.cells, LevelTable[n], BoardCellCount);
+    int32_t keeper = 0, boxesLeft = 0;
+    for (int32_t cell = 0; cell < BoardCellCount; ++cell) {
+        const unsigned char code = board.cells[cell];
+        if (code == CellCodeStart || code == CellCodeStartLeft || code == CellCodeStartRight ||
+            code == CellCodeStartUp || code == CellCodeStartDown) {
+            keeper = cell;
+            board.cells[cell] = CellCodeFloor;
+        }
+        boxesLeft += code == CellCodeBox;
+    }
+    for (const char* at = moveLetters; *at; ++at) {
+        const int32_t direction = letterDirection((char)(*at & ~0x20));
+        if (direction < 0) break;
+        const MoveOutcome step = applyStep(&board, &keeper, direction, &boxesLeft);
+        if (step.kind == MoveBlocked) break;
+        ++result[0];
+        result[1] += step.kind == MovePush;
+    }
+    result[2] = boxesLeft == 0;
+    return result;
+}
+
+// Level n's start as a picture of CellPixels / 4 pixels a cell (160 by 128),
+// RGBA, each pixel the average of a 4 by 4 block of the game's own tiles and
+// the keeper facing up on his start, for the level list.
+EMSCRIPTEN_KEEPALIVE uint32_t* webLevelPicture(int32_t n) {
+    enum { Scale = 4, Small = CellPixels / Scale };
+    static uint32_t picture[BoardColumns * Small * BoardRows * Small];
+    if (n < 0 || n >= LevelCount) return picture;
+    static uint32_t cell[CellPixels * CellPixels];
+    for (int32_t c = 0; c < BoardCellCount; ++c) {
+        const unsigned char code = LevelTable[n][c];
+        const TileChoice tile = tileForCell(code);
+        const Sheet32& sheet = tile.sheet == SheetBox ? boxSheet : tileSheet;
+        for (int32_t y = 0; y < CellPixels; ++y)
+            for (int32_t x = 0; x < CellPixels; ++x)
+                cell[y * CellPixels + x] =
+                    sheet.pixels ? sheetPixel(sheet, tile.n * CellPixels + x, y) : OpaqueBlack;
+        const bool start = code == CellCodeStart || code == CellCodeStartLeft ||
+                           code == CellCodeStartRight || code == CellCodeStartUp ||
+                           code == CellCodeStartDown;
+        if (start && playerSheet.pixels)
+            for (int32_t y = 0; y < CellPixels; ++y)
+                for (int32_t x = 0; x < CellPixels; ++x) {
+                    const uint32_t colour =
+                        sheetPixel(playerSheet, DirectionUp * CellPixels + x, y);
+                    if ((colour & 0xFFFFFF) != KeyColour) cell[y * CellPixels + x] = colour;
+                }
+        const int32_t left = (c % BoardColumns) * Small, top = (c / BoardColumns) * Small;
+        for (int32_t y = 0; y < Small; ++y)
+            for (int32_t x = 0; x < Small; ++x) {
+                uint32_t sum[3] = {0, 0, 0};
+                for (int32_t dy = 0; dy < Scale; ++dy)
+                    for (int32_t dx = 0; dx < Scale; ++dx) {
+                        const uint32_t p = cell[(y * Scale + dy) * CellPixels + x * Scale + dx];
+                        for (int32_t k = 0; k < 3; ++k)
+                            sum[k] += (p >> (8 * k)) & 0xFF;
+                    }
+                const int32_t blocks = Scale * Scale;
+                picture[(top + y) * BoardColumns * Small + left + x] =
+                    OpaqueBlack | (sum[2] / blocks) << 16 | (sum[1] / blocks) << 8 |
+                    sum[0] / blocks;
+            }
+    }
+    return picture;
 }
 
 EMSCRIPTEN_KEEPALIVE int webSliding() {

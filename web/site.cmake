@@ -12,7 +12,9 @@
 # solver-worker.js (solver_worker.js in front of the solver's module); sw.js
 # with the version and the list of every file of the site.
 string(REPLACE "," ";" STATIC "${STATIC}")
-set(inputs ${SOURCE}/index.html ${SOURCE}/page.js ${CORE} ${SOURCE}/editor.js
+# The page's own scripts, written into index.html with the core's.
+set(page_scripts ${SOURCE}/page.js ${SOURCE}/history.js ${SOURCE}/progress.js)
+set(inputs ${SOURCE}/index.html ${page_scripts} ${CORE} ${SOURCE}/editor.js
            ${SOURCE}/solver_worker.js ${SOLVER} ${SOURCE}/sw.js ${STATIC})
 set(digests "")
 foreach(file ${inputs})
@@ -32,7 +34,7 @@ endfunction()
 # so the whole game arrives in one response and starts without further
 # requests (the module's wasm is inside its script as base64).
 file(READ ${SOURCE}/index.html page)
-foreach(script ${SOURCE}/page.js ${CORE})
+foreach(script ${page_scripts} ${CORE})
   get_filename_component(name ${script} NAME)
   stamped(${script} code)
   string(FIND "${code}" "</script" closing)

@@ -261,7 +261,7 @@ var Bexaran = (function () {
 
     // ---- commands -------------------------------------------------------------
 
-    function blocked() { return ended || messageOpen || aboutOpen; }
+    function blocked() { return ended || messageOpen || aboutOpen || levelsOpen; }
 
     // bytes null: the browser could not read the file. As the menu's Load
     // does, a file dropped while the editor is open goes back to the game
@@ -312,18 +312,104 @@ var Bexaran = (function () {
     function loadEditor() {
         if (editorLoading) return;
         editorLoading = true;
+        loadScript("editor.js", "Редактор", function () {
+            editorLoading = false;
+            if (editor) openEditor();
+        });
+    }
+
+    // A part of the page that loads on first use, of this page's build;
+    // loaded() runs when it has come, or with nothing done when it has not.
+    function loadScript(name, caption, loaded) {
         var script = document.createElement("script");
-        script.src = "editor.js?build=" + Build;
-        script.onload = function () {
-            editorLoading = false;
-            if (!editor) { script.remove(); return; }
-            openEditor();
-        };
+        script.src = name + "?build=" + Build;
+        script.onload = loaded;
         script.onerror = function () {
-            editorLoading = false;
-            showMessage("Редактор не загрузился. Проверьте связь и попробуйте ещё раз.", "Редактор", true, null);
+            loaded();
+            showMessage("Не загрузилось. Проверьте связь и попробуйте ещё раз.", caption, true, null);
         };
         document.body.appendChild(script);
+    }
+
+    // ---- the level list, solutions, copying moves --------------------------------
+
+    var levels = null, levelsLoading = false, levelsOpen = false;
+    var solutions = null; // the stored optimal solutions: { letters: [...], optimum: { n: { pushes, moves } } }
+
+    function openLevels() {
+        if (levels) { levels.open(); return; }
+        if (levelsLoading) return;
+        levelsLoading = true;
+        loadScript("levels.js", "Уровни", function () { levelsLoading = false; if (levels) levels.open(); });
+    }
+
+    // The stored solutions (solutions.txt, one line of moves per level), each
+    // counted on its level by the core; fetched once.
+    function withSolutions(then) {
+        if (solutions) { then(solutions); return; }
+        fetch("solutions.txt?build=" + Build).then(function (r) {
+            if (!r.ok) throw new Error("no solutions");
+            return r.text();
+        }).then(function (text) {
+            var lines = text.split(/\r?\n/), optimum = {};
+            for (var n = 1; n <= Codes.LevelCount; ++n) {
+                var letters = lines[n - 1] || "";
+                writeLetters(letters);
+                var at = core._webPlayOnLevel(n - 1) >> 2;
+                if (core.HEAP32[at + 2] && core.HEAP32[at] === letters.length)
+                    optimum[n] = { pushes: core.HEAP32[at + 1], moves: letters.length };
+            }
+            solutions = { letters: lines, optimum: optimum };
+            then(solutions);
+        }).catch(function () { /* shown without the optimum */ });
+    }
+
+    function writeLetters(letters) {
+        var at = core._webMoveLetters();
+        for (var i = 0; i < letters.length; ++i) core.HEAPU8[at + i] = letters.charCodeAt(i);
+        core.HEAPU8[at + letters.length] = 0;
+    }
+
+    // A level chosen from the list starts as if the one before were solved.
+    function chooseLevel(n) {
+        if (editor) editor.close();
+        core._webStartLevel(n - 1);
+        levelBegun();
+        after();
+    }
+
+    // "Показать решение": the level again, and its stored optimal solution
+    // played at the slide's speed; offered once the level is solved.
+    function watchSolution() {
+        var level = moveState().level + 1;
+        if (!(BexaranProgress.read()[level] || {}).solved) return;
+        withSolutions(function (known) {
+            if (!known.optimum[level] || blocked()) return;
+            core._webRestart();
+            levelBegun();
+            queued = known.letters[level - 1];
+            after();
+        });
+    }
+
+    // The moves played since the history began as the usual letters: lower
+    // case a walk, upper case a push.
+    function copyMoves() {
+        var letters = moves.played();
+        if (!letters) return;
+        var shown = function () { showMessage(letters, "Ходы", false, null); };
+        if (navigator.clipboard && navigator.clipboard.writeText)
+            navigator.clipboard.writeText(letters).then(function () {
+                byId("part3").textContent = "Ходы скопированы";
+            }, shown);
+        else shown();
+    }
+
+    // What the menus offer that depends on the game: the solution once solved.
+    function refreshMenus() {
+        var solved = !!(BexaranProgress.read()[moveState().level + 1] || {}).solved;
+        byId("watchSolution").disabled = !solved || !!(editor && editor.isOpen());
+        byId("copyMoves").disabled = !moves.canUndo() || !!(editor && editor.isOpen());
     }
 
     // A command the open editor takes for itself (its undo, its restart).
@@ -363,6 +449,9 @@ var Bexaran = (function () {
             if (!(editor && editor.isOpen())) levelBegun();
         },
         "editor": openEditor,
+        "levels": function () { if (editor) editor.close(); openLevels(); },
+        "watchSolution": watchSolution,
+        "copyMoves": copyMoves,
         "about": function () { showAbout(); }
     };
 
@@ -455,6 +544,7 @@ var Bexaran = (function () {
             if (button.dataset.command) { run(button.dataset.command); return; }
             var menu = button.parentNode, wasOpen = menu.classList.contains("open");
             closeMenus();
+            refreshMenus();
             if (!wasOpen && !blocked()) menu.classList.add("open");
         });
         bar.addEventListener("mouseover", function (e) {
@@ -481,6 +571,10 @@ var Bexaran = (function () {
                 e.preventDefault();
                 messageClosed(document.activeElement === byId("messageCancel"));
             }
+            return;
+        }
+        if (levelsOpen) {
+            if (e.key === "Escape") { e.preventDefault(); BexaranLevels.close(); }
             return;
         }
         if (aboutOpen) {
@@ -648,6 +742,20 @@ var Bexaran = (function () {
         sliding: function () { return core ? core._webSliding() !== 0 || solvedPending : true; },
         // What editor.js works with: the core, the page's drawing, dialogs and downloads.
         build: Build,
+        attachLevels: function (made) {
+            if (made.build !== Build) {
+                showMessage("Сайт обновился. Перезагрузите страницу, чтобы открыть список уровней.", "Уровни", true, null);
+                return null;
+            }
+            levels = made;
+            return {
+                core: core, codes: Codes, startLevel: chooseLevel, solutions: function (then) {
+                    withSolutions(function (known) { then(known.optimum); });
+                },
+                level: function () { return moveState().level + 1; },
+                setOpen: function (open) { levelsOpen = open; }
+            };
+        },
         // An editor of another build (the site was updated and this page's
         // own files are gone) is not used: the player is asked to reload.
         attachEditor: function (made) {

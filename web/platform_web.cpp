@@ -634,10 +634,31 @@ EMSCRIPTEN_KEEPALIVE int32_t* webPlayOnLevel(int32_t n) {
 // Level n's start as a picture of CellPixels / 4 pixels a cell (160 by 128),
 // RGBA, each pixel the average of a 4 by 4 block of the game's own tiles and
 // the keeper facing up on his start, for the level list.
+// The level's room in that picture: its cells other than wall with one cell
+// of wall all round, as first column, first row, columns and rows.
+static int32_t levelRoom[4];
+
+EMSCRIPTEN_KEEPALIVE int32_t* webLevelPictureRoom() {
+    return levelRoom;
+}
+
 EMSCRIPTEN_KEEPALIVE uint32_t* webLevelPicture(int32_t n) {
     enum { Scale = 4, Small = CellPixels / Scale };
     static uint32_t picture[BoardColumns * Small * BoardRows * Small];
     if (n < 0 || n >= LevelCount) return picture;
+    int32_t left = BoardColumns, top = BoardRows, right = -1, bottom = -1;
+    for (int32_t c = 0; c < BoardCellCount; ++c) {
+        if (LevelTable[n][c] == CellCodeWall) continue;
+        const int32_t x = c % BoardColumns, y = c / BoardColumns;
+        left = x < left ? x : left;
+        right = x > right ? x : right;
+        top = y < top ? y : top;
+        bottom = y > bottom ? y : bottom;
+    }
+    levelRoom[0] = left - 1;
+    levelRoom[1] = top - 1;
+    levelRoom[2] = right - left + 3;
+    levelRoom[3] = bottom - top + 3;
     static uint32_t cell[CellPixels * CellPixels];
     for (int32_t c = 0; c < BoardCellCount; ++c) {
         const unsigned char code = LevelTable[n][c];

@@ -408,7 +408,8 @@ class Page(unittest.TestCase):
         # The editor is the page's own menu, beside the exe's.
         bar = self.driver.find_elements(By.CSS_SELECTOR, "#menubar > div:not(.pageOnly)")
         self.assertEqual(len(bar), len(menus))
-        self.assertEqual(self.js("return document.querySelector('#menubar > .pageOnly').textContent.trim()"), "Редактор")
+        self.assertEqual(self.js("return Array.from(document.querySelectorAll('#menubar > .pageOnly'))"
+                                 ".map(function (m) { return m.textContent.trim(); })"), ["Уровни", "Редактор"])
         for entry, (title, items) in zip(bar, menus):
             self.assertEqual(entry.find_element(By.CSS_SELECTOR, "button").get_attribute("textContent"), title)
             if items is None:
@@ -505,6 +506,62 @@ class Page(unittest.TestCase):
         self.assertEqual(self.position(), self.cli_save(moves[:-4])[1], "undo after the reload")
         self.press(ARROWS[moves[-4]])
         self.assertTrue(self.js("return document.getElementById('redo').disabled"), "a new move ends the redo")
+
+    def solve_here(self, moves):
+        self.driver.execute_async_script(REPLAY, moves)
+        self.wait_for("document.getElementById('message').classList.contains('shown')", "the congratulation")
+        self.press(Keys.ENTER)
+
+    def level_marks(self):
+        self.driver.find_element(By.ID, "levelsMenu").click()
+        self.wait_for("document.querySelectorAll('#levelGrid [data-level]').length === 50", "the level list")
+        self.wait_for("document.querySelector('#levelGrid [data-level=\"1\"] .mark').textContent.indexOf('лучшее') >= 0"
+                      " || !document.querySelector('#levelGrid [data-level=\"1\"]').dataset.state.match(/solved|optimal/)",
+                      "the optimum")
+        return self.js("return Array.from(document.querySelectorAll('#levelGrid [data-level]'))"
+                       ".map(function (b) { return b.dataset.state; })")
+
+    def test_levels_list_marks_progress_and_starts_any_level(self):
+        self.solve_here(self.solution)
+        cells, keeper = parse_level(subprocess.check_output([ARGS.cli, "level", "2"], text=True).splitlines())
+        longer = detour(cells, keeper) + self.solutions[1]
+        self.solve_here(longer)
+        self.assertTrue(self.status()[0].endswith(" 3"))
+        marks = self.level_marks()
+        self.assertEqual(marks[:3], ["optimal", "solved", "new"], "level 1 optimal, 2 solved, 3 not yet")
+        self.assertEqual(marks[3:], ["new"] * 47)
+        second = self.js("return document.querySelector('#levelGrid [data-level=\"2\"] .mark').textContent")
+        self.assertIn("лучшее", second)
+        self.driver.find_element(By.CSS_SELECTOR, "#levelGrid [data-level='30']").click()
+        self.assertEqual(self.position(), self.cli_save("", 30)[1], "level 30 started")
+        self.assertTrue(self.status()[0].endswith(" 30"))
+        self.driver.refresh()
+        self.wait_drawn()
+        self.assertEqual(self.level_marks()[:3], ["optimal", "solved", "new"], "progress after a reload")
+        # Back at level 1, solved: its stored solution is shown, and it solves it.
+        self.driver.find_element(By.CSS_SELECTOR, "#levelGrid [data-level='1']").click()
+        self.driver.find_element(By.CSS_SELECTOR, "#menubar > div:nth-child(2) > button").click()
+        self.assertFalse(self.js("return document.getElementById('watchSolution').disabled"))
+        self.driver.find_element(By.ID, "watchSolution").click()
+        self.wait_for("document.getElementById('message').classList.contains('shown')", "the shown solution solves", 30)
+        self.assertEqual(self.status()[2].split()[-1], str(len(self.solution)))
+        self.press(Keys.ENTER)
+        # "Новая игра" starts at level 1 and keeps the progress.
+        self.press("N")
+        self.assertTrue(self.status()[0].endswith(" 1"))
+        self.assertEqual(self.level_marks()[:2], ["optimal", "solved"])
+
+    def test_moves_copied_as_letters(self):
+        moves, kinds = self.walk_and_push()
+        self.driver.execute_async_script(REPLAY, moves)
+        self.wait_idle()
+        self.js("Object.defineProperty(navigator, 'clipboard', {value: {writeText: function (t) {"
+                " window.copied = t; return Promise.resolve(); }}})")
+        self.driver.find_element(By.CSS_SELECTOR, "#menubar > div:nth-child(2) > button").click()
+        self.driver.find_element(By.ID, "copyMoves").click()
+        self.wait_for("window.copied !== undefined", "the copy")
+        want = "".join(m if k == "p" else m.lower() for m, k in zip(moves, kinds))
+        self.assertEqual(self.js("return window.copied"), want, "lower case walks, upper case pushes")
 
     def test_solution_congratulates_then_level_two(self):
         self.driver.execute_async_script(REPLAY, self.solution)
@@ -1128,6 +1185,104 @@ class Page(unittest.TestCase):
         self.assertEqual(self.js("return BexaranEditor.rows()"), rows)
         self.driver.find_element(By.ID, "leaveEditor").click()
         self.assert_board([], "the game, untouched by the editor")
+
+
+# ---- the rules, for checking the page's pointing and building solutions --------
+
+STEPS = {"L": -1, "R": 1, "U": -20, "D": 20}
+
+
+def parse_level(lines):
+    """Rows of bexaran-cli's board ("P" the keeper, "p" on a goal): cells, keeper."""
+    cells = list("".join(lines[:16]))
+    keeper = next(i for i, c in enumerate(cells) if c in "Pp")
+    cells[keeper] = "x" if cells[keeper] == "p" else " "
+    return cells, keeper
+
+
+def step(cells, keeper, letter):
+    """The game's rule for one step: (cells, keeper, pushed) or None when blocked."""
+    to = keeper + STEPS[letter.upper()]
+    if cells[to] in " x":
+        return cells, to, False
+    beyond = to + STEPS[letter.upper()]
+    if cells[to] in "o#" and cells[beyond] in " x":
+        cells = list(cells)
+        cells[to] = "x" if cells[to] == "#" else " "
+        cells[beyond] = "#" if cells[beyond] == "x" else "o"
+        return cells, to, True
+    return None
+
+
+def walk(cells, start, goal):
+    """A shortest walk (no pushes) as letters, or None."""
+    seen, queue = {start: ""}, [start]
+    while queue:
+        cell = queue.pop(0)
+        if cell == goal:
+            return seen[cell]
+        for letter, offset in STEPS.items():
+            to = cell + offset
+            if to not in seen and cells[to] in " x":
+                seen[to] = seen[cell] + letter
+                queue.append(to)
+    return None
+
+
+def fewest_pushes(cells, keeper, box, target):
+    """Breadth first over (box cell, keeper cell), pushes counted: the fewest
+    pushes that bring the box at box to target, the other boxes still; None
+    when it cannot get there."""
+    start = (box, keeper)
+    level, seen = [start], {start}
+    pushes = 0
+    while level:
+        if any(b == target for b, _ in level):
+            return pushes
+        following = []
+        for b, k in level:
+            board = list(cells)
+            board[box] = "x" if board[box] == "#" else " " if board[box] == "o" else board[box]
+            board[b] = "#" if board[b] == "x" else "o"
+            reach = {k}
+            queue = [k]
+            while queue:
+                c = queue.pop()
+                for offset in STEPS.values():
+                    if c + offset not in reach and board[c + offset] in " x":
+                        reach.add(c + offset)
+                        queue.append(c + offset)
+            for offset in STEPS.values():
+                if b - offset in reach and board[b + offset] in " x":
+                    state = (b + offset, b)
+                    if state not in seen:
+                        seen.add(state)
+                        following.append(state)
+        level = following
+        pushes += 1
+    return None
+
+
+def detour(cells, keeper):
+    """Moves that push some box one cell and back again and return the keeper
+    to his cell: two pushes more for any solution that follows them."""
+    for box in (i for i, c in enumerate(cells) if c == "o"):
+        for letter, offset in STEPS.items():
+            back = {"L": "R", "R": "L", "U": "D", "D": "U"}[letter]
+            to_push = walk(cells, keeper, box - offset)
+            if to_push is None or cells[box + offset] not in " x":
+                continue
+            after = step(cells, box - offset, letter)
+            around = walk(after[0], box, box + 2 * offset)
+            if around is None:
+                continue
+            returned = step(after[0], box + 2 * offset, back)
+            if returned is None:
+                continue
+            home = walk(returned[0], box + offset, keeper)
+            if home is not None:
+                return to_push + letter + around + back + home
+    return None
 
 
 def worker_version(site):

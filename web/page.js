@@ -244,7 +244,10 @@ var Bexaran = (function () {
         var before = moveState().steps;
         core._webMove(direction);
         var now = moveState();
-        if (now.steps !== before && !(editor && editor.isOpen())) moves.moved(direction, now.pushing);
+        if (now.steps !== before && !(editor && editor.isOpen())) {
+            moves.moved(direction, now.pushing);
+            if (!(editor && editor.isOpen())) byId("part3").textContent = ""; // a pointing's line is past
+        }
         return now.steps !== before;
     }
 
@@ -433,6 +436,7 @@ var Bexaran = (function () {
     // A level begins: new game, restart, a solved level's next, one chosen.
     function levelBegun() {
         stopWalking();
+        if (pointing) pointing.forget();
         moves.reset(true);
     }
 
@@ -589,6 +593,7 @@ var Bexaran = (function () {
             e.preventDefault();
             return;
         }
+        stopWalking(); // any key ends a walk after the step under way
         if (editor && editor.isOpen() && editor.onKey(e)) return;
         var command = (e.ctrlKey || e.metaKey) && !e.altKey ? shortcuts[e.code] : undefined;
         if (command === "undo" && e.shiftKey) command = "redo"; // Ctrl+Shift+Z
@@ -619,34 +624,47 @@ var Bexaran = (function () {
     }
 
     // A tap on a cell beside the keeper is the move towards it: he walks
-    // there, or pushes the box there, as the arrow key would.
-    function tapDirection(cell) {
+    // there, or pushes the box there, as the arrow key would; -1 otherwise.
+    function besideKeeper(cell) {
         var keeper = room()[4];
         var dx = cell % Columns - keeper % Columns, dy = Math.floor(cell / Columns) - Math.floor(keeper / Columns);
         if (cell < 0 || Math.abs(dx) + Math.abs(dy) !== 1) return -1;
-        return dx < 0 ? Direction.left : dx > 0 ? Direction.right : dy < 0 ? Direction.up : Direction.down;
+        return swipeDirection(dx, dy);
     }
 
-    function setUpSwipes() {
-        var canvas = byId("board"), start = null;
-        canvas.addEventListener("pointerdown", function (e) { start = { x: e.clientX, y: e.clientY }; });
-        canvas.addEventListener("pointerup", function (e) {
-            if (!start || blocked() || (editor && editor.drawing())) { start = null; return; }
-            var dx = e.clientX - start.x, dy = e.clientY - start.y;
-            start = null;
-            var direction;
-            if (Math.max(Math.abs(dx), Math.abs(dy)) < 20) { // a tap, not a swipe
-                direction = tapDirection(cellAt(e.clientX, e.clientY));
-                if (direction < 0) return;
-            } else {
-                direction = Math.abs(dx) > Math.abs(dy) ? (dx < 0 ? Direction.left : Direction.right)
-                                                        : (dy < 0 ? Direction.up : Direction.down);
-            }
-            stopWalking();
-            playMove(direction);
-            after();
+    function swipeDirection(dx, dy) {
+        return Math.abs(dx) > Math.abs(dy) ? (dx < 0 ? Direction.left : Direction.right)
+                                           : (dy < 0 ? Direction.up : Direction.down);
+    }
+
+    // The chosen box's frame over its cell, or none (cell -1).
+    function markCell(cell) {
+        var frame = byId("boxMark");
+        if (cell < 0) { frame.hidden = true; return; }
+        var canvas = byId("board"), size = canvas.offsetWidth * Cell / view.width;
+        frame.style.left = (canvas.offsetLeft + ((cell % Columns) * Cell - view.x) * size / Cell) + "px";
+        frame.style.top = (canvas.offsetTop + (Math.floor(cell / Columns) * Cell - view.y) * size / Cell) + "px";
+        frame.style.width = frame.style.height = size + "px";
+        frame.hidden = false;
+    }
+
+    var pointing = null;
+
+    function setUpPointing() {
+        var canvas = byId("board");
+        pointing = BexaranPointing.make({
+            core: core, codes: Codes, cellAt: cellAt, besideKeeper: besideKeeper, direction: swipeDirection,
+            keeper: function () { return room()[4]; }, markCell: markCell,
+            play: function (direction) { stopWalking(); playMove(direction); },
+            walk: function (letters) { queued = letters; walkOn(); },
+            stop: stopWalking,
+            say: function (text) { byId("part3").textContent = text; },
+            ready: function () { return !blocked() && !(editor && editor.drawing()); },
+            after: after
         });
-        canvas.addEventListener("pointercancel", function () { start = null; });
+        canvas.addEventListener("pointerdown", pointing.down);
+        canvas.addEventListener("pointerup", pointing.up);
+        canvas.addEventListener("pointercancel", pointing.cancel);
     }
 
     function setUpDrops() {
@@ -701,7 +719,7 @@ var Bexaran = (function () {
         timer = setInterval(function () { core._webTick(); walkOn(); after(); }, TickMs);
         document.addEventListener("keydown", onKey);
         setUpMenus();
-        setUpSwipes();
+        setUpPointing();
         setUpDrops();
         byId("messageOk").addEventListener("click", function () { messageClosed(false); });
         byId("messageCancel").addEventListener("click", function () { messageClosed(true); });
@@ -740,6 +758,8 @@ var Bexaran = (function () {
             setTimeout(function () { URL.revokeObjectURL(link.href); }, 1000);
         },
         sliding: function () { return core ? core._webSliding() !== 0 || solvedPending : true; },
+        // A walk or push pointed at, or a solution shown, still under way.
+        walking: function () { return queued !== "" || (core ? core._webSliding() !== 0 : true); },
         // What editor.js works with: the core, the page's drawing, dialogs and downloads.
         build: Build,
         attachLevels: function (made) {

@@ -584,6 +584,11 @@ EMSCRIPTEN_KEEPALIVE void webStartLevel(int32_t n) {
     invalidateArea(nullptr);
 }
 
+// The code of a cell of the board in play (0 outside it).
+EMSCRIPTEN_KEEPALIVE int32_t webCellCode(int32_t cell) {
+    return isOnBoard(cell) ? game.board.cells[cell] : 0;
+}
+
 // The keeper's shortest walk to a cell, into webMoveLetters; its length.
 EMSCRIPTEN_KEEPALIVE int32_t webWalkPath(int32_t target) {
     const std::string path = walkPath(game.board, game.playerCell, target);

@@ -13,7 +13,7 @@
 # with the version and the list of every file of the site.
 string(REPLACE "," ";" STATIC "${STATIC}")
 # The page's own scripts, written into index.html with the core's.
-set(page_scripts ${SOURCE}/page.js ${SOURCE}/history.js ${SOURCE}/progress.js)
+set(page_scripts ${SOURCE}/page.js ${SOURCE}/history.js ${SOURCE}/progress.js ${SOURCE}/pointing.js)
 set(inputs ${SOURCE}/index.html ${page_scripts} ${CORE} ${SOURCE}/editor.js ${SOURCE}/levels.js
            ${SOURCE}/solver_worker.js ${SOLVER} ${SOURCE}/sw.js ${STATIC})
 set(digests "")
@@ -37,6 +37,12 @@ file(READ ${SOURCE}/index.html page)
 foreach(script ${page_scripts} ${CORE})
   get_filename_component(name ${script} NAME)
   stamped(${script} code)
+  if(NOT script STREQUAL CORE)
+    # Our own scripts travel without their comment lines and indentation:
+    # the first load stays small, the sources keep them.
+    string(REGEX REPLACE "\n[ \t]*//[^\n]*" "" code "${code}")
+    string(REGEX REPLACE "\n[ \t]+" "\n" code "${code}")
+  endif()
   string(FIND "${code}" "</script" closing)
   if(NOT closing EQUAL -1)
     message(FATAL_ERROR "${script} holds </script and cannot be inlined")

@@ -8,6 +8,7 @@ fresh page with empty local storage."""
 import argparse
 import base64
 import functools
+import json
 import http.server
 import os
 import re
@@ -84,9 +85,22 @@ c.dispatchEvent(new PointerEvent('pointerdown', {clientX: x, clientY: y, bubbles
 c.dispatchEvent(new PointerEvent('pointerup', {clientX: x, clientY: y, bubbles: true, pointerType: 'touch'}));
 """
 
+# A swipe from the keeper's cell (a drag from a box would push that box).
+# A press on board pixel (x, y) and a release on (x2, y2), a mouse's.
+POINT = """
+var c = document.getElementById('board'), r = c.getBoundingClientRect(), v = Bexaran.view();
+function at(bx, by) { return [r.left + (bx - v[0]) * r.width / v[2], r.top + (by - v[1]) * r.height / v[3]]; }
+var a = at(arguments[0], arguments[1]), b = at(arguments[2], arguments[3]);
+c.dispatchEvent(new PointerEvent('pointerdown', {clientX: a[0], clientY: a[1], bubbles: true}));
+c.dispatchEvent(new PointerEvent('pointerup', {clientX: b[0], clientY: b[1], bubbles: true}));
+"""
+
 SWIPE = """
-var c = document.getElementById('board'), r = c.getBoundingClientRect();
-var x = r.left + r.width / 2, y = r.top + r.height / 2, dx = arguments[0], dy = arguments[1];
+var c = document.getElementById('board'), r = c.getBoundingClientRect(), v = Bexaran.view();
+var keeper = parseInt(localStorage.getItem('bexaran.position').substr(648, 8).match(/../g).reverse().join(''), 16);
+var x = r.left + ((keeper % 20) * 32 + 16 - v[0]) * r.width / v[2];
+var y = r.top + (Math.floor(keeper / 20) * 32 + 16 - v[1]) * r.height / v[3];
+var dx = arguments[0], dy = arguments[1];
 c.dispatchEvent(new PointerEvent('pointerdown', {clientX: x, clientY: y, bubbles: true, pointerType: 'touch'}));
 c.dispatchEvent(new PointerEvent('pointerup', {clientX: x + dx, clientY: y + dy, bubbles: true, pointerType: 'touch'}));
 """
@@ -551,6 +565,63 @@ class Page(unittest.TestCase):
         self.assertTrue(self.status()[0].endswith(" 1"))
         self.assertEqual(self.level_marks()[:2], ["optimal", "solved"])
 
+    def point(self, fro, to):
+        """A press on board cell fro and a release on cell to (the same: a tap)."""
+        self.js(POINT, fro % 20 * 32 + 16, fro // 20 * 32 + 16, to % 20 * 32 + 16, to // 20 * 32 + 16)
+        self.wait_for("!Bexaran.walking()", "the walk to end", 30)
+
+    def history_moves(self):
+        return json.loads(self.js("return localStorage.getItem('bexaran.history')") or '{"moves": ""}')["moves"]
+
+    def test_walk_and_push_by_pointing(self):
+        lines = subprocess.check_output([ARGS.cli, "level", "1"], text=True).splitlines()
+        cells, keeper = parse_level(lines)
+        # The farthest cell he can walk to: a walk of exactly the shortest length.
+        far = max((c for c in range(320) if cells[c] in " x"), key=lambda c: len(walk(cells, keeper, c) or ""))
+        distance = len(walk(cells, keeper, far))
+        self.point(far, far)
+        self.assertEqual(self.keeper(), far)
+        self.assertEqual(self.status()[2].split()[-1], str(distance), "a shortest walk")
+        keeper = far
+        # A box dragged to a cell: pushed there in the fewest pushes.
+        choices = [(fewest_pushes(cells, keeper, b, t), b, t) for b in range(320) if cells[b] == "o"
+                   for t in range(320) if cells[t] in " x" and t != b]
+        pushes, box, target = max(c for c in choices if c[0] is not None)
+        self.assertGreater(pushes, 1)
+        before = len(self.history_moves())
+        self.point(box, target)
+        self.assertIn(self.position()[target], b"o#", "the box is where it was dragged")
+        self.assertEqual(sum(m.isupper() for m in self.history_moves()[before:]), pushes, "the fewest pushes")
+        # Tap, then tap: the same by two taps, a box back where one stood.
+        position = self.position()
+        cells = [chr(b) for b in position[:320]]
+        keeper = self.keeper()
+        box = next(b for b in range(320) if cells[b] in "o#" and any(
+            fewest_pushes(cells, keeper, b, t) for t in range(320) if cells[t] in " x"))
+        target = next(t for t in range(320) if cells[t] in " x" and fewest_pushes(cells, keeper, box, t))
+        self.js(TAP, box % 20 * 32 + 16, box // 20 * 32 + 16)
+        self.assertEqual(self.position(), position, "a tap on a box only chooses it")
+        self.assertEqual(self.status()[3], "Коснитесь клетки, куда толкнуть ящик")
+        self.point(target, target)
+        self.assertIn(self.position()[target], b"o#", "tap, then tap")
+        # Where the box cannot go, nothing moves and one line says why.
+        position = self.position()
+        wall = next(c for c in range(21, 299) if position[c] == ord("@") and position[c - 1] in b" x")
+        box = next(b for b in range(320) if position[b] in b"o#")
+        self.point(box, wall)
+        self.assertEqual(self.position(), position, "nothing moved")
+        self.assertEqual(self.status()[3], "Ящик туда не пройдёт")
+        # A key during a walk stops it after the step under way.
+        keeper = self.keeper()
+        cells = [chr(b) for b in position[:320]]
+        far = max((c for c in range(320) if cells[c] in " x"), key=lambda c: len(walk(cells, keeper, c) or ""))
+        steps = int(self.status()[2].split()[-1])
+        self.js(POINT, far % 20 * 32 + 16, far // 20 * 32 + 16, far % 20 * 32 + 16, far // 20 * 32 + 16)
+        self.press(Keys.ESCAPE, wait=False)  # any key
+        self.js("document.dispatchEvent(new KeyboardEvent('keydown', {key: 'Shift', code: 'ShiftLeft', bubbles: true}))")
+        self.wait_for("!Bexaran.walking()", "the walk stopped")
+        self.assertLessEqual(int(self.status()[2].split()[-1]) - steps, 2, "stopped after the step under way")
+
     def test_moves_copied_as_letters(self):
         moves, kinds = self.walk_and_push()
         self.driver.execute_async_script(REPLAY, moves)
@@ -692,11 +763,9 @@ class Page(unittest.TestCase):
         for i, move in enumerate(moves):
             keeper = self.keeper()
             if i % 2 == 0:
-                # His own cell and a cell two away are no moves.
+                # His own cell is no move.
                 self.js(TAP, keeper % 20 * 32 + 16, keeper // 20 * 32 + 16)
-                target = keeper + 2 * steps[move]
-                self.js(TAP, target % 20 * 32 + 16, target // 20 * 32 + 16)
-                self.assert_board([moves[:i]], "taps beside the point, before move %d" % (i + 1))
+                self.assert_board([moves[:i]], "a tap on the keeper, before move %d" % (i + 1))
                 target = keeper + steps[move]
                 self.js(TAP, target % 20 * 32 + 16, target // 20 * 32 + 16)
             else:

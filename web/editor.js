@@ -636,6 +636,9 @@
         "#verdict[data-state=invalid] { color: #8a5a00; } #verdict[data-state=none] { color: #b0201a; }" +
         "#progress { color: #555; min-height: 1.2em; }" +
         "#shareLink { flex: 1; min-width: 120px; }" +
+        "#editor .row[hidden] { display: none; }" +
+        "#notationText { font: 13px/1.15 monospace; flex: 1; min-width: 160px; }" +
+        "#editor .column { display: flex; flex-direction: column; gap: 4px; }" +
         "#editCursor { position: absolute; box-sizing: border-box; border: 2px solid #ffd400;" +
         "  outline: 1px solid #000; pointer-events: none; }";
 
@@ -654,7 +657,13 @@
         "<div class='row editOnly'><input id='roomName' placeholder='Название' size='12'>" +
         "<button id='keepRoom'>Сохранить</button><select id='rooms'></select>" +
         "<button id='openRoom'>Открыть</button><button id='renameRoom'>Переименовать</button>" +
-        "<button id='deleteRoom'>Удалить</button><button id='restoreRoom' hidden></button></div>";
+        "<button id='deleteRoom'>Удалить</button><button id='restoreRoom' hidden></button>" +
+        "<button id='notation'>Текст</button></div>" +
+        "<div class='row editOnly' id='notationRow' hidden><textarea id='notationText' rows='6' cols='24' spellcheck='false'" +
+        " placeholder='#####&#10;#@$.#&#10;#####'></textarea><div class='column'>" +
+        "<button id='readNotation'>Прочитать текст</button><button id='writeNotation'>Записать текст</button>" +
+        "<button id='notationFile'>Из файла…</button><input type='file' id='notationPicker' accept='.txt,.sok,.xsb' hidden>" +
+        "</div></div>";
 
     function buildPanel() {
         var style = document.createElement("style");
@@ -676,6 +685,15 @@
         panel.addEventListener("click", panelClick);
         // Typing a name is not editing the board.
         byId("roomName").addEventListener("keydown", function (e) { e.stopPropagation(); });
+        byId("notationText").addEventListener("keydown", function (e) { e.stopPropagation(); });
+        byId("notationPicker").addEventListener("change", function () {
+            var file = byId("notationPicker").files[0];
+            byId("notationPicker").value = "";
+            if (!file) return;
+            var reader = new FileReader();
+            reader.onload = function () { byId("notationText").value = reader.result; readNotation(); };
+            reader.readAsText(file.slice(0, 64 * 1024));
+        });
         listRooms("");
         byId("rooms").addEventListener("change", roomButtons);
         // Another tab kept, renamed or deleted a room: the list shows it.
@@ -699,8 +717,29 @@
             field.select();
             if (navigator.clipboard) navigator.clipboard.writeText(field.value).catch(function () { /* selected instead */ });
         },
-        saveGame: saveAsGame
+        saveGame: saveAsGame,
+        notation: function () { byId("notationRow").hidden = !byId("notationRow").hidden; },
+        readNotation: readNotation,
+        writeNotation: function () {
+            byId("notationRow").hidden = false;
+            byId("notationText").value = BexaranNotation.write(room, notationCodes());
+        },
+        notationFile: function () { byId("notationPicker").click(); }
     };
+
+    function notationCodes() {
+        return { columns: Columns, rows: Rows, Wall: Wall, Floor: Floor, Goal: Goal, Box: Box, BoxOnGoal: BoxOnGoal };
+    }
+
+    // The room of the text on the board, as an edit Undo takes back.
+    function readNotation() {
+        var read = BexaranNotation.read(byId("notationText").value, notationCodes());
+        if (read.error) {
+            host.showMessage("Текст не прочитан: " + read.error + ".", "Редактор", true, null);
+            return;
+        }
+        setRoom(read);
+    }
 
     function panelClick(e) {
         var button = e.target.closest("button");

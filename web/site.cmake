@@ -14,7 +14,7 @@
 string(REPLACE "," ";" STATIC "${STATIC}")
 # The page's own scripts, written into index.html with the core's.
 set(page_scripts ${SOURCE}/page.js ${SOURCE}/history.js ${SOURCE}/progress.js ${SOURCE}/pointing.js)
-set(inputs ${SOURCE}/index.html ${page_scripts} ${CORE} ${SOURCE}/editor.js ${SOURCE}/levels.js
+set(inputs ${SOURCE}/index.html ${page_scripts} ${CORE} ${SOURCE}/notation.js ${SOURCE}/editor.js ${SOURCE}/levels.js
            ${SOURCE}/solver_worker.js ${SOLVER} ${SOURCE}/sw.js ${STATIC})
 set(digests "")
 foreach(file ${inputs})
@@ -56,10 +56,12 @@ foreach(script ${page_scripts} ${CORE})
 endforeach()
 file(WRITE ${SITE}/index.html "${page}")
 
-foreach(part editor.js levels.js)
-  stamped(${SOURCE}/${part} text)
-  file(WRITE ${SITE}/${part} "${text}")
-endforeach()
+# The editor's file carries the notation's reader and writer in front of it.
+file(READ ${SOURCE}/notation.js notation)
+stamped(${SOURCE}/editor.js text)
+file(WRITE ${SITE}/editor.js "${notation}\n${text}")
+stamped(${SOURCE}/levels.js text)
+file(WRITE ${SITE}/levels.js "${text}")
 stamped(${SOURCE}/solver_worker.js worker)
 file(READ ${SOLVER} solver)
 file(WRITE ${SITE}/solver-worker.js "${worker}\n${solver}\n")

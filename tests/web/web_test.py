@@ -1214,6 +1214,38 @@ class Page(unittest.TestCase):
         self.assertIn("не сохранил", self.message()[1])
         self.assertEqual(self.room_names(), ["Новая"])
 
+    def test_editor_reads_and_writes_the_common_notation(self):
+        rows = self.level_rows(1)
+        cells = list("".join(rows))
+        keeper, goal, box = cells.index("$"), cells.index("x"), cells.index("o")
+        cells[keeper], cells[goal], cells[box] = "+", " ", "#"  # the keeper and a box on goals
+        cells[cells.index("x")] = " "  # as many goals as boxes still
+        rows = ["".join(cells[y * 20:(y + 1) * 20]) for y in range(16)]
+        text = notation_of(rows)
+        self.open_editor()
+        # Drawn, then written: the notation.
+        self.draw(rows)
+        self.driver.find_element(By.ID, "notation").click()
+        self.driver.find_element(By.ID, "writeNotation").click()
+        self.assertEqual(self.js("return document.getElementById('notationText').value"), text)
+        # Pasted (with a title line, "-" for floor): the same room, in the middle of the board.
+        self.driver.find_element(By.ID, "clear").click()
+        pasted = "Комната\n" + text.replace(" ", "-", 3)
+        self.js("document.getElementById('notationText').value = arguments[0]", pasted)
+        self.driver.find_element(By.ID, "readNotation").click()
+        self.assertIsNone(self.message())
+        got = self.js("return BexaranEditor.rows()")
+        self.assertEqual(got, centred(text.replace("-", " ")), "read into the middle of the board")
+        self.assertEqual(notation_of(got), text, "the same room as drawn")
+        self.assertNotEqual(self.verdict()[0], "invalid")
+        # Too large, and a cell the notation has no sign for: one message each.
+        for bad, why in (("#" * 21 + "\n#@$.#\n" + "#" * 21, "больше поля"), ("#####\n#@$x#\n#####", "знак")):
+            self.js("document.getElementById('notationText').value = arguments[0]", bad)
+            self.driver.find_element(By.ID, "readNotation").click()
+            self.assertIn(why, self.message()[1])
+            self.press(Keys.ENTER, wait=False)
+            self.assertEqual(self.js("return BexaranEditor.rows()"), got, "a refused text changes nothing")
+
     def test_editor_save_as_game_loads_in_the_cli(self):
         self.open_editor()
         rows = self.level_rows(25)
@@ -1352,6 +1384,39 @@ def detour(cells, keeper):
             if home is not None:
                 return to_push + letter + around + back + home
     return None
+
+
+NOTATION = {"@": "#", " ": " ", "x": ".", "o": "$", "#": "*", "$": "@", "+": "+"}
+
+
+def notation_of(rows):
+    """The rows in the common notation, as players share rooms: the open
+    cells and the walls that touch them, farther walls spaces, trimmed."""
+    def is_open(x, y):
+        return 0 <= x < 20 and 0 <= y < 16 and rows[y][x] != "@"
+    cells = [(x, y) for y in range(16) for x in range(20) if is_open(x, y)]
+    xs, ys = [x for x, _ in cells], [y for _, y in cells]
+    lines = []
+    for y in range(max(min(ys) - 1, 0), min(max(ys) + 1, 15) + 1):
+        line = ""
+        for x in range(max(min(xs) - 1, 0), min(max(xs) + 1, 19) + 1):
+            near = any(is_open(x + dx, y + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1))
+            line += NOTATION[rows[y][x]] if rows[y][x] != "@" or near else " "
+        lines.append(line.rstrip())
+    return "\n".join(lines) + "\n"
+
+
+def centred(text):
+    """The editor's rows of a room read from the notation: in the middle of the board."""
+    lines = text.rstrip("\n").split("\n")
+    width, height = max(len(l) for l in lines), len(lines)
+    left, top = (20 - width) // 2, (16 - height) // 2
+    back = {v: k for k, v in NOTATION.items()}
+    rows = [["@"] * 20 for _ in range(16)]
+    for y, line in enumerate(lines):
+        for x, mark in enumerate(line):
+            rows[top + y][left + x] = back[mark]
+    return ["".join(r) for r in rows]
 
 
 def worker_version(site):

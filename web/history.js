@@ -90,6 +90,7 @@ var BexaranHistory = (function () {
             // The moves played, upper case the pushes; and whether they start
             // at the level's own start (so they are the player's whole solution).
             played: function () { return h.moves.slice(0, h.at); },
+            start: function () { return h.start; },
             fromStart: function () { return h.fromStart; }
         };
     }

@@ -128,7 +128,8 @@ var Bexaran = (function () {
     function layout() {
         var canvas = byId("board"), frame = byId("frame"), panel = byId("editor");
         var ratio = window.devicePixelRatio || 1;
-        var bars = byId("menubar").offsetHeight + byId("status").offsetHeight + (panel ? panel.offsetHeight : 0);
+        var bars = byId("menubar").offsetHeight + byId("status").offsetHeight + (panel ? panel.offsetHeight : 0) +
+                   byId("hintBar").offsetHeight;
         var scale = scaleFor(wholeBoard, window.innerWidth - 2, window.innerHeight - bars - 8, ratio, 0);
         phone = scale < ratio && !!core;
         var next = phone ? phoneView() : wholeBoard;
@@ -246,6 +247,7 @@ var Bexaran = (function () {
         var now = moveState();
         if (now.steps !== before && !(editor && editor.isOpen())) {
             moves.moved(direction, now.pushing);
+            clearHint();
             if (!(editor && editor.isOpen())) byId("part3").textContent = ""; // a pointing's line is past
         }
         return now.steps !== before;
@@ -408,6 +410,67 @@ var Bexaran = (function () {
         else shown();
     }
 
+    // ---- the hint (hint.js, loaded on first use) ------------------------------------
+
+    var hint = null, hintLoading = false;
+
+    function askHint() {
+        if (editor && editor.isOpen()) return;
+        stopWalking();
+        core._webFinishSlide();
+        flush();
+        if (solvedPending) return;
+        if (hint) { hint.ask(); return; }
+        if (hintLoading) return;
+        hintLoading = true;
+        loadScript("hint.js", "Подсказка", function () { hintLoading = false; if (hint) hint.ask(); });
+    }
+
+    // The hint's line and arrow go with the position they were about.
+    function clearHint() {
+        if (hint) hint.stop();
+        var text = byId("hintText");
+        if (!text.textContent) return;
+        text.textContent = "";
+        for (var name in text.dataset) delete text.dataset[name];
+        byId("hintBar").hidden = true;
+        byId("hintArrow").hidden = true;
+        layout();
+    }
+
+    function sayHint(line, data) {
+        var text = byId("hintText");
+        for (var name in text.dataset) delete text.dataset[name];
+        for (name in data) text.dataset[name] = data[name];
+        text.textContent = line;
+        byId("hintBar").hidden = false;
+        layout();
+    }
+
+    function showArrow(box, direction) {
+        var arrow = byId("hintArrow"), canvas = byId("board"), size = canvas.offsetWidth * Cell / view.width;
+        arrow.textContent = direction === Direction.left ? "\u2190" : direction === Direction.right ? "\u2192" :
+                            direction === Direction.up ? "\u2191" : "\u2193";
+        arrow.style.left = (canvas.offsetLeft + ((box % Columns) * Cell - view.x) * size / Cell) + "px";
+        arrow.style.top = (canvas.offsetTop + (Math.floor(box / Columns) * Cell - view.y) * size / Cell) + "px";
+        arrow.style.width = arrow.style.height = arrow.style.lineHeight = size + "px";
+        arrow.style.fontSize = (size * 0.8) + "px";
+        arrow.hidden = false;
+    }
+
+    function positionNow() {
+        var bytes = bytesOfHex(positionHex()), keeper = new DataView(bytes.buffer).getInt32(324, true);
+        return { cells: bytes.slice(0, Codes.Columns * Codes.Rows), keeper: keeper };
+    }
+
+    // The position after the first count moves of the history, for the hint.
+    function positionAfter(count) {
+        var size = giveHex(moves.start());
+        writeLetters(moves.played());
+        var keeper = core._webPositionAfter(size, count), at = core._webRoomCells();
+        return { cells: core.HEAPU8.slice(at, at + Codes.Columns * Codes.Rows), keeper: keeper };
+    }
+
     // What the menus offer that depends on the game: the solution once solved.
     function refreshMenus() {
         var solved = !!(BexaranProgress.read()[moveState().level + 1] || {}).solved;
@@ -424,18 +487,21 @@ var Bexaran = (function () {
         if (editorTakes("undo")) return;
         if (editor && editor.isOpen()) { core._webUndo(); return; }
         stopWalking();
+        clearHint();
         moves.undo();
     }
 
     function redo() {
         if (editorTakes("redo") || (editor && editor.isOpen())) return;
         stopWalking();
+        clearHint();
         moves.redo();
     }
 
     // A level begins: new game, restart, a solved level's next, one chosen.
     function levelBegun() {
         stopWalking();
+        clearHint();
         if (pointing) pointing.forget();
         moves.reset(true);
     }
@@ -456,6 +522,7 @@ var Bexaran = (function () {
         "levels": function () { if (editor) editor.close(); openLevels(); },
         "watchSolution": watchSolution,
         "copyMoves": copyMoves,
+        "hint": askHint,
         "about": function () { showAbout(); }
     };
 
@@ -758,10 +825,25 @@ var Bexaran = (function () {
             setTimeout(function () { URL.revokeObjectURL(link.href); }, 1000);
         },
         sliding: function () { return core ? core._webSliding() !== 0 || solvedPending : true; },
+        // The moves of the history played so far (upper case the pushes).
+        played: function () { return moves ? moves.played() : ""; },
         // A walk or push pointed at, or a solution shown, still under way.
         walking: function () { return queued !== "" || (core ? core._webSliding() !== 0 : true); },
         // What editor.js works with: the core, the page's drawing, dialogs and downloads.
         build: Build,
+        attachHint: function (made) {
+            if (made.build !== Build) {
+                showMessage("Сайт обновился. Перезагрузите страницу, чтобы получить подсказку.", "Подсказка", true, null);
+                return null;
+            }
+            hint = made;
+            return {
+                core: core, codes: Codes, position: positionNow, positionAfter: positionAfter,
+                played: function () { return moves.played(); }, writeLetters: writeLetters,
+                counted: function () { BexaranProgress.hinted(moveState().level + 1); },
+                say: sayHint, showArrow: showArrow
+            };
+        },
         attachLevels: function (made) {
             if (made.build !== Build) {
                 showMessage("Сайт обновился. Перезагрузите страницу, чтобы открыть список уровней.", "Уровни", true, null);

@@ -574,6 +574,49 @@ EMSCRIPTEN_KEEPALIVE int webReplayFrom(uint32_t size, int32_t count) {
     return 1;
 }
 
+// The hint's reading of a solution (webMoveLetters) from the position on the
+// board: [the moves up to and including the first push, the pushed box's
+// cell, the push's direction]; the first is 0 when no move pushes.
+EMSCRIPTEN_KEEPALIVE int32_t* webFirstPush() {
+    static int32_t result[3];
+    result[0] = 0;
+    result[1] = result[2] = -1;
+    Board board = game.board;
+    int32_t keeper = game.playerCell, boxesLeft = game.boxesLeft;
+    for (int32_t i = 0; moveLetters[i]; ++i) {
+        const int32_t direction = letterDirection((char)(moveLetters[i] & ~0x20));
+        if (direction < 0) break;
+        const MoveOutcome step = applyStep(&board, &keeper, direction, &boxesLeft);
+        if (step.kind == MoveBlocked) break;
+        if (step.kind == MovePush) {
+            result[0] = i + 1;
+            result[1] = step.target;
+            result[2] = direction;
+            break;
+        }
+    }
+    return result;
+}
+
+// The position count moves of webMoveLetters after the saved game in the
+// file buffer, computed aside (the game is not touched): its cells go to
+// webRoomCells; the keeper's cell, or -1 when the start is refused or a move
+// is blocked.
+EMSCRIPTEN_KEEPALIVE int32_t webPositionAfter(uint32_t size, int32_t count) {
+    SavedGame start;
+    if (decodeSavedGame(pendingFile, size < sizeof pendingFile ? size : sizeof pendingFile,
+                        &start) != SavedGameValid)
+        return -1;
+    int32_t keeper = start.playerCell, boxesLeft = start.boxesLeft;
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t direction = letterDirection((char)(moveLetters[i] & ~0x20));
+        if (direction < 0) return -1;
+        if (applyStep(&start.board, &keeper, direction, &boxesLeft).kind == MoveBlocked) return -1;
+    }
+    memcpy(roomCells, start.board.cells, BoardCellCount);
+    return keeper;
+}
+
 // A level chosen from the page's list: started as solving the one before
 // would start it.
 EMSCRIPTEN_KEEPALIVE void webStartLevel(int32_t n) {

@@ -423,7 +423,7 @@ class Page(unittest.TestCase):
         bar = self.driver.find_elements(By.CSS_SELECTOR, "#menubar > div:not(.pageOnly)")
         self.assertEqual(len(bar), len(menus))
         self.assertEqual(self.js("return Array.from(document.querySelectorAll('#menubar > .pageOnly'))"
-                                 ".map(function (m) { return m.textContent.trim(); })"), ["Уровни", "Редактор"])
+                                 ".map(function (m) { return m.textContent.trim(); })"), ["Уровни", "Подсказка", "Редактор"])
         for entry, (title, items) in zip(bar, menus):
             self.assertEqual(entry.find_element(By.CSS_SELECTOR, "button").get_attribute("textContent"), title)
             if items is None:
@@ -621,6 +621,48 @@ class Page(unittest.TestCase):
         self.js("document.dispatchEvent(new KeyboardEvent('keydown', {key: 'Shift', code: 'ShiftLeft', bubbles: true}))")
         self.wait_for("!Bexaran.walking()", "the walk stopped")
         self.assertLessEqual(int(self.status()[2].split()[-1]) - steps, 2, "stopped after the step under way")
+
+    def ask_hint(self):
+        self.js("document.getElementById('hintText').textContent = ''")
+        self.driver.find_element(By.ID, "hint").click()
+        self.wait_for("/^(Решение|Эту|Не доказано|Подсказки нет|Сайт)/.test(document.getElementById('hintText').textContent)"
+                      " && document.getElementById('hintText').textContent.indexOf('Ищу') < 0", "the hint", 60)
+        return self.js("return Object.assign({text: document.getElementById('hintText').textContent},"
+                       " document.getElementById('hintText').dataset)")
+
+    def test_hints_lead_to_the_optimum_and_say_how_far_back_a_dead_position_was(self):
+        solved = subprocess.run([ARGS.solve, "10"], capture_output=True, text=True).stdout
+        optimum = int(re.search(r"^pushes (\d+)$", solved, re.M).group(1))
+        self.driver.find_element(By.ID, "levelsMenu").click()
+        self.wait_for("document.querySelectorAll('#levelGrid [data-level]').length === 50", "the level list")
+        self.driver.find_element(By.CSS_SELECTOR, "#levelGrid [data-level='10']").click()
+        first = self.ask_hint()
+        self.assertEqual(first["text"], "Решение: %d толчков отсюда" % optimum)
+        for left in range(optimum, 0, -1):
+            hint = first if left == optimum else self.ask_hint()
+            self.assertEqual((hint.get("proven"), int(hint["pushes"])), ("1", left), hint["text"])
+            box, direction = int(hint["box"]), int(hint["direction"])
+            step = {0: -1, 3: 1, 6: -20, 9: 20}[direction]
+            self.assertTrue(self.js("return !document.getElementById('hintArrow').hidden"), "the arrow on the box")
+            self.point(box, box + step)
+        self.wait_for("document.getElementById('message').classList.contains('shown')", "solved by the hints")
+        self.assertEqual(sum(m.isupper() for m in self.js("return Bexaran.played()")), optimum,
+                         "the optimal number of pushes")
+        self.press(Keys.ENTER)
+        marks = self.level_marks()
+        self.assertEqual(marks[9], "optimal")
+        self.assertEqual(self.js("return document.querySelector('#levelGrid [data-level=\"10\"]').dataset.hinted"), "1")
+        self.press(Keys.ESCAPE, wait=False)
+        # A box pushed into a corner off its goal: dead, and one move back it was not.
+        self.press("N")
+        cells, keeper = parse_level(subprocess.check_output([ARGS.cli, "level", "1"], text=True).splitlines())
+        dead = corner_push(cells, keeper)
+        self.assertIsNotNone(dead, "level 1 has a box that can be pushed into a corner")
+        self.driver.execute_async_script(REPLAY, dead)
+        self.wait_idle()
+        hint = self.ask_hint()
+        self.assertTrue(hint["text"].startswith("Эту позицию уже не решить"), hint["text"])
+        self.assertEqual(hint.get("back"), "1", hint["text"])
 
     def test_moves_copied_as_letters(self):
         moves, kinds = self.walk_and_push()
@@ -1385,6 +1427,29 @@ def detour(cells, keeper):
                 return to_push + letter + around + back + home
     return None
 
+
+def corner_push(cells, keeper):
+    """The fewest moves that end in a push of a box into a corner off a goal
+    (a position that can no longer be solved), breadth first."""
+    def cornered(board, cell):
+        walls = [board[cell + o] == "@" for o in (-1, -20, 1, 20)]
+        return board[cell] == "o" and any(walls[i] and walls[(i + 1) % 4] for i in range(4))
+    start = (tuple(cells), keeper)
+    seen, queue = {start: ""}, [start]
+    while queue:
+        state = queue.pop(0)
+        for letter in "LRUD":
+            moved = step(list(state[0]), state[1], letter)
+            if moved is None:
+                continue
+            board, to, pushed = moved
+            if pushed and cornered(board, to + STEPS[letter]):
+                return seen[state] + letter
+            key = (tuple(board), to)
+            if key not in seen:
+                seen[key] = seen[state] + letter
+                queue.append(key)
+    return None
 
 NOTATION = {"@": "#", " ": " ", "x": ".", "o": "$", "#": "*", "$": "@", "+": "+"}
 

@@ -277,7 +277,7 @@ class Page(unittest.TestCase):
     def canvas(self):
         return base64.b64decode(self.js(CANVAS_RGB))
 
-    def assert_board(self, steps, why):
+    def assert_board(self, steps, why, undo=None):
         """The canvas equals the model's board after the steps, in the part of
         the board the page shows (all of it on a desktop, the room on a phone)."""
         want, lines = self.expected(*steps)
@@ -294,7 +294,7 @@ class Page(unittest.TestCase):
                       (why, len(differing), x + first % width, y + first // width, evidence))
         self.assertEqual(self.status(), lines[3:6] + [""], why + ": status texts")
         self.assertEqual(self.js("return !document.getElementById('undo').disabled"),
-                         lines[1] == "undo 1", why + ": Undo offered")
+                         lines[1] == "undo 1" if undo is None else undo, why + ": Undo offered")
         return lines
 
     def status(self):
@@ -773,7 +773,8 @@ class Page(unittest.TestCase):
         self.driver.refresh()
         self.wait_drawn()
         path, _ = self.cli_save(moves)
-        self.assert_board(["load=" + path], "after the reload")
+        # The page's history comes back too: its moves can be undone.
+        self.assert_board(["load=" + path], "after the reload", undo=True)
 
     def test_phone_shows_the_room_large_in_both_orientations(self):
         self.screen(412, 915)

@@ -38,9 +38,9 @@ var BexaranPointing = (function () {
             else host.say("Ящик туда не пройдёт");
         }
 
-        // A tap: a box chosen before is pushed here; a box beside the keeper
-        // is pushed one cell, another box is chosen; a cell beside him is one
-        // step, a farther one a walk.
+        // A tap: a box chosen before is pushed here (a tap on it again lets
+        // it go); a box is chosen; a cell beside the keeper is one step, a
+        // farther one a walk.
         function tap(cell) {
             if (cell < 0) return;
             if (chosen >= 0) {
@@ -49,13 +49,13 @@ var BexaranPointing = (function () {
                 if (cell !== box) pushTo(box, cell);
                 return;
             }
-            var beside = host.besideKeeper(cell);
-            if (beside >= 0) { host.play(beside); return; }
             if (holdsBox(cell)) {
                 mark(cell);
-                host.say("Коснитесь клетки, куда толкнуть ящик");
+                host.say("Куда толкнуть ящик?");
                 return;
             }
+            var beside = host.besideKeeper(cell);
+            if (beside >= 0) { host.play(beside); return; }
             if (cell === host.keeper()) return;
             var count = core._webWalkPath(cell);
             if (count > 0) host.walk(letters(count));

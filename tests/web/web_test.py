@@ -601,7 +601,7 @@ class Page(unittest.TestCase):
         target = next(t for t in range(320) if cells[t] in " x" and fewest_pushes(cells, keeper, box, t))
         self.js(TAP, box % 20 * 32 + 16, box // 20 * 32 + 16)
         self.assertEqual(self.position(), position, "a tap on a box only chooses it")
-        self.assertEqual(self.status()[3], "Коснитесь клетки, куда толкнуть ящик")
+        self.assertEqual(self.status()[3], "Куда толкнуть ящик?")
         self.point(target, target)
         self.assertIn(self.position()[target], b"o#", "tap, then tap")
         # Where the box cannot go, nothing moves and one line says why.
@@ -811,6 +811,11 @@ class Page(unittest.TestCase):
                 self.assert_board([moves[:i]], "a tap on the keeper, before move %d" % (i + 1))
                 target = keeper + steps[move]
                 self.js(TAP, target % 20 * 32 + 16, target // 20 * 32 + 16)
+                if kinds[i] == "p":  # a box is chosen by a tap, and pushed by a tap on the cell beyond
+                    self.assert_board([moves[:i]], "a tap on a box chooses it, before move %d" % (i + 1))
+                    beyond = target + steps[move]
+                    self.js(TAP, beyond % 20 * 32 + 16, beyond // 20 * 32 + 16)
+                    self.wait_for("!Bexaran.walking()", "the push")
             else:
                 self.js(SWIPE, *swipes[move])
             self.wait_idle()

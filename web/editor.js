@@ -37,7 +37,7 @@
     var room = emptyRoom();
     var undoStack = [], redoStack = [];
     var tool = 0, cursor = 21, stroke = null;
-    var worker = null, searching = false, searchTimer = 0, verdicts = {}, shown = null;
+    var search = null, searchTimer = 0, verdicts = {}, shown = null;
     var replay = null;
 
     function byId(id) { return document.getElementById(id); }
@@ -356,15 +356,8 @@
     // One search at a time: a new room ends the search for the last one.
     function stopSearch() {
         clearTimeout(searchTimer);
-        endWorker();
-    }
-
-    // Each search has a worker of its own, ended when it has answered, so an
-    // idle page does not keep the memory a search grew to.
-    function endWorker() {
-        if (worker) worker.terminate();
-        worker = null;
-        searching = false;
+        if (search) search.stop();
+        search = null;
     }
 
     function judge() {
@@ -375,15 +368,7 @@
         var key = encodeRoom(room) + "/" + budget.seconds + "/" + budget.megabytes;
         if (verdicts[key]) { showResult(verdicts[key]); return; }
         setVerdict("searching", "Ищу решение…", "Просмотрено " + positionsText(0));
-        searchTimer = setTimeout(function () { search(checked, key); }, SearchDelayMs);
-    }
-
-    function search(checked, key) {
-        worker = makeWorker();
-        searching = true;
-        worker.key = key;
-        worker.postMessage({ board: checked.game.slice(0, Cells), keeper: checked.keeper,
-                             seconds: budget.seconds, megabytes: budget.megabytes });
+        searchTimer = setTimeout(function () { startSearch(checked, key); }, SearchDelayMs);
     }
 
     var FailureTexts = {
@@ -392,32 +377,17 @@
         build: "Сайт обновился: перезагрузите страницу, чтобы искать решение"
     };
 
-    function searchFailed(why) {
-        endWorker();
-        setVerdict("unproven", FailureTexts[why], "");
-    }
-
-    function makeWorker() {
-        var made = new Worker("solver-worker.js?build=" + Build);
-        made.onmessage = function (e) {
-            if (made !== worker || !searching) return;
-            // A worker of another build (the site was updated and this
-            // page's own files are gone) is not believed.
-            if (e.data.build !== Build) { searchFailed("build"); return; }
-            if (e.data.failed) { searchFailed(e.data.failed); return; }
-            if (e.data.verdict === undefined) {
-                byId("progress").textContent = "Ищу… просмотрено " + positionsText(e.data.expanded);
-                return;
-            }
-            endWorker();
-            verdicts[made.key] = e.data.verdict;
-            showResult(e.data.verdict);
-        };
-        made.onerror = function (e) {
-            e.preventDefault();
-            if (made === worker) searchFailed("error");
-        };
-        return made;
+    function startSearch(checked, key) {
+        var mine = search = BexaranSolver.solve(Build, { cells: checked.game.slice(0, Cells), keeper: checked.keeper },
+                                                budget, function (expanded) {
+            if (search === mine) byId("progress").textContent = "Ищу… просмотрено " + positionsText(expanded);
+        }, function (answer) {
+            if (search !== mine) return;
+            search = null;
+            if (answer.failed) { setVerdict("unproven", FailureTexts[answer.failed], ""); return; }
+            verdicts[key] = answer.verdict;
+            showResult(answer.verdict);
+        });
     }
 
     // ---- playing the room, and showing its solution ------------------------------------

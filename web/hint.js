@@ -11,7 +11,7 @@
     var Budget = { seconds: 5, megabytes: 256 };
     var host = Bexaran.attachHint({ build: Build, ask: ask, stop: stop });
     if (!host) return;
-    var core = host.core, worker = null, asked = 0;
+    var core = host.core, search = null, asked = 0;
 
     function plural(n, one, few, many) {
         var tens = n % 100, units = n % 10;
@@ -28,29 +28,17 @@
         build: "Сайт обновился: перезагрузите страницу, чтобы получить подсказку"
     };
 
-    // One search, in a worker of its own ended when it answers.
     function solve(position, then) {
-        var made = new Worker("solver-worker.js?build=" + Build);
-        worker = made;
-        var done = function (answer) { if (made === worker) { end(); then(answer); } };
-        made.onmessage = function (e) {
-            if (e.data.build !== Build) done({ failed: "build" });
-            else if (e.data.failed) done({ failed: e.data.failed });
-            else if (e.data.verdict !== undefined) done({ verdict: e.data.verdict });
-        };
-        made.onerror = function (e) { e.preventDefault(); done({ failed: "error" }); };
-        made.postMessage({ board: position.cells, keeper: position.keeper,
-                           seconds: Budget.seconds, megabytes: Budget.megabytes });
-    }
-
-    function end() {
-        if (worker) worker.terminate();
-        worker = null;
+        search = BexaranSolver.solve(Build, position, Budget, null, function (answer) {
+            search = null;
+            then(answer);
+        });
     }
 
     function stop() {
         ++asked;
-        end();
+        if (search) search.stop();
+        search = null;
     }
 
     function ask() {

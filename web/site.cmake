@@ -14,7 +14,7 @@
 string(REPLACE "," ";" STATIC "${STATIC}")
 # The page's own scripts, written into index.html with the core's.
 set(page_scripts ${SOURCE}/page.js ${SOURCE}/history.js ${SOURCE}/progress.js ${SOURCE}/pointing.js)
-set(inputs ${SOURCE}/index.html ${page_scripts} ${CORE} ${SOURCE}/notation.js ${SOURCE}/editor.js ${SOURCE}/levels.js ${SOURCE}/hint.js
+set(inputs ${SOURCE}/index.html ${page_scripts} ${CORE} ${SOURCE}/solver_client.js ${SOURCE}/notation.js ${SOURCE}/editor.js ${SOURCE}/levels.js ${SOURCE}/hint.js
            ${SOURCE}/solver_worker.js ${SOLVER} ${SOURCE}/sw.js ${STATIC})
 set(digests "")
 foreach(file ${inputs})
@@ -56,14 +56,16 @@ foreach(script ${page_scripts} ${CORE})
 endforeach()
 file(WRITE ${SITE}/index.html "${page}")
 
-# The editor's file carries the notation's reader and writer in front of it.
+# The editor's file carries the solver's client and the notation's reader and
+# writer in front of it, the hint's the solver's client.
+file(READ ${SOURCE}/solver_client.js client)
 file(READ ${SOURCE}/notation.js notation)
 stamped(${SOURCE}/editor.js text)
-file(WRITE ${SITE}/editor.js "${notation}\n${text}")
-foreach(part levels.js hint.js)
-  stamped(${SOURCE}/${part} text)
-  file(WRITE ${SITE}/${part} "${text}")
-endforeach()
+file(WRITE ${SITE}/editor.js "${client}\n${notation}\n${text}")
+stamped(${SOURCE}/hint.js text)
+file(WRITE ${SITE}/hint.js "${client}\n${text}")
+stamped(${SOURCE}/levels.js text)
+file(WRITE ${SITE}/levels.js "${text}")
 stamped(${SOURCE}/solver_worker.js worker)
 file(READ ${SOLVER} solver)
 file(WRITE ${SITE}/solver-worker.js "${worker}\n${solver}\n")

@@ -3,7 +3,7 @@
 levels 1 and 2 were solved by their stored solutions and level 3 with a hint
 asked first, and a hint on level 10's start, in headless Chromium.
 
-    /usr/bin/python3 tests/web/screenshot_player.py build/web tools/levelgen/solutions.txt docs/levels.png docs/hint.png
+    /usr/bin/python3 tests/web/screenshot_player.py build/web tools/levelgen/solutions.txt docs/level-list.png docs/hint.png
 """
 import sys
 import time

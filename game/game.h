@@ -132,15 +132,37 @@ const char* savedGameCheckName(SavedGameCheck check); // English, for tools
 // Writes the position to fileName through a temporary file beside it, so an
 // existing file is replaced whole or not at all. 1 on success.
 int writeSavedGame(const char* fileName);
-// The name writeSavedGame writes to before the rename, into temporary (room
-// for FileNameCapacity bytes): in the same folder, as long as fileName and
-// never equal to it. 0 for an empty or over-long name or one that ends in a
-// separator.
-int savedGameTemporaryName(const char* fileName, char* temporary);
+// The names writeSavedGame may write to before the rename, one per attempt
+// (0 .. SavedGameTemporaryAttempts - 1), into temporary (room for
+// FileNameCapacity bytes): in the same folder, as long as fileName, never
+// equal to it and different for every attempt. 0 for an empty or over-long
+// name, one that ends in a separator, or an attempt past the last.
+enum {
+    SavedGameTemporaryAttempts = 37,
+};
+int savedGameTemporaryName(const char* fileName, int32_t attempt, char* temporary);
 // After writeSavedGame failed: 1 when there was a file of that name, which
 // the failure left as it was.
 int earlierFileKept(const char* fileName);
 // Reads, checks and installs a saved game; a refused file changes nothing.
 SavedGameCheck readSavedGame(const char* fileName);
+// Whether a room drawn in the page's editor can be played, and if not why:
+// the first fault found, in this order.
+enum RoomCheck : int32_t {
+    RoomPlayable = 0,
+    RoomNoKeeper = 1,  // no keeper, or not on floor or a goal
+    RoomBadCell = 2,   // a byte other than wall, floor, goal, box, box on goal
+    RoomOpen = 3,      // the keeper's part of the room reaches the board's edge
+    RoomStrayCell = 4, // a box or goal outside the keeper's part of the room
+    RoomNoBoxes = 5,   // not one box
+    RoomBoxesGoalsDiffer = 6,
+    RoomAllBoxesHome = 7,  // no box off a goal: nothing to play
+    RoomRefusedAsGame = 8, // the saved game made of it is refused (never, after the above)
+};
+// Judges a drawn room (the keeper apart, at keeperCell; -1 for none) and,
+// when it is playable, writes it as a saved game at its start: level 1, no
+// steps, floor the keeper can never reach made wall. The saved game is then
+// read back by decodeSavedGame, so a playable room is one a load accepts.
+RoomCheck judgeRoom(const Board* drawn, int32_t keeperCell, unsigned char bytes[SavedGameSize]);
 void saveGame(); // command 10002: save dialog, then writeSavedGame
 void loadGame(); // command 10003: open dialog, then readSavedGame

@@ -75,9 +75,15 @@ extern char fileDialogName[FileNameCapacity];
 // 1 when the player chose a name.
 int showSaveDialog(uint32_t flags);
 int showOpenDialog(uint32_t flags);
-// Creates or truncates the file, writes all the bytes and flushes them to
-// disk; 1 only when every byte was written and the file closed.
-int writeWholeFile(const char* name, const void* bytes, uint32_t size);
+// What writeNewFile did.
+enum NewFileResult : int32_t {
+    NewFileFailed = 0,    // created (or not) but not every byte written and closed
+    NewFileWritten = 1,   // created, every byte written, flushed and closed
+    NewFileNameTaken = 2, // a file of that name exists; it was not touched
+};
+// Creates the file only if no file of that name exists, writes all the
+// bytes and flushes them to disk.
+NewFileResult writeNewFile(const char* name, const void* bytes, uint32_t size);
 // Puts from in the place of to in one step; on failure to stays as it was.
 int replaceFile(const char* from, const char* to);
 void removeFile(const char* name);

@@ -89,39 +89,127 @@ const char* savedGameCheckName(SavedGameCheck check) {
     return "unknown";
 }
 
+namespace {
+
+// The cells the keeper could ever stand on or push a box into: every cell
+// other than wall joined to his, boxes and all.
+void markKeeperPart(const Board* drawn, int32_t keeperCell, bool part[BoardCellCount]) {
+    int32_t stack[BoardCellCount];
+    int32_t count = 0;
+    part[keeperCell] = true;
+    stack[count++] = keeperCell;
+    while (count > 0) {
+        const int32_t cell = stack[--count];
+        const int32_t column = cell % BoardColumns;
+        const int32_t next[4] = {column > 0 ? cell - 1 : -1,
+                                 column < BoardColumns - 1 ? cell + 1 : -1, cell - BoardColumns,
+                                 cell + BoardColumns};
+        for (int32_t to : next) {
+            if (to < 0 || to >= BoardCellCount || part[to]) continue;
+            if (drawn->cells[to] == CellCodeWall) continue;
+            part[to] = true;
+            stack[count++] = to;
+        }
+    }
+}
+
+bool isRoomCode(unsigned char code) {
+    return code == CellCodeWall || code == CellCodeFloor || code == CellCodeGoal ||
+           code == CellCodeBox || code == CellCodeBoxOnGoal;
+}
+
+} // namespace
+
+RoomCheck judgeRoom(const Board* drawn, int32_t keeperCell, unsigned char bytes[SavedGameSize]) {
+    if (keeperCell < 0 || keeperCell >= BoardCellCount) return RoomNoKeeper;
+    const unsigned char under = drawn->cells[keeperCell];
+    if (under != CellCodeFloor && under != CellCodeGoal) return RoomNoKeeper;
+    for (unsigned char code : drawn->cells)
+        if (!isRoomCode(code)) return RoomBadCell;
+    bool part[BoardCellCount] = {};
+    markKeeperPart(drawn, keeperCell, part);
+    GameState start = {};
+    int32_t boxes = 0, goals = 0, boxesOff = 0;
+    for (int32_t cell = 0; cell < BoardCellCount; ++cell) {
+        unsigned char code = drawn->cells[cell];
+        if (part[cell] && isBorderCell(cell)) return RoomOpen;
+        if (!part[cell] && code != CellCodeWall) {
+            if (code != CellCodeFloor) return RoomStrayCell;
+            code = CellCodeWall;
+        }
+        boxes += code == CellCodeBox || code == CellCodeBoxOnGoal;
+        goals += code == CellCodeGoal || code == CellCodeBoxOnGoal;
+        boxesOff += code == CellCodeBox;
+        start.board.cells[cell] = code;
+    }
+    if (boxes == 0) return RoomNoBoxes;
+    if (boxes != goals) return RoomBoxesGoalsDiffer;
+    if (boxesOff == 0) return RoomAllBoxesHome;
+    start.playerCell = keeperCell;
+    start.boxesLeft = boxesOff;
+    encodeSavedGame(&start, bytes);
+    SavedGame read;
+    return decodeSavedGame(bytes, SavedGameSize, &read) == SavedGameValid ? RoomPlayable
+                                                                          : RoomRefusedAsGame;
+}
+
 // The temporary file is the target's name with the first two characters of
-// its last part replaced by "~$" ("$~" when it starts with "~"): in the
-// target's folder, so the rename stays on one volume; never the target
-// itself, as the first character differs; and never longer, so whatever name
-// fits in MAX_PATH, its temporary name does too.
-int savedGameTemporaryName(const char* fileName, char* temporary) {
+// its last part replaced by "~$" ("$~" when it starts with "~"), and on later
+// attempts by "~0" to "~z" ("$0" to "$z"): in the target's folder, so the
+// rename stays on one volume; never the target itself, as the first
+// character differs; and never longer, so whatever name fits in MAX_PATH,
+// its temporary name does too. A one-character name varies that character.
+int savedGameTemporaryName(const char* fileName, int32_t attempt, char* temporary) {
+    static const char Digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     size_t length = strlen(fileName);
     if (length == 0 || length >= FileNameCapacity) return 0;
+    if (attempt < 0 || attempt >= SavedGameTemporaryAttempts) return 0;
     size_t last = length;
     while (last > 0 && !strchr("\\/:", fileName[last - 1]))
         --last;
     if (last == length) return 0; // a folder, no file name
     memcpy(temporary, fileName, length + 1);
     const char* mark = fileName[last] == '~' ? "$~" : "~$";
-    temporary[last] = mark[0];
-    if (last + 1 < length) temporary[last + 1] = mark[1];
-    return 1;
+    if (last + 1 < length) {
+        temporary[last] = mark[0];
+        temporary[last + 1] = attempt == 0 ? mark[1] : Digits[attempt - 1];
+        return 1;
+    }
+    // One character: "~", "$", then the digits and letters, skipping the
+    // name's own character in either case (Windows does not tell them apart).
+    char own = fileName[last];
+    if (own >= 'A' && own <= 'Z') own = (char)(own - 'A' + 'a');
+    int32_t skipped = 0;
+    for (int32_t i = 0; i < SavedGameTemporaryAttempts + 1; ++i) {
+        const char candidate = i == 0 ? '~' : i == 1 ? '$' : Digits[i - 2];
+        if (candidate == own) {
+            skipped = 1;
+            continue;
+        }
+        if (i - skipped == attempt) {
+            temporary[last] = candidate;
+            return 1;
+        }
+    }
+    return 0;
 }
 
-// A save must never lose the game already on disk: the bytes go to a
-// temporary file beside the target, which then takes the target's place in
-// one step. Whatever fails, the temporary file goes and the target stays.
+// A save must never lose a file of the player's: the bytes go to a new
+// temporary file beside the target, under a name no file has yet, which then
+// takes the target's place in one step. Whatever fails, the temporary file
+// goes and the target, and any file that had a name we tried, stay.
 int writeSavedGame(const char* fileName) {
-    char temporary[FileNameCapacity];
-    if (!savedGameTemporaryName(fileName, temporary)) return 0;
-
     unsigned char bytes[SavedGameSize];
     encodeSavedGame(&game, bytes);
-    if (!writeWholeFile(temporary, bytes, SavedGameSize) || !replaceFile(temporary, fileName)) {
+    char temporary[FileNameCapacity];
+    for (int32_t attempt = 0; savedGameTemporaryName(fileName, attempt, temporary); ++attempt) {
+        const NewFileResult written = writeNewFile(temporary, bytes, SavedGameSize);
+        if (written == NewFileNameTaken) continue;
+        if (written == NewFileWritten && replaceFile(temporary, fileName)) return 1;
         removeFile(temporary);
         return 0;
     }
-    return 1;
+    return 0;
 }
 
 // A failed save never creates the target, so a file that is there now was

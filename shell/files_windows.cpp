@@ -3,16 +3,22 @@
 #include "game/platform.h"
 #include "shell/shell.h"
 
-int writeWholeFile(const char* name, const void* bytes, uint32_t size) {
+// CREATE_NEW: a file that already has the name (another of the player's
+// files) is never opened, let alone overwritten.
+NewFileResult writeNewFile(const char* name, const void* bytes, uint32_t size) {
     HANDLE file =
-        CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
+        CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFileNameTaken
+                                                                           : NewFileFailed;
+    }
     DWORD written = 0;
     BOOL ok = WriteFile(file, bytes, size, &written, nullptr) && written == size;
     // On disk before the rename makes it the saved game.
     ok = FlushFileBuffers(file) && ok;
     ok = CloseHandle(file) && ok;
-    return ok ? 1 : 0;
+    return ok ? NewFileWritten : NewFileFailed;
 }
 
 // A file the player marked read-only is not replaced. Windows refuses that

@@ -6,27 +6,38 @@
 "use strict";
 
 (function () {
-    var Columns = 20, Rows = 16, Cells = Columns * Rows;
-    var SavedGameSize = 336;
-    var Wall = "@", Floor = " ", Goal = "x", Box = "o", BoxOnGoal = "#", Keeper = "$";
+    var Build = "@BEXARAN_PAGE_VERSION@";
+    var host = Bexaran.attachEditor({
+        build: Build, open: open, close: close, command: command, onKey: onKey, solved: solved,
+        isOpen: function () { return mode !== "closed"; },
+        drawing: function () { return mode === "edit"; },
+        bounds: bounds
+    });
+    if (!host) return; // a file of another build: the page has said so
+    var core = host.core, Codes = host.codes;
+    var Columns = Codes.Columns, Rows = Codes.Rows, Cells = Columns * Rows;
+    var SavedGameSize = Codes.SavedGameSize;
+    var Wall = Codes.CellWall, Floor = Codes.CellFloor, Goal = Codes.CellGoal;
+    var Box = Codes.CellBox, BoxOnGoal = Codes.CellBoxOnGoal;
+    // The room's text (links, kept rooms, the work kept between visits) has
+    // the keeper in it: "$" on floor, "+" on a goal.
+    var Keeper = "$", KeeperOnGoal = "+";
     var Tools = [
         { code: Wall, name: "Стена" }, { code: Floor, name: "Пол" }, { code: Goal, name: "Место" },
         { code: Box, name: "Ящик" }, { code: BoxOnGoal, name: "Ящик на месте" }, { code: Keeper, name: "Кладовщик" }
     ];
     var ToolKeeper = 5;
-    var Outcome = { optimal: 0, solvedOnly: 1, noSolution: 2, gaveUp: 3 };
     var RoomsKey = "bexaran.rooms", WorkKey = "bexaran.editor";
     var ShareLength = 427; // 320 bytes in base64url without padding
     var UndoDepth = 500;
     var SearchDelayMs = 120; // a stroke of painting settles before a search starts
     var budget = { seconds: 5, megabytes: 256 };
 
-    var host = null, core = null;
     var mode = "closed"; // "edit", "play" (the player plays the room), "replay" (the solution shows)
     var room = emptyRoom();
     var undoStack = [], redoStack = [];
     var tool = 0, cursor = 21, stroke = null;
-    var worker = null, searching = false, searchTimer = 0, verdicts = {}, shown = null;
+    var search = null, searchTimer = 0, verdicts = {}, shown = null;
     var replay = null;
 
     function byId(id) { return document.getElementById(id); }
@@ -44,78 +55,52 @@
 
     function sameRoom(a, b) { return a.keeper === b.keeper && a.cells.join("") === b.cells.join(""); }
 
-    function onEdge(cell) {
-        var x = cell % Columns, y = Math.floor(cell / Columns);
-        return x === 0 || y === 0 || x === Columns - 1 || y === Rows - 1;
-    }
-
-    function neighbours(cell) {
-        var x = cell % Columns, list = [];
-        if (x > 0) list.push(cell - 1);
-        if (x < Columns - 1) list.push(cell + 1);
-        if (cell >= Columns) list.push(cell - Columns);
-        if (cell < Cells - Columns) list.push(cell + Columns);
-        return list;
-    }
-
-    // The cells the keeper could ever stand on or push into: everything
-    // that is not wall and joins his cell.
-    function keeperRegion(r) {
-        var reached = new Uint8Array(Cells), queue = [r.keeper];
-        reached[r.keeper] = 1;
-        while (queue.length) {
-            var next = neighbours(queue.pop());
-            for (var i = 0; i < next.length; ++i) {
-                if (reached[next[i]] || r.cells[next[i]] === Wall) continue;
-                reached[next[i]] = 1;
-                queue.push(next[i]);
-            }
-        }
-        return reached;
-    }
-
     function count(cells, codes) {
         var n = 0;
         for (var i = 0; i < cells.length; ++i) n += codes.indexOf(cells[i]) >= 0;
         return n;
     }
 
-    // The room as the game and the solver take it ({ cells, keeper }: floor
-    // the keeper cannot reach is wall), or { error } saying in one line what
-    // is missing.
+    // The core's verdict on the room (webJudgeRoom): { game }, the saved game
+    // at its start (floor the keeper cannot reach made wall), or { check,
+    // error }, a RoomCheck and one line saying what is wrong.
     function checkRoom(r) {
-        if (r.keeper < 0) return { error: "Нет кладовщика" };
-        var reached = keeperRegion(r), cells = r.cells.slice();
-        for (var c = 0; c < Cells; ++c) {
-            if (reached[c] && onEdge(c)) return { error: "Комната не закрыта стенами" };
-            if (reached[c] || cells[c] === Wall) continue;
-            if (cells[c] !== Floor) return { error: "Ящик или место вне комнаты кладовщика" };
-            cells[c] = Wall;
+        var at = core._webRoomCells();
+        for (var c = 0; c < Cells; ++c) core.HEAPU8[at + c] = r.cells[c].charCodeAt(0);
+        var check = core._webJudgeRoom(r.keeper);
+        if (check === Codes.RoomPlayable) {
+            var game = core._webJudgedGame();
+            return { game: core.HEAPU8.slice(game, game + SavedGameSize), keeper: r.keeper };
         }
-        var boxes = count(cells, Box + BoxOnGoal), goals = count(cells, Goal + BoxOnGoal);
-        if (boxes === 0) return { error: "Нет ни одного ящика" };
-        if (boxes !== goals) return { error: "Ящиков " + boxes + ", мест " + goals };
-        if (count(cells, Box) === 0) return { error: "Все ящики уже на местах" };
-        return { cells: cells, keeper: r.keeper };
+        return { check: check, error: roomFault(check, r) };
     }
 
-    // A checked room as a saved game at its start: level 1, no steps.
-    function savedGameOf(checked) {
-        var bytes = new Uint8Array(SavedGameSize), words = new DataView(bytes.buffer);
-        for (var c = 0; c < Cells; ++c) bytes[c] = checked.cells[c].charCodeAt(0);
-        words.setInt32(Cells, 0, true);
-        words.setInt32(Cells + 4, checked.keeper, true);
-        words.setInt32(Cells + 8, count(checked.cells, Box), true);
-        words.setInt32(Cells + 12, 0, true);
-        return bytes;
+    function roomFault(check, r) {
+        switch (check) {
+        case Codes.RoomNoKeeper: return "Нет кладовщика";
+        case Codes.RoomBadCell: return "В комнате неизвестные клетки";
+        case Codes.RoomOpen: return "Комната не закрыта стенами";
+        case Codes.RoomStrayCell: return "Ящик или место вне комнаты кладовщика";
+        case Codes.RoomNoBoxes: return "Нет ни одного ящика";
+        case Codes.RoomBoxesGoalsDiffer:
+            return "Ящиков " + count(r.cells, Box + BoxOnGoal) + ", мест " + count(r.cells, Goal + BoxOnGoal);
+        case Codes.RoomAllBoxesHome: return "Все ящики уже на местах";
+        default: return "Игра не принимает эту комнату";
+        }
     }
 
-    // ---- share links: the 320 cell codes, "$" for the keeper, in base64url ---------
+    // ---- share links: the 320 cell codes, the keeper in them, in base64url ---------
+
+    // The room's cells as text: the cell codes, the keeper's cell "$", or
+    // "+" where he stands on a goal.
+    function roomText(r) {
+        var text = "";
+        for (var c = 0; c < Cells; ++c) text += c !== r.keeper ? r.cells[c] : r.cells[c] === Goal ? KeeperOnGoal : Keeper;
+        return text;
+    }
 
     function encodeRoom(r) {
-        var text = "";
-        for (var c = 0; c < Cells; ++c) text += c === r.keeper ? Keeper : r.cells[c];
-        return btoa(text).replace(/\+/g, "-").replace(/\//g, "_").replace(/=+$/, "");
+        return btoa(roomText(r)).replace(/\+/g, "-").replace(/\//g, "_").replace(/=+$/, "");
     }
 
     // { room } or { error }: the length, the alphabet, the cell codes and a
@@ -126,11 +111,12 @@
         var bytes = atob(text.replace(/-/g, "+").replace(/_/g, "/") + "=");
         var r = emptyRoom();
         for (var c = 0; c < Cells; ++c) {
-            var code = bytes.charAt(c);
-            if ((Wall + Floor + Goal + Box + BoxOnGoal + Keeper).indexOf(code) < 0) return { error: "в ней неизвестные клетки" };
-            if (code === Keeper && r.keeper >= 0) return { error: "в ней два кладовщика" };
-            if (code === Keeper) r.keeper = c;
-            r.cells[c] = code === Keeper ? Floor : code;
+            var code = bytes.charAt(c), keeper = code === Keeper || code === KeeperOnGoal;
+            if ((Wall + Floor + Goal + Box + BoxOnGoal + Keeper + KeeperOnGoal).indexOf(code) < 0)
+                return { error: "в ней неизвестные клетки" };
+            if (keeper && r.keeper >= 0) return { error: "в ней два кладовщика" };
+            if (keeper) r.keeper = c;
+            r.cells[c] = code === Keeper ? Floor : code === KeeperOnGoal ? Goal : code;
         }
         return { room: r };
     }
@@ -139,22 +125,34 @@
         return location.href.replace(/#.*$/, "") + "#board=" + encodeRoom(room);
     }
 
-    // The room of an address with #board=, or null (and one message) when it
-    // is not a room the editor can open.
-    function roomFromLink() {
-        var match = /^#board=(.*)$/.exec(location.hash);
-        if (!match) return null;
-        var decoded = decodeRoom(match[1]);
+    // The room of a link's text, or null (and one message) when it is not a
+    // room the editor can open.
+    function roomFromLink(text) {
+        var decoded = decodeRoom(text);
         var reason = decoded.error;
         if (!reason) {
-            var checked = checkRoom(decoded.room);
-            if (checked.error === "Нет кладовщика") reason = "в комнате нет кладовщика";
-            if (checked.error === "Комната не закрыта стенами") reason = "комната не закрыта стенами";
+            var check = checkRoom(decoded.room).check;
+            if (check === Codes.RoomNoKeeper) reason = "в комнате нет кладовщика";
+            if (check === Codes.RoomOpen) reason = "комната не закрыта стенами";
         }
         if (!reason) return decoded.room;
-        host.showMessage("Эта ссылка не открывает комнату: " + reason + ". Редактор открыт с пустым полем.",
+        host.showMessage("Эта ссылка не открывает комнату: " + reason + ". Комната на поле осталась как была.",
                          "Редактор", true, null);
-        return emptyRoom();
+        return null;
+    }
+
+    // A #board= address: its room replaces the one on the board as an edit,
+    // so Undo brings back what was drawn; a bad link changes nothing. The
+    // link leaves the address once read, so a reload does not put it back
+    // over the work done since.
+    function openLink() {
+        var match = /^#board=(.*)$/.exec(location.hash);
+        if (!match) return;
+        history.replaceState(null, "", location.href.replace(/#.*$/, ""));
+        var linked = roomFromLink(match[1]);
+        if (!linked) return;
+        if (mode !== "edit") backToEdit();
+        setRoom(linked);
     }
 
     // ---- drawing ------------------------------------------------------------------
@@ -185,10 +183,11 @@
 
     // The first and last column and row holding a cell other than wall, or
     // null for a board of walls: what a phone's drawing view is fitted to.
+    // During a stroke: the room as it was before it, so the view stays put.
     function bounds() {
-        var b = null;
+        var b = null, r = stroke ? stroke.before : room;
         for (var c = 0; c < Cells; ++c) {
-            if (room.cells[c] === Wall) continue;
+            if (r.cells[c] === Wall) continue;
             var x = c % Columns, y = Math.floor(c / Columns);
             if (!b) b = [x, y, x, y];
             b = [Math.min(b[0], x), Math.min(b[1], y), Math.max(b[2], x), Math.max(b[3], y)];
@@ -339,14 +338,14 @@
 
     function verdictText(v) {
         var within = "Не доказано за " + budget.seconds + " с: ";
-        if (v.outcome === Outcome.optimal) return "Решение: " + pushesText(v.pushes) + ", " + stepsText(v.moveCount);
-        if (v.outcome === Outcome.noSolution) return "Решения нет: ящик застрял";
-        if (v.outcome === Outcome.solvedOnly)
+        if (v.outcome === "optimal") return "Решение: " + pushesText(v.pushes) + ", " + stepsText(v.moveCount);
+        if (v.outcome === "noSolution") return "Решения нет: ящик застрял";
+        if (v.outcome === "solvedOnly")
             return within + "лучшее решение " + pushesText(v.pushes) + ", нижняя граница " + v.lowerBound;
         return within + "решение не найдено, нижняя граница " + Math.max(v.lowerBound, 0);
     }
 
-    var verdictStates = ["optimal", "unproven", "none", "unproven"];
+    var verdictStates = { optimal: "optimal", solvedOnly: "unproven", noSolution: "none", gaveUp: "unproven" };
 
     function showResult(v) {
         shown = v;
@@ -357,8 +356,8 @@
     // One search at a time: a new room ends the search for the last one.
     function stopSearch() {
         clearTimeout(searchTimer);
-        if (worker && searching) { worker.terminate(); worker = null; }
-        searching = false;
+        if (search) search.stop();
+        search = null;
     }
 
     function judge() {
@@ -369,38 +368,26 @@
         var key = encodeRoom(room) + "/" + budget.seconds + "/" + budget.megabytes;
         if (verdicts[key]) { showResult(verdicts[key]); return; }
         setVerdict("searching", "Ищу решение…", "Просмотрено " + positionsText(0));
-        searchTimer = setTimeout(function () { search(checked, key); }, SearchDelayMs);
+        searchTimer = setTimeout(function () { startSearch(checked, key); }, SearchDelayMs);
     }
 
-    function search(checked, key) {
-        if (!worker) worker = makeWorker();
-        searching = true;
-        worker.key = key;
-        var board = new Uint8Array(Cells);
-        for (var c = 0; c < Cells; ++c) board[c] = checked.cells[c].charCodeAt(0);
-        worker.postMessage({ board: board, keeper: checked.keeper, seconds: budget.seconds, megabytes: budget.megabytes });
-    }
+    var FailureTexts = {
+        memory: "Не доказано: поиску не хватило памяти",
+        error: "Поиск не удался",
+        build: "Сайт обновился: перезагрузите страницу, чтобы искать решение"
+    };
 
-    function makeWorker() {
-        var made = new Worker("solver-worker.js");
-        made.onmessage = function (e) {
-            if (made !== worker || !searching) return;
-            if (e.data.verdict === undefined) {
-                byId("progress").textContent = "Ищу… просмотрено " + positionsText(e.data.expanded);
-                return;
-            }
-            searching = false;
-            verdicts[made.key] = e.data.verdict;
-            showResult(e.data.verdict);
-        };
-        made.onerror = function (e) {
-            e.preventDefault();
-            if (made !== worker) return;
-            worker = null;
-            searching = false;
-            setVerdict("unproven", "Не доказано: поиску не хватило памяти", "");
-        };
-        return made;
+    function startSearch(checked, key) {
+        var mine = search = BexaranSolver.solve(Build, { cells: checked.game.slice(0, Cells), keeper: checked.keeper },
+                                                budget, function (expanded) {
+            if (search === mine) byId("progress").textContent = "Ищу… просмотрено " + positionsText(expanded);
+        }, function (answer) {
+            if (search !== mine) return;
+            search = null;
+            if (answer.failed) { setVerdict("unproven", FailureTexts[answer.failed], ""); return; }
+            verdicts[key] = answer.verdict;
+            showResult(answer.verdict);
+        });
     }
 
     // ---- playing the room, and showing its solution ------------------------------------
@@ -411,10 +398,12 @@
             host.showMessage("Эту комнату пока нельзя сыграть: " + checked.error.toLowerCase() + ".", "Редактор", true, null);
             return false;
         }
-        var bytes = savedGameOf(checked);
+        core.HEAPU8.set(checked.game, core._webFileBuffer());
+        if (!core._webPlay(checked.game.length)) {
+            host.showMessage("Игра не приняла эту комнату.", "Редактор", true, null);
+            return false;
+        }
         byId("part3").textContent = ""; // the game's own status bar from here on
-        core.HEAPU8.set(bytes, core._webFileBuffer());
-        core._webPlay(bytes.length);
         mode = nextMode;
         byId("editor").className = nextMode;
         byId("editCursor").hidden = true;
@@ -456,58 +445,152 @@
 
     // ---- kept rooms ---------------------------------------------------------------
 
+    // Each kept room has an id of its own, so another tab adding or deleting
+    // rooms never makes a command act on the wrong one; every command reads
+    // the list afresh and says when storing it failed.
+    var openedId = null; // the kept room last opened or kept, saved again without a question
+    var deleted = null;  // the room last deleted, for "Вернуть"
+
+    function newId() {
+        return Date.now().toString(36) + Math.random().toString(36).slice(2, 8);
+    }
+
     function keptRooms() {
+        var list;
+        try { list = JSON.parse(localStorage.getItem(RoomsKey) || "[]"); } catch (e) { return []; }
+        if (!Array.isArray(list)) return [];
+        list = list.filter(function (r) { return r && typeof r.name === "string" && typeof r.board === "string"; });
+        var named = false;
+        list.forEach(function (r) { if (!r.id) { r.id = newId(); named = true; } });
+        if (named) storeRooms(list); // rooms kept before they had ids
+        return list;
+    }
+
+    function storeRooms(list) {
         try {
-            var list = JSON.parse(localStorage.getItem(RoomsKey) || "[]");
-            return Array.isArray(list) ? list : [];
-        } catch (e) { return []; }
+            localStorage.setItem(RoomsKey, JSON.stringify(list));
+            return true;
+        } catch (e) { return false; }
     }
 
-    function keepRooms(list) {
-        try { localStorage.setItem(RoomsKey, JSON.stringify(list)); } catch (e) { /* private mode: not kept */ }
-        listRooms(list);
+    // Stores the list and shows what is stored; false (and one message) when
+    // the browser would not keep it.
+    function keepRooms(list, selected) {
+        var stored = storeRooms(list);
+        listRooms(selected);
+        if (!stored)
+            host.showMessage("Браузер не сохранил список комнат (хранилище недоступно или заполнено). " +
+                             "Список остался прежним.", "Редактор", true, null);
+        return stored;
     }
 
-    function listRooms(list) {
-        var select = byId("rooms");
+    function findRoom(list, id) {
+        for (var i = 0; i < list.length; ++i) if (list[i].id === id) return i;
+        return -1;
+    }
+
+    function listRooms(selected) {
+        var select = byId("rooms"), list = keptRooms();
+        if (selected === undefined) selected = select.value;
         select.textContent = "";
+        var none = document.createElement("option");
+        none.value = "";
+        none.textContent = list.length ? "— выберите комнату —" : "— нет комнат —";
+        select.appendChild(none);
         for (var i = 0; i < list.length; ++i) {
             var option = document.createElement("option");
-            option.value = i;
+            option.value = list[i].id;
             option.textContent = list[i].name;
             select.appendChild(option);
         }
+        select.value = findRoom(list, selected) >= 0 ? selected : "";
+        roomButtons();
     }
 
-    function roomName(list) {
-        var name = byId("roomName").value.trim();
-        return name || "Комната " + (list.length + 1);
+    function roomButtons() {
+        var chosen = byId("rooms").value !== "";
+        ["openRoom", "renameRoom", "deleteRoom"].forEach(function (id) { byId(id).disabled = !chosen; });
+        byId("restoreRoom").hidden = !deleted;
+        if (deleted) byId("restoreRoom").textContent = "Вернуть «" + deleted.name + "»";
+    }
+
+    function typedName(list) {
+        return byId("roomName").value.trim() || "Комната " + (list.length + 1);
+    }
+
+    function keepAs(list, name, at) {
+        var entry = { id: at >= 0 ? list[at].id : newId(), name: name, board: encodeRoom(room) };
+        if (at >= 0) list[at] = entry;
+        else list.push(entry);
+        if (keepRooms(list, entry.id)) {
+            openedId = entry.id;
+            byId("roomName").value = name;
+        }
     }
 
     var roomCommands = {
-        keepRoom: function (list) {
-            var name = roomName(list), i = 0;
-            while (i < list.length && list[i].name !== name) ++i;
-            list[i] = { name: name, board: encodeRoom(room) };
-            keepRooms(list);
-            byId("rooms").value = i;
+        // A name another room has is replaced only when the player says so,
+        // unless it is the room opened (or kept) last: saving that again is
+        // what the player means.
+        keepRoom: function () {
+            var list = keptRooms(), name = typedName(list), at = -1;
+            for (var i = 0; i < list.length; ++i) if (list[i].name === name) at = i;
+            if (at < 0 || list[at].id === openedId) { keepAs(list, name, at); return; }
+            host.ask("Комната «" + name + "» уже есть. Заменить её этой?", "Редактор", "Заменить", function () {
+                var fresh = keptRooms();
+                keepAs(fresh, name, findRoom(fresh, list[at].id));
+            });
         },
-        openRoom: function (list, i) {
-            var decoded = list[i] ? decodeRoom(list[i].board) : {};
-            if (decoded.room) { setRoom(decoded.room); byId("roomName").value = list[i].name; }
+        openRoom: function (id) {
+            var list = keptRooms(), at = findRoom(list, id);
+            if (at < 0) { gone(); return; }
+            var decoded = decodeRoom(list[at].board);
+            if (!decoded.room) {
+                host.showMessage("Эту комнату не прочитать: " + decoded.error + ".", "Редактор", true, null);
+                return;
+            }
+            setRoom(decoded.room);
+            byId("roomName").value = list[at].name;
+            openedId = id;
         },
-        renameRoom: function (list, i) {
-            if (!list[i]) return;
-            list[i].name = roomName(list);
-            keepRooms(list);
-            byId("rooms").value = i;
+        renameRoom: function (id) {
+            var list = keptRooms(), at = findRoom(list, id), name = byId("roomName").value.trim();
+            if (at < 0) { gone(); return; }
+            if (!name) { host.showMessage("Введите новое название в поле «Название».", "Редактор", true, null); return; }
+            for (var i = 0; i < list.length; ++i)
+                if (i !== at && list[i].name === name) {
+                    host.showMessage("Комната «" + name + "» уже есть.", "Редактор", true, null);
+                    return;
+                }
+            list[at].name = name;
+            keepRooms(list, id);
         },
-        deleteRoom: function (list, i) {
-            if (!list[i]) return;
-            list.splice(i, 1);
-            keepRooms(list);
+        deleteRoom: function (id) {
+            var list = keptRooms(), at = findRoom(list, id);
+            if (at < 0) { gone(); return; }
+            host.ask("Удалить комнату «" + list[at].name + "»?", "Редактор", "Удалить", function () {
+                var fresh = keptRooms(), now = findRoom(fresh, id);
+                if (now < 0) { gone(); return; }
+                var entry = fresh.splice(now, 1)[0];
+                if (!keepRooms(fresh, "")) return;
+                deleted = entry;
+                if (openedId === id) openedId = null;
+                roomButtons();
+            });
+        },
+        restoreRoom: function () {
+            if (!deleted) return;
+            var list = keptRooms(), entry = deleted;
+            if (findRoom(list, entry.id) < 0) list.push(entry);
+            if (keepRooms(list, entry.id)) deleted = null;
+            roomButtons();
         }
     };
+
+    function gone() {
+        host.showMessage("Этой комнаты больше нет: её удалили в другой вкладке.", "Редактор", true, null);
+        listRooms();
+    }
 
     // ---- the panel ----------------------------------------------------------------
 
@@ -523,6 +606,9 @@
         "#verdict[data-state=invalid] { color: #8a5a00; } #verdict[data-state=none] { color: #b0201a; }" +
         "#progress { color: #555; min-height: 1.2em; }" +
         "#shareLink { flex: 1; min-width: 120px; }" +
+        "#editor .row[hidden] { display: none; }" +
+        "#notationText { font: 13px/1.15 monospace; flex: 1; min-width: 160px; }" +
+        "#editor .column { display: flex; flex-direction: column; gap: 4px; }" +
         "#editCursor { position: absolute; box-sizing: border-box; border: 2px solid #ffd400;" +
         "  outline: 1px solid #000; pointer-events: none; }";
 
@@ -541,7 +627,13 @@
         "<div class='row editOnly'><input id='roomName' placeholder='Название' size='12'>" +
         "<button id='keepRoom'>Сохранить</button><select id='rooms'></select>" +
         "<button id='openRoom'>Открыть</button><button id='renameRoom'>Переименовать</button>" +
-        "<button id='deleteRoom'>Удалить</button></div>";
+        "<button id='deleteRoom'>Удалить</button><button id='restoreRoom' hidden></button>" +
+        "<button id='notation'>Текст</button></div>" +
+        "<div class='row editOnly' id='notationRow' hidden><textarea id='notationText' rows='6' cols='24' spellcheck='false'" +
+        " placeholder='#####&#10;#@$.#&#10;#####'></textarea><div class='column'>" +
+        "<button id='readNotation'>Прочитать текст</button><button id='writeNotation'>Записать текст</button>" +
+        "<button id='notationFile'>Из файла…</button><input type='file' id='notationPicker' accept='.txt,.sok,.xsb' hidden>" +
+        "</div></div>";
 
     function buildPanel() {
         var style = document.createElement("style");
@@ -563,12 +655,29 @@
         panel.addEventListener("click", panelClick);
         // Typing a name is not editing the board.
         byId("roomName").addEventListener("keydown", function (e) { e.stopPropagation(); });
-        listRooms(keptRooms());
+        byId("notationText").addEventListener("keydown", function (e) { e.stopPropagation(); });
+        byId("notationPicker").addEventListener("change", function () {
+            var file = byId("notationPicker").files[0];
+            byId("notationPicker").value = "";
+            if (!file) return;
+            var reader = new FileReader();
+            reader.onload = function () { byId("notationText").value = reader.result; readNotation(); };
+            reader.readAsText(file.slice(0, 64 * 1024));
+        });
+        listRooms("");
+        byId("rooms").addEventListener("change", roomButtons);
+        // Another tab kept, renamed or deleted a room: the list shows it.
+        window.addEventListener("storage", function (e) { if (e.key === RoomsKey || e.key === null) listRooms(); });
     }
 
     var panelCommands = {
         editUndo: undoEdit, editRedo: redoEdit, leaveEditor: close,
-        clear: function () { setRoom(emptyRoom()); },
+        // A new room: saving it does not replace the room opened before.
+        clear: function () {
+            setRoom(emptyRoom());
+            byId("roomName").value = "";
+            openedId = null;
+        },
         play: function () { startPlay("play"); },
         showSolution: showSolution,
         backToEditor: backToEdit,
@@ -578,8 +687,29 @@
             field.select();
             if (navigator.clipboard) navigator.clipboard.writeText(field.value).catch(function () { /* selected instead */ });
         },
-        saveGame: saveAsGame
+        saveGame: saveAsGame,
+        notation: function () { byId("notationRow").hidden = !byId("notationRow").hidden; },
+        readNotation: readNotation,
+        writeNotation: function () {
+            byId("notationRow").hidden = false;
+            byId("notationText").value = BexaranNotation.write(room, notationCodes());
+        },
+        notationFile: function () { byId("notationPicker").click(); }
     };
+
+    function notationCodes() {
+        return { columns: Columns, rows: Rows, Wall: Wall, Floor: Floor, Goal: Goal, Box: Box, BoxOnGoal: BoxOnGoal };
+    }
+
+    // The room of the text on the board, as an edit Undo takes back.
+    function readNotation() {
+        var read = BexaranNotation.read(byId("notationText").value, notationCodes());
+        if (read.error) {
+            host.showMessage("Текст не прочитан: " + read.error + ".", "Редактор", true, null);
+            return;
+        }
+        setRoom(read);
+    }
 
     function panelClick(e) {
         var button = e.target.closest("button");
@@ -587,7 +717,7 @@
         host.closeMenus();
         if (button.dataset.tool !== undefined) chooseTool(Number(button.dataset.tool));
         else if (panelCommands[button.id]) panelCommands[button.id]();
-        else if (roomCommands[button.id]) roomCommands[button.id](keptRooms(), Number(byId("rooms").value));
+        else if (roomCommands[button.id]) roomCommands[button.id](byId("rooms").value);
         if (document.activeElement === button) button.blur(); // the keys go on working the board
     }
 
@@ -598,7 +728,7 @@
                              "Редактор", true, null);
             return;
         }
-        host.download(savedGameOf(checked), "komnata.bxr");
+        host.download(checked.game, "komnata.bxr");
     }
 
     // ---- opening and closing ----------------------------------------------------------
@@ -610,22 +740,22 @@
         return decoded.room || emptyRoom();
     }
 
+    // Opens on the work kept from the last visit; a link's room then comes
+    // over it as an edit that Undo takes back.
     function open() {
-        var linked = roomFromLink();
-        if (mode !== "closed") {
-            if (linked) setRoom(linked);
-            return;
+        if (mode === "closed") {
+            core._webKeepGame();
+            room = storedWork();
+            undoStack = [];
+            redoStack = [];
+            mode = "edit";
+            byId("editor").className = "edit";
+            byId("editCursor").hidden = false;
+            host.layout();
+            chooseTool(tool);
+            roomChanged();
         }
-        core._webKeepGame();
-        room = linked || storedWork();
-        undoStack = [];
-        redoStack = [];
-        mode = "edit";
-        byId("editor").className = "edit";
-        byId("editCursor").hidden = false;
-        host.layout();
-        chooseTool(tool);
-        roomChanged();
+        openLink();
     }
 
     function close() {
@@ -636,7 +766,6 @@
         mode = "closed";
         byId("editor").className = "";
         byId("editCursor").hidden = true;
-        if (/^#board=/.test(location.hash)) history.replaceState(null, "", location.href.replace(/#.*$/, ""));
         byId("part3").textContent = "";
         core._webReturnToGame();
         host.layout();
@@ -651,6 +780,7 @@
             return name === "restart";
         }
         if (name === "undo") undoEdit();
+        if (name === "redo") redoEdit();
         if (name === "save") saveAsGame();
         return true;
     }
@@ -661,29 +791,20 @@
         return mode === "replay";
     }
 
-    host = Bexaran.attachEditor({
-        open: open, close: close, command: command, onKey: onKey, solved: solved,
-        isOpen: function () { return mode !== "closed"; },
-        drawing: function () { return mode === "edit"; },
-        bounds: bounds
-    });
-    core = host.core;
     buildPanel();
     setUpPointer();
     window.addEventListener("resize", function () { if (mode === "edit") placeCursor(); });
 
-    // For the tests: a shorter budget, and the room as rows of cell codes.
+    // For the tests: a shorter budget, the room as rows of its text ("$" the
+    // keeper, "+" the keeper on a goal), and the build.
     window.BexaranEditor = {
         budget: function (seconds) { budget.seconds = seconds; judge(); },
         rows: function () {
-            var rows = [];
-            for (var y = 0; y < Rows; ++y) {
-                var row = "";
-                for (var x = 0; x < Columns; ++x) row += y * Columns + x === room.keeper ? Keeper : room.cells[y * Columns + x];
-                rows.push(row);
-            }
+            var text = roomText(room), rows = [];
+            for (var y = 0; y < Rows; ++y) rows.push(text.substr(y * Columns, Columns));
             return rows;
         },
-        mode: function () { return mode; }
+        mode: function () { return mode; },
+        build: Build
     };
 })();

@@ -9,27 +9,54 @@
 var Module = { onRuntimeInitialized: function () { Bexaran.start(); } };
 
 var Bexaran = (function () {
+    // This page's build: the editor and the solver's worker are asked for by
+    // it, so a page open across an update never mixes two builds' files.
+    var Build = "@BEXARAN_PAGE_VERSION@";
     var TickMs = 40; // the animation timer of the Windows game
-    var Width = 640, Height = 512;
     var StorageKey = "bexaran.position";
-    var SavedGameSize = 336;
-    var Direction = { left: 0, right: 3, up: 6, down: 9 };
-    var keyDirections = {
-        ArrowLeft: Direction.left, ArrowRight: Direction.right,
-        ArrowUp: Direction.up, ArrowDown: Direction.down,
-        KeyA: Direction.left, KeyD: Direction.right, KeyW: Direction.up, KeyS: Direction.down
-    };
+    // The core's codes and sizes (webCodes), read once it has started.
+    var Codes = null;
+    var Width, Height, SavedGameSize, Direction, keyDirections;
 
     var core, context, picture, timer = 0;
     var solvedPending = false; // the level-solved message is waiting or its box is open
-    var messageOpen = false, aboutOpen = false, closeMessage = null;
+    var messageOpen = false, aboutOpen = false, closeMessage = null, askCancelled = null;
     var saveName = "bexaran.bxr"; // the name the last dialog chose, proposed by the next
     var storedPosition = null, ended = false;
+    // The page's own move history (history.js): every move undone and redone.
+    var moves = null;
+    // Steps the keeper is yet to take, one each time the last has slid to
+    // its end: a walk or a push pointed at, or a solution being shown.
+    var queued = "";
     // The editor (editor.js), loaded when it is first opened; while it is
     // open it has the board, the keys and the taps, and the game waits.
-    var editor = null, editorLoading = false;
+    var editor = null, editorLoading = false, openAfterSolved = false;
+    // Who the level-solved message waiting is for: the game, or a room the
+    // editor plays; a message for a room the editor has since left is dropped.
+    var solvedFor = null;
 
     function byId(id) { return document.getElementById(id); }
+
+    function readCodes() {
+        var at = core._webCodes(), text = "";
+        while (core.HEAPU8[at]) text += String.fromCharCode(core.HEAPU8[at++]);
+        Codes = JSON.parse(text);
+        Width = Codes.Columns * Codes.CellPixels;
+        Height = Codes.Rows * Codes.CellPixels;
+        SavedGameSize = Codes.SavedGameSize;
+        Direction = { left: Codes.DirectionLeft, right: Codes.DirectionRight,
+                      up: Codes.DirectionUp, down: Codes.DirectionDown };
+        keyDirections = {
+            ArrowLeft: Direction.left, ArrowRight: Direction.right,
+            ArrowUp: Direction.up, ArrowDown: Direction.down,
+            KeyA: Direction.left, KeyD: Direction.right, KeyW: Direction.up, KeyS: Direction.down
+        };
+        Cell = Codes.CellPixels;
+        Columns = Codes.Columns;
+        Rows = Codes.Rows;
+        wholeBoard = { x: 0, y: 0, width: Width, height: Height };
+        view = wholeBoard;
+    }
 
     // ---- drawing ------------------------------------------------------------
 
@@ -45,10 +72,11 @@ var Bexaran = (function () {
 
     // ---- the view: the whole board, or on a small screen the room alone ---------
 
-    var Cell = 32, Columns = 20, Rows = 16;
+    var Cell, Columns, Rows; // from the core's codes
     var ThumbCell = 40; // CSS pixels: a cell a thumb can aim at
     var EditMargin = 2, EditCells = 8; // the drawing view on a phone, in cells
-    var wholeBoard = { x: 0, y: 0, width: Width, height: Height };
+    // Until the core has started, the canvas as the page's HTML sizes it.
+    var wholeBoard = { x: 0, y: 0, width: byId("board").width, height: byId("board").height };
     var view = wholeBoard; // the part of the board on the canvas, in board pixels
     var phone = false;
 
@@ -100,7 +128,8 @@ var Bexaran = (function () {
     function layout() {
         var canvas = byId("board"), frame = byId("frame"), panel = byId("editor");
         var ratio = window.devicePixelRatio || 1;
-        var bars = byId("menubar").offsetHeight + byId("status").offsetHeight + (panel ? panel.offsetHeight : 0);
+        var bars = byId("menubar").offsetHeight + byId("status").offsetHeight + (panel ? panel.offsetHeight : 0) +
+                   byId("hintBar").offsetHeight;
         var scale = scaleFor(wholeBoard, window.innerWidth - 2, window.innerHeight - bars - 8, ratio, 0);
         phone = scale < ratio && !!core;
         var next = phone ? phoneView() : wholeBoard;
@@ -127,8 +156,9 @@ var Bexaran = (function () {
 
     // While the editor draws on a phone: the room drawn so far with two cells
     // to grow into all round, at least EditCells each way, so a cell is big
-    // enough to aim at; nothing drawn yet, the whole board. The editor asks
-    // for a new fit after each stroke, never under the finger.
+    // enough to aim at; nothing drawn yet, the whole board. The editor's
+    // bounds are those of the room before a stroke in progress, so the view
+    // never moves under the finger; it is fitted anew when the stroke ends.
     function drawingView() {
         var b = editor.bounds();
         if (!b) return wholeBoard;
@@ -160,6 +190,7 @@ var Bexaran = (function () {
     // the solved board would never be congratulated after a reload.
     function persist() {
         if (ended || solvedPending || core._webSliding() || (editor && editor.isOpen())) return;
+        if (moves) moves.save();
         var hex = positionHex();
         if (hex === storedPosition) return;
         storedPosition = hex;
@@ -172,30 +203,81 @@ var Bexaran = (function () {
         return count;
     }
 
-    function restore() {
-        var hex = null;
-        try { hex = localStorage.getItem(StorageKey); } catch (e) { return; }
-        if (!hex || !/^([0-9a-f]{2})+$/.test(hex)) return;
+    function bytesOfHex(hex) {
         var bytes = new Uint8Array(hex.length / 2);
         for (var i = 0; i < bytes.length; ++i) bytes[i] = parseInt(hex.substr(i * 2, 2), 16);
-        if (core._webRestore(giveFile(bytes))) storedPosition = hex;
+        return bytes;
     }
 
-    // Every event ends here: the canvas catches up and the position is kept.
+    function giveHex(hex) { return giveFile(bytesOfHex(hex)); }
+
+    // True when a kept position was taken.
+    function restore() {
+        var hex = null;
+        try { hex = localStorage.getItem(StorageKey); } catch (e) { return false; }
+        if (!hex || !/^([0-9a-f]{2})+$/.test(hex)) return false;
+        if (!core._webRestore(giveHex(hex))) return false;
+        storedPosition = hex;
+        return true;
+    }
+
+    // Every event ends here: the canvas catches up, the position is kept and
+    // the menu offers what the history can do.
     function after() {
         followRoom();
         flush();
         persist();
+        if (moves && !(editor && editor.isOpen())) {
+            byId("undo").disabled = !moves.canUndo();
+            byId("redo").disabled = !moves.canRedo();
+        }
+    }
+
+    function moveState() {
+        var at = core._webMoveState() >> 2;
+        return { steps: core.HEAP32[at], pushing: core.HEAP32[at + 1], level: core.HEAP32[at + 2],
+                 keeper: core.HEAP32[at + 3] };
+    }
+
+    // Every move of the player's goes through here, so the history sees it;
+    // a room the editor plays keeps the game's history out of it.
+    function playMove(direction) {
+        var before = moveState().steps;
+        core._webMove(direction);
+        var now = moveState();
+        if (now.steps !== before && !(editor && editor.isOpen())) {
+            moves.moved(direction, now.pushing);
+            clearHint();
+            if (!(editor && editor.isOpen())) byId("part3").textContent = ""; // a pointing's line is past
+        }
+        return now.steps !== before;
+    }
+
+    // A key or a new tap stops a walk after the step under way.
+    function stopWalking() { queued = ""; }
+
+    function walkOn() {
+        if (!queued || core._webSliding() || blocked() || solvedPending) return;
+        var letter = queued.charAt(0).toUpperCase();
+        queued = queued.slice(1);
+        var direction = { L: Direction.left, R: Direction.right, U: Direction.up, D: Direction.down }[letter];
+        if (!playMove(direction)) queued = "";
     }
 
     // ---- commands -------------------------------------------------------------
 
-    function blocked() { return ended || messageOpen || aboutOpen; }
+    function blocked() { return ended || messageOpen || aboutOpen || levelsOpen; }
 
-    // bytes null: the browser could not read the file.
+    // bytes null: the browser could not read the file. As the menu's Load
+    // does, a file dropped while the editor is open goes back to the game
+    // first, so the loaded game is the one played.
     function loadBytes(name, bytes) {
+        if (editor) editor.close();
         saveName = name;
+        stopWalking();
+        var was = positionHex();
         core._webLoad(bytes ? giveFile(bytes) : -1);
+        if (positionHex() !== was) moves.reset(false);
         after();
     }
 
@@ -217,32 +299,230 @@ var Bexaran = (function () {
         byId("ended").hidden = false;
     }
 
-    // The editor's script comes only now: the game's page stays as small.
+    // The game is put aside as a finished move leaves it: a slide under way
+    // is played to its end, and a level it solves is congratulated and
+    // advanced first, the editor opening when the box is closed.
     function openEditor() {
+        if (blocked()) return;
+        if (!(editor && editor.isOpen())) {
+            core._webFinishSlide();
+            flush();
+            if (solvedPending) { openAfterSolved = true; return; }
+        }
         if (editor) { editor.open(); after(); return; }
+        loadEditor();
+    }
+
+    // The editor's script comes only now: the game's page stays as small.
+    function loadEditor() {
         if (editorLoading) return;
         editorLoading = true;
-        var script = document.createElement("script");
-        script.src = "editor.js";
-        script.onload = function () { editorLoading = false; if (editor) { editor.open(); after(); } };
-        script.onerror = function () {
+        loadScript("editor.js", "Редактор", function () {
             editorLoading = false;
-            showMessage("Редактор не загрузился. Проверьте связь и попробуйте ещё раз.", "Редактор", true, null);
+            if (editor) openEditor();
+        });
+    }
+
+    // A part of the page that loads on first use, of this page's build;
+    // loaded() runs when it has come, or with nothing done when it has not.
+    function loadScript(name, caption, loaded) {
+        var script = document.createElement("script");
+        script.src = name + "?build=" + Build;
+        script.onload = loaded;
+        script.onerror = function () {
+            loaded();
+            showMessage("Не загрузилось. Проверьте связь и попробуйте ещё раз.", caption, true, null);
         };
         document.body.appendChild(script);
+    }
+
+    // ---- the level list, solutions, copying moves --------------------------------
+
+    var levels = null, levelsLoading = false, levelsOpen = false;
+    var solutions = null; // the stored optimal solutions: { letters: [...], optimum: { n: { pushes, moves } } }
+
+    function openLevels() {
+        if (levels) { levels.open(); return; }
+        if (levelsLoading) return;
+        levelsLoading = true;
+        loadScript("levels.js", "Уровни", function () { levelsLoading = false; if (levels) levels.open(); });
+    }
+
+    // The stored solutions (solutions.txt, one line of moves per level), each
+    // counted on its level by the core; fetched once.
+    function withSolutions(then) {
+        if (solutions) { then(solutions); return; }
+        fetch("solutions.txt?build=" + Build).then(function (r) {
+            if (!r.ok) throw new Error("no solutions");
+            return r.text();
+        }).then(function (text) {
+            var lines = text.split(/\r?\n/), optimum = {};
+            for (var n = 1; n <= Codes.LevelCount; ++n) {
+                var letters = lines[n - 1] || "";
+                writeLetters(letters);
+                var at = core._webPlayOnLevel(n - 1) >> 2;
+                if (core.HEAP32[at + 2] && core.HEAP32[at] === letters.length)
+                    optimum[n] = { pushes: core.HEAP32[at + 1], moves: letters.length };
+            }
+            solutions = { letters: lines, optimum: optimum };
+            then(solutions);
+        }).catch(function () { /* shown without the optimum */ });
+    }
+
+    function writeLetters(letters) {
+        var at = core._webMoveLetters();
+        for (var i = 0; i < letters.length; ++i) core.HEAPU8[at + i] = letters.charCodeAt(i);
+        core.HEAPU8[at + letters.length] = 0;
+    }
+
+    // A level chosen from the list starts as if the one before were solved.
+    function chooseLevel(n) {
+        if (editor) editor.close();
+        core._webStartLevel(n - 1);
+        levelBegun();
+        after();
+    }
+
+    // "Показать решение": the level again, and its stored optimal solution
+    // played at the slide's speed; offered once the level is solved.
+    function watchSolution() {
+        var level = moveState().level + 1;
+        if (!(BexaranProgress.read()[level] || {}).solved) return;
+        withSolutions(function (known) {
+            if (!known.optimum[level] || blocked()) return;
+            core._webRestart();
+            levelBegun();
+            queued = known.letters[level - 1];
+            after();
+        });
+    }
+
+    // The moves played since the history began as the usual letters: lower
+    // case a walk, upper case a push.
+    function copyMoves() {
+        var letters = moves.played();
+        if (!letters) return;
+        var shown = function () { showMessage(letters, "Ходы", false, null); };
+        if (navigator.clipboard && navigator.clipboard.writeText)
+            navigator.clipboard.writeText(letters).then(function () {
+                byId("part3").textContent = "Ходы скопированы";
+            }, shown);
+        else shown();
+    }
+
+    // ---- the hint (hint.js, loaded on first use) ------------------------------------
+
+    var hint = null, hintLoading = false;
+
+    function askHint() {
+        if (editor && editor.isOpen()) return;
+        stopWalking();
+        core._webFinishSlide();
+        flush();
+        if (solvedPending) return;
+        if (hint) { hint.ask(); return; }
+        if (hintLoading) return;
+        hintLoading = true;
+        loadScript("hint.js", "Подсказка", function () { hintLoading = false; if (hint) hint.ask(); });
+    }
+
+    // The hint's line and arrow go with the position they were about.
+    function clearHint() {
+        if (hint) hint.stop();
+        var text = byId("hintText");
+        if (!text.textContent) return;
+        text.textContent = "";
+        for (var name in text.dataset) delete text.dataset[name];
+        byId("hintBar").hidden = true;
+        byId("hintArrow").hidden = true;
+        layout();
+    }
+
+    function sayHint(line, data) {
+        var text = byId("hintText");
+        for (var name in text.dataset) delete text.dataset[name];
+        for (name in data) text.dataset[name] = data[name];
+        text.textContent = line;
+        byId("hintBar").hidden = false;
+        layout();
+    }
+
+    function showArrow(box, direction) {
+        var arrow = byId("hintArrow"), canvas = byId("board"), size = canvas.offsetWidth * Cell / view.width;
+        arrow.textContent = direction === Direction.left ? "\u2190" : direction === Direction.right ? "\u2192" :
+                            direction === Direction.up ? "\u2191" : "\u2193";
+        arrow.style.left = (canvas.offsetLeft + ((box % Columns) * Cell - view.x) * size / Cell) + "px";
+        arrow.style.top = (canvas.offsetTop + (Math.floor(box / Columns) * Cell - view.y) * size / Cell) + "px";
+        arrow.style.width = arrow.style.height = arrow.style.lineHeight = size + "px";
+        arrow.style.fontSize = (size * 0.8) + "px";
+        arrow.hidden = false;
+    }
+
+    function positionNow() {
+        var bytes = bytesOfHex(positionHex()), keeper = new DataView(bytes.buffer).getInt32(324, true);
+        return { cells: bytes.slice(0, Codes.Columns * Codes.Rows), keeper: keeper };
+    }
+
+    // The position after the first count moves of the history, for the hint.
+    function positionAfter(count) {
+        var size = giveHex(moves.start());
+        writeLetters(moves.played());
+        var keeper = core._webPositionAfter(size, count), at = core._webRoomCells();
+        return { cells: core.HEAPU8.slice(at, at + Codes.Columns * Codes.Rows), keeper: keeper };
+    }
+
+    // What the menus offer that depends on the game: the solution once solved.
+    function refreshMenus() {
+        var solved = !!(BexaranProgress.read()[moveState().level + 1] || {}).solved;
+        byId("watchSolution").disabled = !solved || !!(editor && editor.isOpen());
+        byId("copyMoves").disabled = !moves.canUndo() || !!(editor && editor.isOpen());
     }
 
     // A command the open editor takes for itself (its undo, its restart).
     function editorTakes(name) { return editor && editor.isOpen() && editor.command(name); }
 
+    // A room the editor plays has the exe's one-step undo; the game has the
+    // page's history.
+    function undo() {
+        if (editorTakes("undo")) return;
+        if (editor && editor.isOpen()) { core._webUndo(); return; }
+        stopWalking();
+        clearHint();
+        moves.undo();
+    }
+
+    function redo() {
+        if (editorTakes("redo") || (editor && editor.isOpen())) return;
+        stopWalking();
+        clearHint();
+        moves.redo();
+    }
+
+    // A level begins: new game, restart, a solved level's next, one chosen.
+    function levelBegun() {
+        stopWalking();
+        clearHint();
+        if (pointing) pointing.forget();
+        moves.reset(true);
+    }
+
     var commands = {
-        "new": function () { if (editor) editor.close(); core._webNewGame(); },
+        "new": function () { if (editor) editor.close(); core._webNewGame(); levelBegun(); },
         "save": function () { if (!editorTakes("save")) core._webSave(); },
         "load": function () { if (editor) editor.close(); byId("picker").click(); },
         "exit": function () { if (editor) editor.close(); exit(); },
-        "undo": function () { if (!editorTakes("undo")) core._webUndo(); },
-        "restart": function () { if (!editorTakes("restart")) core._webRestart(); },
+        "undo": undo,
+        "redo": redo,
+        "restart": function () {
+            if (editorTakes("restart")) return;
+            core._webRestart();
+            if (!(editor && editor.isOpen())) levelBegun();
+        },
         "editor": openEditor,
+        "levels": function () { if (editor) editor.close(); openLevels(); },
+        "watchSolution": watchSolution,
+        "copyMoves": copyMoves,
+        "hint": askHint,
         "about": function () { showAbout(); }
     };
 
@@ -260,16 +540,29 @@ var Bexaran = (function () {
         byId("messageCaption").textContent = caption;
         byId("message").classList.toggle("error", error);
         byId("message").classList.add("shown");
+        byId("messageOk").textContent = "OK";
+        byId("messageCancel").hidden = true;
         messageOpen = true;
         closeMessage = closed;
+        askCancelled = null;
         byId("messageOk").focus();
     }
 
-    function messageClosed() {
+    // A question: yes runs only when the player answers with the yes button;
+    // Esc and "Отмена" run no, if given.
+    function ask(text, caption, yesLabel, yes, no) {
+        showMessage(text, caption, false, yes);
+        byId("messageOk").textContent = yesLabel;
+        byId("messageCancel").hidden = false;
+        askCancelled = no || function () {};
+        byId("messageCancel").focus();
+    }
+
+    function messageClosed(cancelled) {
         byId("message").classList.remove("shown");
         messageOpen = false;
-        var closed = closeMessage;
-        closeMessage = null;
+        var closed = cancelled && askCancelled ? askCancelled : closeMessage;
+        closeMessage = askCancelled = null;
         if (closed) closed();
         after();
     }
@@ -288,14 +581,22 @@ var Bexaran = (function () {
     // Runs after the tick that posted it, as the posted message does.
     function levelSolved() {
         flush();
-        if (editor && editor.isOpen()) {
+        var forEditor = solvedFor === "editor";
+        solvedFor = null;
+        if (forEditor) {
             solvedPending = false;
-            editor.solved();
+            if (editor && editor.isOpen()) editor.solved();
             return;
         }
+        stopWalking();
+        var state = moveState(), played = moves.played();
+        BexaranProgress.solved(state.level + 1, moves.fromStart() ? played.replace(/[a-z]/g, "").length : null,
+                               state.steps);
         showMessage("Поздравляю!", "Поздравляю!", false, function () {
             solvedPending = false;
             core._webLevelSolved();
+            levelBegun();
+            if (openAfterSolved) { openAfterSolved = false; after(); openEditor(); }
         });
     }
 
@@ -314,6 +615,7 @@ var Bexaran = (function () {
             if (button.dataset.command) { run(button.dataset.command); return; }
             var menu = button.parentNode, wasOpen = menu.classList.contains("open");
             closeMenus();
+            refreshMenus();
             if (!wasOpen && !blocked()) menu.classList.add("open");
         });
         bar.addEventListener("mouseover", function (e) {
@@ -329,15 +631,21 @@ var Bexaran = (function () {
 
     // ---- keys, swipes, drops ----------------------------------------------------
 
-    var shortcuts = { KeyZ: "undo", KeyN: "new", KeyR: "restart", KeyS: "save", KeyL: "load" };
+    var shortcuts = { KeyZ: "undo", KeyY: "redo", KeyN: "new", KeyR: "restart", KeyS: "save", KeyL: "load" };
 
     function onKey(e) {
         if (ended) return;
         if (messageOpen) {
-            if (e.key === "Enter" || e.key === " " || e.key === "Escape") {
+            if (e.key === "Escape") { e.preventDefault(); messageClosed(true); }
+            // Enter and Space press the focused button, as in a dialog box.
+            if (e.key === "Enter" || e.key === " ") {
                 e.preventDefault();
-                messageClosed();
+                messageClosed(document.activeElement === byId("messageCancel"));
             }
+            return;
+        }
+        if (levelsOpen) {
+            if (e.key === "Escape") { e.preventDefault(); BexaranLevels.close(); }
             return;
         }
         if (aboutOpen) {
@@ -352,20 +660,23 @@ var Bexaran = (function () {
             e.preventDefault();
             return;
         }
+        stopWalking(); // any key ends a walk after the step under way
         if (editor && editor.isOpen() && editor.onKey(e)) return;
         var command = (e.ctrlKey || e.metaKey) && !e.altKey ? shortcuts[e.code] : undefined;
+        if (command === "undo" && e.shiftKey) command = "redo"; // Ctrl+Shift+Z
         // Browsers keep Ctrl+N for a new window: Shift+N is the page's own key.
         if (e.shiftKey && !e.ctrlKey && !e.metaKey && !e.altKey && e.code === "KeyN") command = "new";
         if (command) {
             e.preventDefault();
-            if (command !== "undo" || !byId("undo").disabled) run(command);
+            if (!byId(command) || !byId(command).disabled) run(command);
             return;
         }
         var direction = keyDirections[e.code];
         var letter = e.code.length === 4; // WASD only without modifiers; arrows with any
         if (direction === undefined || (letter && (e.ctrlKey || e.metaKey || e.altKey || e.shiftKey))) return;
         e.preventDefault();
-        core._webMove(direction);
+        stopWalking();
+        playMove(direction);
         after();
     }
 
@@ -374,38 +685,53 @@ var Bexaran = (function () {
         var r = byId("board").getBoundingClientRect();
         var x = view.x + (clientX - r.left) * view.width / r.width;
         var y = view.y + (clientY - r.top) * view.height / r.height;
-        if (x < 0 || y < 0 || x >= Width || y >= Height) return -1;
+        // Only the cells the canvas shows: a finger off its edge is on none.
+        if (x < view.x || y < view.y || x >= view.x + view.width || y >= view.y + view.height) return -1;
         return Math.floor(y / Cell) * Columns + Math.floor(x / Cell);
     }
 
     // A tap on a cell beside the keeper is the move towards it: he walks
-    // there, or pushes the box there, as the arrow key would.
-    function tapDirection(cell) {
+    // there, or pushes the box there, as the arrow key would; -1 otherwise.
+    function besideKeeper(cell) {
         var keeper = room()[4];
         var dx = cell % Columns - keeper % Columns, dy = Math.floor(cell / Columns) - Math.floor(keeper / Columns);
         if (cell < 0 || Math.abs(dx) + Math.abs(dy) !== 1) return -1;
-        return dx < 0 ? Direction.left : dx > 0 ? Direction.right : dy < 0 ? Direction.up : Direction.down;
+        return swipeDirection(dx, dy);
     }
 
-    function setUpSwipes() {
-        var canvas = byId("board"), start = null;
-        canvas.addEventListener("pointerdown", function (e) { start = { x: e.clientX, y: e.clientY }; });
-        canvas.addEventListener("pointerup", function (e) {
-            if (!start || blocked() || (editor && editor.drawing())) { start = null; return; }
-            var dx = e.clientX - start.x, dy = e.clientY - start.y;
-            start = null;
-            var direction;
-            if (Math.max(Math.abs(dx), Math.abs(dy)) < 20) { // a tap, not a swipe
-                direction = tapDirection(cellAt(e.clientX, e.clientY));
-                if (direction < 0) return;
-            } else {
-                direction = Math.abs(dx) > Math.abs(dy) ? (dx < 0 ? Direction.left : Direction.right)
-                                                        : (dy < 0 ? Direction.up : Direction.down);
-            }
-            core._webMove(direction);
-            after();
+    function swipeDirection(dx, dy) {
+        return Math.abs(dx) > Math.abs(dy) ? (dx < 0 ? Direction.left : Direction.right)
+                                           : (dy < 0 ? Direction.up : Direction.down);
+    }
+
+    // The chosen box's frame over its cell, or none (cell -1).
+    function markCell(cell) {
+        var frame = byId("boxMark");
+        if (cell < 0) { frame.hidden = true; return; }
+        var canvas = byId("board"), size = canvas.offsetWidth * Cell / view.width;
+        frame.style.left = (canvas.offsetLeft + ((cell % Columns) * Cell - view.x) * size / Cell) + "px";
+        frame.style.top = (canvas.offsetTop + (Math.floor(cell / Columns) * Cell - view.y) * size / Cell) + "px";
+        frame.style.width = frame.style.height = size + "px";
+        frame.hidden = false;
+    }
+
+    var pointing = null;
+
+    function setUpPointing() {
+        var canvas = byId("board");
+        pointing = BexaranPointing.make({
+            core: core, codes: Codes, cellAt: cellAt, besideKeeper: besideKeeper, direction: swipeDirection,
+            keeper: function () { return room()[4]; }, markCell: markCell,
+            play: function (direction) { stopWalking(); playMove(direction); },
+            walk: function (letters) { queued = letters; walkOn(); },
+            stop: stopWalking,
+            say: function (text) { byId("part3").textContent = text; },
+            ready: function () { return !blocked() && !(editor && editor.drawing()); },
+            after: after
         });
-        canvas.addEventListener("pointercancel", function () { start = null; });
+        canvas.addEventListener("pointerdown", pointing.down);
+        canvas.addEventListener("pointerup", pointing.up);
+        canvas.addEventListener("pointercancel", pointing.cancel);
     }
 
     function setUpDrops() {
@@ -422,36 +748,55 @@ var Bexaran = (function () {
         });
     }
 
+    // ---- the service worker -------------------------------------------------------
+
+    // Kept for play without a network: the page and its icons, once loaded.
+    // The worker asks each open page for its build before it deletes a
+    // build's files, and is told when a page has started, so the files of
+    // pages closed since can go.
+    function setUpServiceWorker() {
+        var worker = navigator.serviceWorker;
+        worker.addEventListener("message", function (e) {
+            if (e.data && e.data.askBuild && e.ports[0]) e.ports[0].postMessage({ build: Build });
+        });
+        worker.startMessages();
+        window.addEventListener("load", function () {
+            worker.register("sw.js").catch(function () { /* played online only */ });
+            if (worker.controller) worker.controller.postMessage({ tidy: true });
+        });
+    }
+
     // ---- start ------------------------------------------------------------------
 
     function start() {
         core = Module;
+        readCodes();
         context = byId("board").getContext("2d");
         picture = new ImageData(new Uint8ClampedArray(core.HEAPU8.buffer, core._webPixels(), Width * Height * 4),
                                 Width, Height);
         core._webStart();
-        restore();
+        var restored = restore();
+        moves = BexaranHistory.make({ core: core, codes: Codes, positionHex: positionHex, giveHex: giveHex });
+        if (restored) moves.restore();
+        else moves.reset(true);
         layout();
         flush();
         performance.mark("bexaran-board-drawn");
         persist();
-        timer = setInterval(function () { core._webTick(); after(); }, TickMs);
+        timer = setInterval(function () { core._webTick(); walkOn(); after(); }, TickMs);
         document.addEventListener("keydown", onKey);
         setUpMenus();
-        setUpSwipes();
+        setUpPointing();
         setUpDrops();
-        byId("messageOk").addEventListener("click", messageClosed);
+        byId("messageOk").addEventListener("click", function () { messageClosed(false); });
+        byId("messageCancel").addEventListener("click", function () { messageClosed(true); });
         byId("aboutClose").addEventListener("click", aboutClosed);
         window.addEventListener("pagehide", persist);
         // A shared room: the page's address with #board= opens it in the editor.
         var openShared = function () { if (/^#board=/.test(location.hash)) openEditor(); };
         window.addEventListener("hashchange", openShared);
         openShared();
-        // Kept for play without a network: the page and its icons, once loaded.
-        if ("serviceWorker" in navigator && location.protocol !== "file:")
-            window.addEventListener("load", function () {
-                navigator.serviceWorker.register("sw.js").catch(function () { /* played online only */ });
-            });
+        if ("serviceWorker" in navigator && location.protocol !== "file:") setUpServiceWorker();
     }
 
     layout();
@@ -461,8 +806,14 @@ var Bexaran = (function () {
     return {
         start: start,
         status: function (part, text) { byId("part" + part).textContent = text; },
-        undoEnabled: function (enabled) { byId("undo").disabled = !enabled; },
-        postLevelSolved: function () { solvedPending = true; setTimeout(levelSolved, 0); },
+        // The core's Undo item: the editor's played room's; the game's
+        // follows the page's history (after).
+        undoEnabled: function (enabled) { if (editor && editor.isOpen()) byId("undo").disabled = !enabled; },
+        postLevelSolved: function () {
+            solvedPending = true;
+            solvedFor = editor && editor.isOpen() ? "editor" : "game";
+            setTimeout(levelSolved, 0);
+        },
         message: function (text, caption) { showMessage(text, caption, true, null); },
         download: function (bytes) {
             var link = document.createElement("a");
@@ -474,10 +825,49 @@ var Bexaran = (function () {
             setTimeout(function () { URL.revokeObjectURL(link.href); }, 1000);
         },
         sliding: function () { return core ? core._webSliding() !== 0 || solvedPending : true; },
+        // The moves of the history played so far (upper case the pushes).
+        played: function () { return moves ? moves.played() : ""; },
+        // A walk or push pointed at, or a solution shown, still under way.
+        walking: function () { return queued !== "" || (core ? core._webSliding() !== 0 : true); },
         // What editor.js works with: the core, the page's drawing, dialogs and downloads.
+        build: Build,
+        attachHint: function (made) {
+            if (made.build !== Build) {
+                showMessage("Сайт обновился. Перезагрузите страницу, чтобы получить подсказку.", "Подсказка", true, null);
+                return null;
+            }
+            hint = made;
+            return {
+                core: core, codes: Codes, position: positionNow, positionAfter: positionAfter,
+                played: function () { return moves.played(); }, writeLetters: writeLetters,
+                counted: function () { BexaranProgress.hinted(moveState().level + 1); },
+                say: sayHint, showArrow: showArrow
+            };
+        },
+        attachLevels: function (made) {
+            if (made.build !== Build) {
+                showMessage("Сайт обновился. Перезагрузите страницу, чтобы открыть список уровней.", "Уровни", true, null);
+                return null;
+            }
+            levels = made;
+            return {
+                core: core, codes: Codes, startLevel: chooseLevel, solutions: function (then) {
+                    withSolutions(function (known) { then(known.optimum); });
+                },
+                level: function () { return moveState().level + 1; },
+                setOpen: function (open) { levelsOpen = open; }
+            };
+        },
+        // An editor of another build (the site was updated and this page's
+        // own files are gone) is not used: the player is asked to reload.
         attachEditor: function (made) {
+            if (made.build !== Build) {
+                showMessage("Сайт обновился. Перезагрузите страницу, чтобы открыть редактор.", "Редактор", true, null);
+                return null;
+            }
             editor = made;
             return {
+                codes: Codes, build: Build, ask: ask,
                 core: core, flush: flush, layout: layout, after: after, giveFile: giveFile, cellAt: cellAt,
                 showMessage: showMessage, blocked: blocked, closeMenus: closeMenus,
                 download: function (bytes, name) { var was = saveName; saveName = name; Bexaran.download(bytes); saveName = was; }

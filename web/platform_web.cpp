@@ -5,14 +5,17 @@
 // the page (web/page.js), which this file reaches through a few imported
 // JavaScript functions that take numbers and UTF-16 texts only.
 #include <emscripten.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "game/game.h"
 #include "game/platform.h"
+#include "game/rules.h"
 #include "png/png.h"
 #include "png/png_host.h"
 #include "shell/texts.h"
+#include "web/pointing.h"
 #include "web/sheets.h"
 
 // ---- the page's side ---------------------------------------------------------
@@ -70,6 +73,9 @@ bool pendingFileReadable;
 unsigned char savedBytes[SavedGameSize];
 uint32_t savedBytesSize;
 unsigned char position[SavedGameSize];
+// The editor's room as drawn, and the saved game the core made of it.
+unsigned char roomCells[BoardCellCount];
+unsigned char judgedGame[SavedGameSize];
 // The game while the editor has the board, and the keeper's cell as it was
 // drawn (his frame is the last one of his last move, which the state does
 // not record).
@@ -245,11 +251,11 @@ int showOpenDialog(uint32_t) {
 
 // The temporary file is the download's bytes; "replacing" the target hands
 // them to the page, which offers them under the player's file name.
-int writeWholeFile(const char*, const void* bytes, uint32_t size) {
-    if (size > sizeof savedBytes) return 0;
+NewFileResult writeNewFile(const char*, const void* bytes, uint32_t size) {
+    if (size > sizeof savedBytes) return NewFileFailed;
     memcpy(savedBytes, bytes, size);
     savedBytesSize = size;
-    return 1;
+    return NewFileWritten;
 }
 
 int replaceFile(const char*, const char*) {
@@ -436,6 +442,307 @@ EMSCRIPTEN_KEEPALIVE int webPlay(uint32_t size) {
     setUndoEnabled(0);
     takeSnapshot();
     return taken;
+}
+
+// Plays the rest of a running slide at once, so a command that puts the game
+// aside (the editor) keeps it exactly as the finished move leaves it, the
+// level-solved message of a last push posted as usual.
+EMSCRIPTEN_KEEPALIVE void webFinishSlide() {
+    while (game.playerSliding)
+        advanceSlide();
+}
+
+// The editor's room: it writes the 320 cell codes here, then calls webJudgeRoom.
+EMSCRIPTEN_KEEPALIVE unsigned char* webRoomCells() {
+    return roomCells;
+}
+
+// The core's verdict on the room (a RoomCheck); when it is playable, the
+// saved game at its start is at webJudgedGame, for playing, saving and the
+// solver.
+EMSCRIPTEN_KEEPALIVE int32_t webJudgeRoom(int32_t keeperCell) {
+    Board drawn;
+    memcpy(drawn.cells, roomCells, BoardCellCount);
+    return judgeRoom(&drawn, keeperCell, judgedGame);
+}
+
+EMSCRIPTEN_KEEPALIVE unsigned char* webJudgedGame() {
+    return judgedGame;
+}
+
+// The codes the page and the editor work with, as JSON, so they are written
+// once, here in the core, and never again in JavaScript.
+EMSCRIPTEN_KEEPALIVE const char* webCodes() {
+    static char text[1024];
+    if (text[0]) return text;
+    static const struct {
+        const char* name;
+        int32_t value;
+    } numbers[] = {
+        {"Columns", BoardColumns},
+        {"Rows", BoardRows},
+        {"CellPixels", CellPixels},
+        {"LevelCount", LevelCount},
+        {"SavedGameSize", SavedGameSize},
+        {"DirectionLeft", DirectionLeft},
+        {"DirectionRight", DirectionRight},
+        {"DirectionUp", DirectionUp},
+        {"DirectionDown", DirectionDown},
+        {"RoomPlayable", RoomPlayable},
+        {"RoomNoKeeper", RoomNoKeeper},
+        {"RoomBadCell", RoomBadCell},
+        {"RoomOpen", RoomOpen},
+        {"RoomStrayCell", RoomStrayCell},
+        {"RoomNoBoxes", RoomNoBoxes},
+        {"RoomBoxesGoalsDiffer", RoomBoxesGoalsDiffer},
+        {"RoomAllBoxesHome", RoomAllBoxesHome},
+        {"RoomRefusedAsGame", RoomRefusedAsGame},
+    };
+    static const struct {
+        const char* name;
+        unsigned char code;
+    } cells[] = {
+        {"CellWall", CellCodeWall},           {"CellFloor", CellCodeFloor},
+        {"CellGoal", CellCodeGoal},           {"CellBox", CellCodeBox},
+        {"CellBoxOnGoal", CellCodeBoxOnGoal},
+    };
+    int at = snprintf(text, sizeof text, "{");
+    for (const auto& n : numbers)
+        at += snprintf(text + at, sizeof text - at, "\"%s\":%d,", n.name, (int)n.value);
+    for (const auto& c : cells)
+        at += snprintf(text + at, sizeof text - at, "\"%s\":\"%c\",", c.name, c.code);
+    text[at - 1] = '}';
+    return text;
+}
+
+// ---- the page's own player: history, pointing, levels -----------------------
+
+// Letters in and out: the moves of the history, a walk or a push path, a
+// solution; NUL-terminated.
+static char moveLetters[8192];
+
+EMSCRIPTEN_KEEPALIVE char* webMoveLetters() {
+    return moveLetters;
+}
+
+// What the page's history needs after a request: the step count, whether the
+// move pushes, the level and the keeper's cell.
+EMSCRIPTEN_KEEPALIVE int32_t* webMoveState() {
+    static int32_t state[4];
+    state[0] = game.steps;
+    state[1] = game.pushing;
+    state[2] = game.levelIndex;
+    state[3] = game.playerCell;
+    return state;
+}
+
+// Undo and redo of the page's history: the position in the file buffer (a
+// saved game), then the first count letters of webMoveLetters played at once
+// by the rules, without a slide, and the board drawn whole. 1 when the
+// position was taken and every move could be played.
+EMSCRIPTEN_KEEPALIVE int webReplayFrom(uint32_t size, int32_t count) {
+    const GameState before = game;
+    pendingFileReadable = true;
+    pendingFileSize = size < sizeof pendingFile ? size : sizeof pendingFile;
+    SavedGame start;
+    if (decodeSavedGame(pendingFile, pendingFileSize, &start) != SavedGameValid) return 0;
+    cancelSlide();
+    game.board = start.board;
+    game.levelIndex = start.levelIndex;
+    game.playerCell = start.playerCell;
+    game.boxesLeft = start.boxesLeft;
+    game.steps = start.steps;
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t direction = letterDirection((char)(moveLetters[i] & ~0x20));
+        const MoveOutcome step =
+            direction < 0 ? MoveOutcome{MoveBlocked, -1, -1}
+                          : applyStep(&game.board, &game.playerCell, direction, &game.boxesLeft);
+        if (step.kind == MoveBlocked) {
+            game = before;
+            return 0;
+        }
+        ++game.steps;
+    }
+    // Drawn as the exe's undo draws (the keeper's row as the last move left
+    // it), or all the way back as a loaded game is.
+    if (count == 0) game.pushing = 0;
+    redrawBoard();
+    invalidateArea(nullptr);
+    refreshLevelAndBoxes();
+    refreshSteps();
+    takeSnapshot();
+    return 1;
+}
+
+// The hint's reading of a solution (webMoveLetters) from the position on the
+// board: [the moves up to and including the first push, the pushed box's
+// cell, the push's direction]; the first is 0 when no move pushes.
+EMSCRIPTEN_KEEPALIVE int32_t* webFirstPush() {
+    static int32_t result[3];
+    result[0] = 0;
+    result[1] = result[2] = -1;
+    Board board = game.board;
+    int32_t keeper = game.playerCell, boxesLeft = game.boxesLeft;
+    for (int32_t i = 0; moveLetters[i]; ++i) {
+        const int32_t direction = letterDirection((char)(moveLetters[i] & ~0x20));
+        if (direction < 0) break;
+        const MoveOutcome step = applyStep(&board, &keeper, direction, &boxesLeft);
+        if (step.kind == MoveBlocked) break;
+        if (step.kind == MovePush) {
+            result[0] = i + 1;
+            result[1] = step.target;
+            result[2] = direction;
+            break;
+        }
+    }
+    return result;
+}
+
+// The position count moves of webMoveLetters after the saved game in the
+// file buffer, computed aside (the game is not touched): its cells go to
+// webRoomCells; the keeper's cell, or -1 when the start is refused or a move
+// is blocked.
+EMSCRIPTEN_KEEPALIVE int32_t webPositionAfter(uint32_t size, int32_t count) {
+    SavedGame start;
+    if (decodeSavedGame(pendingFile, size < sizeof pendingFile ? size : sizeof pendingFile,
+                        &start) != SavedGameValid)
+        return -1;
+    int32_t keeper = start.playerCell, boxesLeft = start.boxesLeft;
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t direction = letterDirection((char)(moveLetters[i] & ~0x20));
+        if (direction < 0) return -1;
+        if (applyStep(&start.board, &keeper, direction, &boxesLeft).kind == MoveBlocked) return -1;
+    }
+    memcpy(roomCells, start.board.cells, BoardCellCount);
+    return keeper;
+}
+
+// A level chosen from the page's list: started as solving the one before
+// would start it.
+EMSCRIPTEN_KEEPALIVE void webStartLevel(int32_t n) {
+    if (n < 0 || n >= LevelCount) return;
+    cancelSlide();
+    game.levelIndex = n;
+    startLevel(n);
+    invalidateArea(nullptr);
+}
+
+// The code of a cell of the board in play (0 outside it).
+EMSCRIPTEN_KEEPALIVE int32_t webCellCode(int32_t cell) {
+    return isOnBoard(cell) ? game.board.cells[cell] : 0;
+}
+
+// The keeper's shortest walk to a cell, into webMoveLetters; its length.
+EMSCRIPTEN_KEEPALIVE int32_t webWalkPath(int32_t target) {
+    const std::string path = walkPath(game.board, game.playerCell, target);
+    snprintf(moveLetters, sizeof moveLetters, "%s", path.c_str());
+    return (int32_t)path.size();
+}
+
+// The fewest pushes that bring the box at boxCell to target, into
+// webMoveLetters (lower case walks, upper case pushes); its length, 0 when
+// the box cannot get there.
+EMSCRIPTEN_KEEPALIVE int32_t webPushPath(int32_t boxCell, int32_t target) {
+    const std::string path = pushPath(game.board, game.playerCell, boxCell, target);
+    snprintf(moveLetters, sizeof moveLetters, "%s", path.c_str());
+    return (int32_t)path.size();
+}
+
+// The moves of webMoveLetters played by the rules on level n's start, for the
+// level list's figures: [moves played, pushes, solved]; moves stop at the
+// first that is blocked.
+EMSCRIPTEN_KEEPALIVE int32_t* webPlayOnLevel(int32_t n) {
+    static int32_t result[3];
+    result[0] = result[1] = result[2] = 0;
+    if (n < 0 || n >= LevelCount) return result;
+    Board board;
+    memcpy(board.cells, LevelTable[n], BoardCellCount);
+    int32_t keeper = 0, boxesLeft = 0;
+    for (int32_t cell = 0; cell < BoardCellCount; ++cell) {
+        const unsigned char code = board.cells[cell];
+        if (code == CellCodeStart || code == CellCodeStartLeft || code == CellCodeStartRight ||
+            code == CellCodeStartUp || code == CellCodeStartDown) {
+            keeper = cell;
+            board.cells[cell] = CellCodeFloor;
+        }
+        boxesLeft += code == CellCodeBox;
+    }
+    for (const char* at = moveLetters; *at; ++at) {
+        const int32_t direction = letterDirection((char)(*at & ~0x20));
+        if (direction < 0) break;
+        const MoveOutcome step = applyStep(&board, &keeper, direction, &boxesLeft);
+        if (step.kind == MoveBlocked) break;
+        ++result[0];
+        result[1] += step.kind == MovePush;
+    }
+    result[2] = boxesLeft == 0;
+    return result;
+}
+
+// Level n's start as a picture of CellPixels / 4 pixels a cell (160 by 128),
+// RGBA, each pixel the average of a 4 by 4 block of the game's own tiles and
+// the keeper facing up on his start, for the level list.
+// The level's room in that picture: its cells other than wall with one cell
+// of wall all round, as first column, first row, columns and rows.
+static int32_t levelRoom[4];
+
+EMSCRIPTEN_KEEPALIVE int32_t* webLevelPictureRoom() {
+    return levelRoom;
+}
+
+EMSCRIPTEN_KEEPALIVE uint32_t* webLevelPicture(int32_t n) {
+    enum { Scale = 4, Small = CellPixels / Scale };
+    static uint32_t picture[BoardColumns * Small * BoardRows * Small];
+    if (n < 0 || n >= LevelCount) return picture;
+    int32_t left = BoardColumns, top = BoardRows, right = -1, bottom = -1;
+    for (int32_t c = 0; c < BoardCellCount; ++c) {
+        if (LevelTable[n][c] == CellCodeWall) continue;
+        const int32_t x = c % BoardColumns, y = c / BoardColumns;
+        left = x < left ? x : left;
+        right = x > right ? x : right;
+        top = y < top ? y : top;
+        bottom = y > bottom ? y : bottom;
+    }
+    levelRoom[0] = left - 1;
+    levelRoom[1] = top - 1;
+    levelRoom[2] = right - left + 3;
+    levelRoom[3] = bottom - top + 3;
+    static uint32_t cell[CellPixels * CellPixels];
+    for (int32_t c = 0; c < BoardCellCount; ++c) {
+        const unsigned char code = LevelTable[n][c];
+        const TileChoice tile = tileForCell(code);
+        const Sheet32& sheet = tile.sheet == SheetBox ? boxSheet : tileSheet;
+        for (int32_t y = 0; y < CellPixels; ++y)
+            for (int32_t x = 0; x < CellPixels; ++x)
+                cell[y * CellPixels + x] =
+                    sheet.pixels ? sheetPixel(sheet, tile.n * CellPixels + x, y) : OpaqueBlack;
+        const bool start = code == CellCodeStart || code == CellCodeStartLeft ||
+                           code == CellCodeStartRight || code == CellCodeStartUp ||
+                           code == CellCodeStartDown;
+        if (start && playerSheet.pixels)
+            for (int32_t y = 0; y < CellPixels; ++y)
+                for (int32_t x = 0; x < CellPixels; ++x) {
+                    const uint32_t colour =
+                        sheetPixel(playerSheet, DirectionUp * CellPixels + x, y);
+                    if ((colour & 0xFFFFFF) != KeyColour) cell[y * CellPixels + x] = colour;
+                }
+        const int32_t left = (c % BoardColumns) * Small, top = (c / BoardColumns) * Small;
+        for (int32_t y = 0; y < Small; ++y)
+            for (int32_t x = 0; x < Small; ++x) {
+                uint32_t sum[3] = {0, 0, 0};
+                for (int32_t dy = 0; dy < Scale; ++dy)
+                    for (int32_t dx = 0; dx < Scale; ++dx) {
+                        const uint32_t p = cell[(y * Scale + dy) * CellPixels + x * Scale + dx];
+                        for (int32_t k = 0; k < 3; ++k)
+                            sum[k] += (p >> (8 * k)) & 0xFF;
+                    }
+                const int32_t blocks = Scale * Scale;
+                picture[(top + y) * BoardColumns * Small + left + x] =
+                    OpaqueBlack | (sum[2] / blocks) << 16 | (sum[1] / blocks) << 8 |
+                    sum[0] / blocks;
+            }
+    }
+    return picture;
 }
 
 EMSCRIPTEN_KEEPALIVE int webSliding() {

@@ -1,29 +1,51 @@
 // The editor's solver in a Web Worker: the page posts a room (its 320 cell
 // codes, the keeper's cell and the budget), the worker answers with
-// { expanded } now and then while it searches and { verdict } at the end.
-// One search at a time; the page cancels one by ending the worker. This is
-// written in front of the solver's module, whose Module it fills.
+// { expanded } now and then while it searches and at the end with
+// { verdict } or { failed: "memory" or "error" }, each with the worker's
+// build. One search per worker: the page ends it after the answer, or to
+// cancel. This is written in front of the solver's module, whose Module it
+// fills.
+var Build = "@BEXARAN_PAGE_VERSION@";
 var expandedBefore = 0, lastExpanded = 0;
+var outOfMemory = false; // set by the module when an allocation fails
 
 // The solver's two searches each count from zero: their sum is the effort.
 function postProgress(expanded) {
     if (expanded < lastExpanded) expandedBefore += lastExpanded;
     lastExpanded = expanded;
-    postMessage({ expanded: expandedBefore + expanded });
+    postMessage({ expanded: expandedBefore + expanded, build: Build });
+}
+
+function text(at) {
+    var s = "";
+    for (var p = at; Module.HEAPU8[p]; ++p) s += String.fromCharCode(Module.HEAPU8[p]);
+    return s;
+}
+
+// The result's fields where the module says they lie.
+function readVerdict(at, layout) {
+    var read = {
+        i32: function (offset) { return Module.HEAP32[(at + offset) >> 2]; },
+        f64: function (offset) { return Module.HEAPF64[(at + offset) >> 3]; },
+        text: function (offset) { return text(Module.HEAP32[(at + offset) >> 2] >>> 0); }
+    };
+    var verdict = {};
+    for (var name in layout) verdict[name] = read[layout[name][1]](layout[name][0]);
+    verdict.outcome = verdict.outcomeName;
+    delete verdict.outcomeName;
+    return verdict;
 }
 
 function solve(room) {
     expandedBefore = lastExpanded = 0;
-    Module.HEAPU8.set(room.board, Module._roomBuffer());
-    var at = Module._solveRoom(room.keeper, room.seconds, room.megabytes);
-    var words = Module.HEAP32, doubles = Module.HEAPF64;
-    var moves = "";
-    for (var p = words[(at >> 2) + 8]; Module.HEAPU8[p]; ++p) moves += String.fromCharCode(Module.HEAPU8[p]);
-    postMessage({ verdict: {
-        outcome: words[at >> 2], pushes: words[(at >> 2) + 1], moveCount: words[(at >> 2) + 2],
-        lowerBound: words[(at >> 2) + 3], expanded: doubles[(at >> 3) + 2], seconds: doubles[(at >> 3) + 3],
-        moves: moves
-    } });
+    try {
+        var layout = JSON.parse(text(Module._verdictLayout()));
+        Module.HEAPU8.set(room.board, Module._roomBuffer());
+        var at = Module._solveRoom(room.keeper, room.seconds, room.megabytes);
+        postMessage({ verdict: readVerdict(at, layout), build: Build });
+    } catch (e) {
+        postMessage({ failed: outOfMemory ? "memory" : "error", build: Build });
+    }
 }
 
 var ready = false, waiting = null; // a room posted before the module was ready

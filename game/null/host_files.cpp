@@ -1,6 +1,7 @@
 // Saved-game files on the host (POSIX), for bexaran-cli and the tests: the
 // same operations the Windows shell provides; the null front end around them
 // has no dialogs or boxes.
+#include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <unistd.h>
@@ -8,9 +9,10 @@
 #include "game.h"
 #include "platform.h"
 
-int writeWholeFile(const char* name, const void* bytes, uint32_t size) {
-    int file = open(name, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (file < 0) return 0;
+// O_EXCL: a file that already has the name is left alone.
+NewFileResult writeNewFile(const char* name, const void* bytes, uint32_t size) {
+    int file = open(name, O_WRONLY | O_CREAT | O_EXCL, 0666);
+    if (file < 0) return errno == EEXIST ? NewFileNameTaken : NewFileFailed;
     const char* at = static_cast<const char*>(bytes);
     uint32_t left = size;
     bool ok = true;
@@ -24,7 +26,7 @@ int writeWholeFile(const char* name, const void* bytes, uint32_t size) {
     }
     ok = fsync(file) == 0 && ok; // on disk before the rename makes it the saved game
     ok = close(file) == 0 && ok;
-    return ok ? 1 : 0;
+    return ok ? NewFileWritten : NewFileFailed;
 }
 
 int replaceFile(const char* from, const char* to) {

@@ -42,16 +42,17 @@ int showOpenDialog(uint32_t flags) {
     return showDialog(flags);
 }
 
-int writeWholeFile(const char* name, const void* bytes, uint32_t size) {
-    if (tooLong(name) || isReadOnly(name)) return 0;
+NewFileResult writeNewFile(const char* name, const void* bytes, uint32_t size) {
+    if (fakeFiles.files.count(name)) return NewFileNameTaken;
+    if (tooLong(name)) return NewFileFailed;
     const unsigned char* begin = static_cast<const unsigned char*>(bytes);
     if (fakeFiles.failWrite) {
         // A full disk: part of the file is there, and the call reports it.
         fakeFiles.files[name].assign(begin, begin + size / 2);
-        return 0;
+        return NewFileFailed;
     }
     fakeFiles.files[name].assign(begin, begin + size);
-    return 1;
+    return NewFileWritten;
 }
 
 int replaceFile(const char* from, const char* to) {

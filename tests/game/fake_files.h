@@ -11,7 +11,7 @@
 struct FakeFiles {
     std::map<std::string, std::vector<unsigned char>> files;
     std::vector<std::string> readOnlyNames; // writes and replacements over them fail
-    bool failWrite;                         // writeWholeFile fails after writing half
+    bool failWrite;                         // writeNewFile fails after writing half
     bool failReplace;
     bool failRead;
     int dialogAnswer;         // what the save and open dialogs return

@@ -3,6 +3,7 @@
 // what loading does to a slide, the snapshot and the status bar.
 #include <gtest/gtest.h>
 #include <limits.h>
+#include <set>
 #include <string.h>
 
 #include "game/game.h"
@@ -367,21 +368,110 @@ TEST_F(SavedGameTest, LongestNameFitsAndEmptyNameFails) {
     EXPECT_EQ(writeSavedGame(std::string(FileNameCapacity, 'n').c_str()), 0);
 }
 
-// Beside the target, as long as it, and never the target itself.
-TEST_F(SavedGameTest, TemporaryNameSitsBesideTheTargetAndDiffersFromIt) {
+// Beside the target, as long as it, never the target itself, and another
+// name on every attempt.
+TEST_F(SavedGameTest, TemporaryNamesSitBesideTheTargetAndDifferFromItAndEachOther) {
     const char* names[] = {"save.bxr", "~$ve.bxr", "$~ve.bxr", "~save.bxr", "C:\\games\\a.bxr",
-                           "C:a",      "dir/~",    "x",        "~",         "..\\~$"};
+                           "C:a",      "dir/~",    "x",        "~",         "..\\~$",
+                           "X",        "$"};
     for (const char* name : names) {
+        std::set<std::string> made;
         char temporary[FileNameCapacity];
-        ASSERT_EQ(savedGameTemporaryName(name, temporary), 1) << name;
-        const std::string target = name, made = temporary;
-        const size_t folder = target.find_last_of("\\/:") + 1; // 0 when there is none
-        EXPECT_EQ(made.size(), target.size()) << name;
-        EXPECT_EQ(made.substr(0, folder), target.substr(0, folder)) << name;
-        EXPECT_NE(made[folder], target[folder]) << name;
+        for (int32_t attempt = 0; attempt < SavedGameTemporaryAttempts; ++attempt) {
+            ASSERT_EQ(savedGameTemporaryName(name, attempt, temporary), 1)
+                << name << " " << attempt;
+            const std::string target = name, one = temporary;
+            const size_t folder = target.find_last_of("\\/:") + 1; // 0 when there is none
+            EXPECT_EQ(one.size(), target.size()) << name;
+            EXPECT_EQ(one.substr(0, folder), target.substr(0, folder)) << name;
+            EXPECT_NE(tolower(one[folder]), tolower(target[folder])) << name << " " << attempt;
+            made.insert(one);
+        }
+        EXPECT_EQ(made.size(), (size_t)SavedGameTemporaryAttempts) << name;
+        EXPECT_EQ(savedGameTemporaryName(name, SavedGameTemporaryAttempts, temporary), 0);
     }
     char temporary[FileNameCapacity];
-    EXPECT_EQ(savedGameTemporaryName("C:\\games\\", temporary), 0); // a folder
+    EXPECT_EQ(savedGameTemporaryName("C:\\games\\", 0, temporary), 0); // a folder
+}
+
+// Files of the player's that have the temporary names are never touched: the
+// save takes the next free name, and fails only when all are taken.
+TEST_F(SavedGameTest, SaveLeavesFilesWithTheTemporaryNamesAlone) {
+    const Bytes other(50, 'p');
+    char temporary[FileNameCapacity];
+    for (int32_t taken : {1, 5, (int32_t)SavedGameTemporaryAttempts}) {
+        resetFakeFiles();
+        for (int32_t attempt = 0; attempt < taken; ++attempt) {
+            ASSERT_EQ(savedGameTemporaryName("game.bxr", attempt, temporary), 1);
+            fakeFiles.files[temporary] = other;
+        }
+        ASSERT_EQ(fakeFiles.files.count("~$me.bxr"), 1u);
+        fakeFiles.dialogAnswer = 1;
+        fakeFiles.dialogChoice = "game.bxr";
+        saveGame();
+        const bool room = taken < SavedGameTemporaryAttempts;
+        EXPECT_EQ(fakeFiles.files.count("game.bxr"), room ? 1u : 0u) << taken;
+        if (room) {
+            EXPECT_EQ(fakeFiles.files["game.bxr"], encoded());
+        }
+        EXPECT_EQ(fakeFiles.saveFailuresShown, room ? 0 : 1) << taken;
+        for (int32_t attempt = 0; attempt < taken; ++attempt) {
+            savedGameTemporaryName("game.bxr", attempt, temporary);
+            EXPECT_EQ(fakeFiles.files[temporary], other) << temporary;
+        }
+        EXPECT_EQ(fakeFiles.files.size(), (size_t)taken + (room ? 1 : 0))
+            << "a temporary file was left";
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A small room drawn in rows, as the editor would hand it over: "@" wall,
+// " " floor, "x" goal, "o" box, "#" box on a goal; the keeper apart.
+Board drawnRoom(std::initializer_list<const char*> rows) {
+    Board board;
+    memset(board.cells, CellCodeWall, BoardCellCount);
+    int32_t row = 0;
+    for (const char* text : rows) {
+        memcpy(board.cells + row * BoardColumns, text, strlen(text));
+        ++row;
+    }
+    return board;
+}
+
+// Every refusal in order of precedence, and a playable room becomes a saved
+// game that loads, with floor the keeper cannot reach walled in.
+TEST(JudgeRoomTest, RefusesWhatTheGameCannotPlayAndMakesALoadableGameOfTheRest) {
+    const Board good =
+        drawnRoom({"@@@@@@@", "@ ox  @", "@ #   @", "@@@@@@@", "@@@ @@@", "@@@@@@@"});
+    unsigned char bytes[SavedGameSize];
+    EXPECT_EQ(judgeRoom(&good, -1, bytes), RoomNoKeeper);
+    EXPECT_EQ(judgeRoom(&good, 22, bytes), RoomNoKeeper); // on a box
+    ASSERT_EQ(judgeRoom(&good, 21, bytes), RoomPlayable);
+    SavedGame saved;
+    ASSERT_EQ(decodeSavedGame(bytes, SavedGameSize, &saved), SavedGameValid);
+    EXPECT_EQ(saved.levelIndex, 0);
+    EXPECT_EQ(saved.playerCell, 21);
+    EXPECT_EQ(saved.boxesLeft, 1);
+    EXPECT_EQ(saved.steps, 0);
+    EXPECT_EQ(saved.board.cells[83], CellCodeWall); // the floor cut off behind walls
+    EXPECT_EQ(memcmp(saved.board.cells, good.cells, 80), 0);
+
+    struct Case {
+        Board room;
+        RoomCheck check;
+    } cases[] = {
+        {drawnRoom({"@@@@@@@", "@ o?x @", "@@@@@@@"}), RoomBadCell},
+        {drawnRoom({"@@@ @@@", "@ ox  @", "@@@@@@@"}), RoomOpen},
+        {drawnRoom({"@@@@@@@", "@ ox  @", "@@@@@@@", "@ o @@@", "@@@@@@@"}), RoomStrayCell},
+        {drawnRoom({"@@@@@@@", "@  x  @", "@@@@@@@"}), RoomNoBoxes},
+        {drawnRoom({"@@@@@@@", "@ oxx @", "@@@@@@@"}), RoomBoxesGoalsDiffer},
+        {drawnRoom({"@@@@@@@", "@ #   @", "@@@@@@@"}), RoomAllBoxesHome},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(judgeRoom(&c.room, 21, bytes), c.check) << c.check;
 }
 
 } // namespace

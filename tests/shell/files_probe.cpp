@@ -24,10 +24,29 @@ DWORD sizeOf(const char* name) {
     return data.nFileSizeLow;
 }
 
-void writeJunk(const char* name, DWORD size) {
+// Replaces whatever is there, as a file of the player's would be written.
+void writeJunk(const char* name, DWORD size, char fill = 'j') {
     static char junk[1000];
-    memset(junk, 'j', sizeof junk);
-    writeWholeFile(name, junk, size);
+    memset(junk, fill, sizeof junk);
+    HANDLE file =
+        CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, junk, size, &written, nullptr);
+    CloseHandle(file);
+}
+
+bool holdsJunk(const char* name, DWORD size, char fill) {
+    char bytes[1000 + 1];
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD got = 0;
+    ReadFile(file, bytes, sizeof bytes, &got, nullptr);
+    CloseHandle(file);
+    if (got != size) return false;
+    for (DWORD i = 0; i < got; ++i)
+        if (bytes[i] != fill) return false;
+    return true;
 }
 
 // Files and folders in a folder (given with its trailing backslash), so a
@@ -60,6 +79,35 @@ void checkReplacement(const char* folder) {
     expect(readSavedGame(target) == SavedGameValid, "a read-only saved game loads");
     expect(game.levelIndex == 2 && game.steps == 5, "with its level and steps");
     SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(target);
+}
+
+// Files of the player's that carry the names the save tries for its
+// temporary file ("~$me.bxr" for "game.bxr", then "~0me.bxr", ...) are left
+// exactly as they were, read-only or not.
+void checkTemporaryNamesTaken(const char* folder) {
+    char target[MAX_PATH], taken[3][MAX_PATH];
+    snprintf(target, sizeof target, "%sgame.bxr", folder);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        char name[MAX_PATH];
+        savedGameTemporaryName(target, attempt, name);
+        snprintf(taken[attempt], sizeof taken[attempt], "%s", name);
+        writeJunk(name, 77 + attempt, 'a' + attempt);
+    }
+    expect(strcmp(taken[0] + strlen(folder), "~$me.bxr") == 0, "the first temporary name");
+    SetFileAttributesA(taken[1], FILE_ATTRIBUTE_READONLY);
+    expect(writeSavedGame(target) == 1, "save beside files with the temporary names");
+    expect(sizeOf(target) == SavedGameSize, "it is 336 bytes");
+    for (int attempt = 0; attempt < 3; ++attempt)
+        expect(holdsJunk(taken[attempt], 77 + attempt, 'a' + attempt),
+               attempt == 1 ? "the read-only file of a temporary name is untouched"
+                            : "the file of a temporary name is untouched");
+    expect(entriesIn(folder) == 4, "no temporary file left");
+    expect(writeSavedGame(target) == 1 && holdsJunk(taken[0], 77, 'a'),
+           "a second save over the first leaves it untouched too");
+    SetFileAttributesA(taken[1], FILE_ATTRIBUTE_NORMAL);
+    for (int attempt = 0; attempt < 3; ++attempt)
+        DeleteFileA(taken[attempt]);
     DeleteFileA(target);
 }
 
@@ -124,6 +172,7 @@ int main(int argc, char** argv) {
     startLevel(2);
     game.steps = 5;
     checkReplacement(folder);
+    checkTemporaryNamesTaken(folder);
     startLevel(2);
     game.levelIndex = 2;
     game.steps = 5;

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Measures the page: the total size of its files (the game's, and on top
-the editor's, which load only when the editor is first opened), and the time from
+the parts that load on first use: the editor, the level list, the hint), and the time from
 navigation to the first drawn board in headless Chromium beside the time of an
 empty page that draws one canvas, both served by the same local server with
 the browser cache off.
@@ -26,8 +26,9 @@ c.fillStyle = '#804020'; c.fillRect(0, 0, 640, 512);
 performance.mark('canvas-drawn');
 </script></body></html>"""
 
-# Fetched only when the editor is first opened.
-EDITOR_FILES = ("editor.js", "solver-worker.js")
+# Fetched only when first used: the editor and its solver, the level list,
+# the hint and the stored solutions.
+EDITOR_FILES = ("editor.js", "solver-worker.js", "levels.js", "hint.js", "solutions.txt")
 
 
 class Quiet(http.server.SimpleHTTPRequestHandler):
@@ -54,7 +55,7 @@ def main():
         print("%-20s %7d bytes" % (name, sizes[name]))
     editor = sum(sizes[name] for name in EDITOR_FILES if name in sizes)
     print("%-20s %7d bytes" % ("the game's files", sum(sizes.values()) - editor))
-    print("%-20s %7d bytes" % ("the editor's files", editor))
+    print("%-20s %7d bytes" % ("loaded on first use", editor))
 
     root = tempfile.mkdtemp()
     shutil.copytree(site, os.path.join(root, "page"))

@@ -170,8 +170,8 @@ int showSaveDialog(uint32_t) {
 int showOpenDialog(uint32_t) {
     return answerDialog();
 }
-int writeWholeFile(const char*, const void*, uint32_t) {
-    return 0;
+NewFileResult writeNewFile(const char*, const void*, uint32_t) {
+    return NewFileFailed;
 }
 int replaceFile(const char*, const char*) {
     return 0;

@@ -214,6 +214,12 @@ PngBitmap pngMakeBitmap(PngImage* image, PngWindow window, uint32_t outputFormat
             return nullptr;
         }
     }
+    // The parser takes an indexed image without PLTE; its colour table would
+    // have no source, so no bitmap is made of it.
+    if (image->colourType == 3 && !image->palette) {
+        image->error = PngErrorBadData;
+        return nullptr;
+    }
     PngBitmapInfo info;
     uint32_t automatic = pngBuildBitmapInfo(image, &info);
     uint32_t format = outputFormat == OutputFormatAutomatic ? automatic : outputFormat;

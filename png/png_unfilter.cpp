@@ -1,11 +1,16 @@
 // Undoing the five PNG filters of one row. This is where a large picture's
-// decode spends its time after the inflater, so each filter is written for the
-// pixel sizes that occur (1, 2, 3, 4, 6 and 8 bytes) and works on whole pixels
-// or whole words; nothing branches on the data, since noisy rows make such
-// branches unpredictable. Portable C++ only: the same code runs in the 32-bit
-// exe (no SSE, seven registers) and in wasm, so "words" are plain 32-bit
-// integers with the bytes kept apart by masks (SWAR) rather than vector
-// registers.
+// decode spends its time after the inflater, so the filters work on whole
+// pixels or whole words and nothing branches on the data, since noisy rows
+// make such branches unpredictable. Sub and Average are written for the pixel
+// sizes of 8-bit samples (1, 3 and 4 bytes), whose left pixel then stays in a
+// register; the rare sizes of 16-bit samples (2, 6 and 8 bytes) take a byte
+// loop, as does Paeth, whose cost is its predictor at every size. The exe
+// must stay within 64 KiB, and a copy of each loop for every size would cost
+// it more than a kilobyte for pictures it never carries.
+//
+// Portable C++ only: the same code runs in the 32-bit exe (no SSE, seven
+// registers) and in wasm, so "words" are plain 32-bit integers with the bytes
+// kept apart by masks (SWAR) rather than vector registers.
 #include "png_internal.h"
 
 #include <string.h>
@@ -51,33 +56,20 @@ template <uint32_t Bytes> Inline void storeLanes(uint8_t* p, uint32_t v) {
     }
 }
 
-// A pixel of Step bytes as one or two words: the first four bytes (or all of
-// a smaller pixel) and the rest. A 3-byte pixel is read as 2 + 1 bytes.
-template <uint32_t Step> struct Pixel { uint32_t low, high; };
-template <uint32_t Step> Inline Pixel<Step> loadPixel(const uint8_t* p) {
+// A pixel of 3 or 4 bytes as one word; 3 bytes are read as 2 + 1.
+template <uint32_t Step> Inline uint32_t loadPixel(const uint8_t* p) {
     if constexpr (Step == 3)
-        return {loadLanes<2>(p) | loadLanes<1>(p + 2) << 16, 0};
-    else if constexpr (Step <= 4)
-        return {loadLanes<Step>(p), 0};
+        return loadLanes<2>(p) | loadLanes<1>(p + 2) << 16;
     else
-        return {loadLanes<4>(p), loadLanes<Step - 4>(p + 4)};
+        return loadLanes<4>(p);
 }
-template <uint32_t Step> Inline void storePixel(uint8_t* p, Pixel<Step> v) {
+template <uint32_t Step> Inline void storePixel(uint8_t* p, uint32_t v) {
     if constexpr (Step == 3) {
-        storeLanes<2>(p, v.low);
-        storeLanes<1>(p + 2, v.low >> 16);
-    } else if constexpr (Step <= 4) {
-        storeLanes<Step>(p, v.low);
+        storeLanes<2>(p, v);
+        storeLanes<1>(p + 2, v >> 16);
     } else {
-        storeLanes<4>(p, v.low);
-        storeLanes<Step - 4>(p + 4, v.high);
+        storeLanes<4>(p, v);
     }
-}
-template <uint32_t Step> Inline Pixel<Step> addPixels(Pixel<Step> x, Pixel<Step> y) {
-    return {addLanes(x.low, y.low), Step > 4 ? addLanes(x.high, y.high) : 0};
-}
-template <uint32_t Step> Inline Pixel<Step> averagePixels(Pixel<Step> x, Pixel<Step> y) {
-    return {averageLanes(x.low, y.low), Step > 4 ? averageLanes(x.high, y.high) : 0};
 }
 
 // Up, and Paeth's first pixel: whole machine words, then single bytes.
@@ -103,10 +95,10 @@ template <uint32_t Step> void unfilterSub(const uint8_t* f, uint8_t* row, uint32
         for (uint32_t i = 0; i < n; ++i)
             row[i] = left = (uint8_t)(f[i] + left);
     } else {
-        Pixel<Step> left = loadPixel<Step>(f);
+        uint32_t left = loadPixel<Step>(f);
         storePixel<Step>(row, left);
         for (uint32_t i = Step; i + Step <= n; i += Step) {
-            left = addPixels<Step>(loadPixel<Step>(f + i), left);
+            left = addLanes(loadPixel<Step>(f + i), left);
             storePixel<Step>(row + i, left);
         }
     }
@@ -122,10 +114,10 @@ void unfilterAverage(const uint8_t* f, uint8_t* row, const uint8_t* prior, uint3
             row[i] = (uint8_t)left;
         }
     } else {
-        Pixel<Step> left = {0, 0}, zero = {0, 0};
+        uint32_t left = 0;
         for (uint32_t i = 0; i + Step <= n; i += Step) {
-            Pixel<Step> above = prior ? loadPixel<Step>(prior + i) : zero;
-            left = addPixels<Step>(loadPixel<Step>(f + i), averagePixels<Step>(left, above));
+            uint32_t above = prior ? loadPixel<Step>(prior + i) : 0;
+            left = addLanes(loadPixel<Step>(f + i), averageLanes(left, above));
             storePixel<Step>(row + i, left);
         }
     }
@@ -147,33 +139,33 @@ Inline uint32_t paethPredict(int32_t a, int32_t b, int32_t c) {
 }
 
 // Paeth with a row above, byte by byte; the byte to the left comes back from
-// the row just written, which the processor forwards from its store.
-template <uint32_t Step>
-void unfilterPaeth(const uint8_t* f, uint8_t* row, const uint8_t* prior, uint32_t n) {
-    for (uint32_t i = 0; i < Step; ++i)
+// the row just written, which the processor forwards from its store. One loop
+// serves every pixel size: the distance to the left pixel costs a register,
+// while the chain from one byte to the next is the predictor's, whatever the
+// size.
+void unfilterPaeth(const uint8_t* f, uint8_t* row, const uint8_t* prior, uint32_t n,
+                   uint32_t step) {
+    for (uint32_t i = 0; i < step; ++i)
         row[i] = (uint8_t)(f[i] + prior[i]);
-    for (uint32_t i = Step; i < n; ++i) {
-        uint32_t predictor = paethPredict(row[i - Step], prior[i], prior[i - Step]);
+    for (uint32_t i = step; i < n; ++i) {
+        uint32_t predictor = paethPredict(row[i - step], prior[i], prior[i - step]);
         row[i] = (uint8_t)(f[i] + predictor);
     }
 }
 
-template <uint32_t Step>
-void unfilterSized(uint32_t filterType, const uint8_t* f, uint8_t* row, const uint8_t* prior,
-                   uint32_t n) {
-    switch (filterType) {
-    case 1:
-        unfilterSub<Step>(f, row, n);
-        return;
-    case 3:
-        unfilterAverage<Step>(f, row, prior, n);
-        return;
-    case 4: // with no row above Paeth is Sub
-        if (prior)
-            unfilterPaeth<Step>(f, row, prior, n);
-        else
-            unfilterSub<Step>(f, row, n);
-        return;
+// Sub and Average for the pixel sizes of 16-bit samples (2, 6 and 8 bytes),
+// which are rare: byte by byte, the left byte read back from the row.
+void unfilterSubBytes(const uint8_t* f, uint8_t* row, uint32_t n, uint32_t step) {
+    memcpy(row, f, step);
+    for (uint32_t i = step; i < n; ++i)
+        row[i] = (uint8_t)(f[i] + row[i - step]);
+}
+
+void unfilterAverageBytes(const uint8_t* f, uint8_t* row, const uint8_t* prior, uint32_t n,
+                          uint32_t step) {
+    for (uint32_t i = 0; i < n; ++i) {
+        uint32_t a = i >= step ? row[i - step] : 0, b = prior ? prior[i] : 0;
+        row[i] = (uint8_t)(f[i] + ((a + b) >> 1));
     }
 }
 
@@ -194,29 +186,36 @@ int pngUnfilterRow(uint32_t filterType, const uint8_t* filtered, uint8_t* row, c
         addRows(filtered, prior, row, n);
         return 1;
     }
-    // Rows hold whole pixels: n is a multiple of step for every pixel size
-    // above one byte, so the sized loops leave no bytes over.
+    if (filterType == 4) {
+        if (prior)
+            unfilterPaeth(filtered, row, prior, n, step);
+        else if (step == 3)
+            unfilterSub<3>(filtered, row, n); // with no row above, Paeth is Sub
+        else if (step == 4)
+            unfilterSub<4>(filtered, row, n);
+        else
+            unfilterSubBytes(filtered, row, n, step);
+        return 1;
+    }
+    // Written for the pixel sizes of 8-bit samples (1, 3 and 4 bytes), where
+    // the left pixel stays in a register; rows hold whole pixels, so n is a
+    // multiple of step and the loops leave no bytes over.
+    int sub = filterType == 1;
     switch (step) {
     case 1:
-        unfilterSized<1>(filterType, filtered, row, prior, n);
-        break;
-    case 2:
-        unfilterSized<2>(filterType, filtered, row, prior, n);
+        sub ? unfilterSub<1>(filtered, row, n) : unfilterAverage<1>(filtered, row, prior, n);
         break;
     case 3:
-        unfilterSized<3>(filterType, filtered, row, prior, n);
+        sub ? unfilterSub<3>(filtered, row, n) : unfilterAverage<3>(filtered, row, prior, n);
         break;
     case 4:
-        unfilterSized<4>(filterType, filtered, row, prior, n);
-        break;
-    case 6:
-        unfilterSized<6>(filterType, filtered, row, prior, n);
-        break;
-    case 8:
-        unfilterSized<8>(filterType, filtered, row, prior, n);
+        sub ? unfilterSub<4>(filtered, row, n) : unfilterAverage<4>(filtered, row, prior, n);
         break;
     default:
-        return 0; // no PNG format has pixels of another size
+        if (sub)
+            unfilterSubBytes(filtered, row, n, step);
+        else
+            unfilterAverageBytes(filtered, row, prior, n, step);
     }
     return 1;
 }

@@ -101,17 +101,24 @@ inline void storeLittle(uint8_t* p, uint32_t v) {
 #endif
 }
 
-// Four pixels (12 bytes, three words) at a time: R0 G0 B0 R1 | G1 B1 R2 G2 |
-// B2 R3 G3 B3 becomes B0 G0 R0 B1 | G1 R1 B2 G2 | R2 B3 G3 R3.
+// A pixel R, G, B (and A or the next pixel's first byte) as one number, R
+// lowest: reversing its bytes puts B, G, R in the top three, one shift away.
+inline uint32_t rgbToBgr(uint32_t v) {
+    return __builtin_bswap32(v) >> 8;
+}
+inline uint32_t rgbaToBgra(uint32_t v) { // B, G, R from the reversal, A back on top
+    uint32_t r = __builtin_bswap32(v);
+    return (r >> 8) | (r << 24);
+}
+
+// Each pixel but the last is read and written as four bytes: the fourth byte
+// read belongs to the next pixel and the fourth written is overwritten by it.
+// The last pixel goes byte by byte, so nothing is read or written past the row.
 uint32_t rgb8ToBgr8(const uint8_t* s, uint32_t n, uint8_t* d) {
-    uint32_t units = n / 3, i = 0;
-    for (; i + 4 <= units; i += 4, s += 12, d += 12) {
-        uint32_t w0 = loadLittle(s), w1 = loadLittle(s + 4), w2 = loadLittle(s + 8);
-        storeLittle(d, (w0 >> 16 & 0xff) | (w0 & 0xff00) | (w0 & 0xff) << 16 | (w1 >> 8 & 0xff) << 24);
-        storeLittle(d + 4, (w1 & 0xff) | (w0 >> 24) << 8 | (w2 & 0xff) << 16 | (w1 & 0xff000000));
-        storeLittle(d + 8, (w1 >> 16 & 0xff) | (w2 >> 24) << 8 | (w2 & 0xff0000) | (w2 >> 8 & 0xff) << 24);
-    }
-    for (; i < units; ++i, s += 3, d += 3) {
+    uint32_t units = n / 3;
+    for (uint32_t i = 1; i < units; ++i, s += 3, d += 3)
+        storeLittle(d, rgbToBgr(loadLittle(s)));
+    if (units) {
         uint8_t r = s[0];
         d[0] = s[2];
         d[1] = s[1];
@@ -120,17 +127,11 @@ uint32_t rgb8ToBgr8(const uint8_t* s, uint32_t n, uint8_t* d) {
     return units * 3;
 }
 
-// R G B A as one word; red and blue trade places.
-inline uint32_t swapRedBlue(uint32_t v) {
-    return (v & 0xff00ff00u) | (v >> 16 & 0xff) | (v & 0xff) << 16;
-}
-
 uint32_t rgba8ToBgr8(const uint8_t* s, uint32_t n, uint8_t* d) {
-    uint32_t units = n / 4, i = 0;
-    // Each pixel stored as four bytes; the fourth is overwritten by the next
-    // pixel, and the last pixel, which has no next, is stored as three.
-    for (; i + 1 < units; ++i, s += 4, d += 3) storeLittle(d, swapRedBlue(loadLittle(s)));
-    if (i < units) {
+    uint32_t units = n / 4;
+    for (uint32_t i = 1; i < units; ++i, s += 4, d += 3)
+        storeLittle(d, rgbToBgr(loadLittle(s)));
+    if (units) {
         d[0] = s[2];
         d[1] = s[1];
         d[2] = s[0];
@@ -140,7 +141,8 @@ uint32_t rgba8ToBgr8(const uint8_t* s, uint32_t n, uint8_t* d) {
 
 uint32_t rgba8ToBgra8(const uint8_t* s, uint32_t n, uint8_t* d) {
     uint32_t units = n / 4;
-    for (uint32_t i = 0; i < units; ++i, s += 4, d += 4) storeLittle(d, swapRedBlue(loadLittle(s)));
+    for (uint32_t i = 0; i < units; ++i, s += 4, d += 4)
+        storeLittle(d, rgbaToBgra(loadLittle(s)));
     return units * 4;
 }
 

@@ -81,7 +81,7 @@ uint32_t widen2To4(const uint8_t* s, uint32_t n, uint8_t* d) {
 
 // Four bytes as a number, the first byte lowest, whatever the machine's order
 // (one move where it is little-endian: x86 and wasm).
-inline uint32_t loadLittle(const uint8_t* p) {
+PNG_ALWAYS_INLINE uint32_t loadLittle(const uint8_t* p) {
 #if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     uint32_t v;
     memcpy(&v, p, 4);
@@ -90,7 +90,7 @@ inline uint32_t loadLittle(const uint8_t* p) {
     return p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
 #endif
 }
-inline void storeLittle(uint8_t* p, uint32_t v) {
+PNG_ALWAYS_INLINE void storeLittle(uint8_t* p, uint32_t v) {
 #if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     memcpy(p, &v, 4);
 #else
@@ -103,10 +103,10 @@ inline void storeLittle(uint8_t* p, uint32_t v) {
 
 // A pixel R, G, B (and A or the next pixel's first byte) as one number, R
 // lowest: reversing its bytes puts B, G, R in the top three, one shift away.
-inline uint32_t rgbToBgr(uint32_t v) {
+PNG_ALWAYS_INLINE uint32_t rgbToBgr(uint32_t v) {
     return __builtin_bswap32(v) >> 8;
 }
-inline uint32_t rgbaToBgra(uint32_t v) { // B, G, R from the reversal, A back on top
+PNG_ALWAYS_INLINE uint32_t rgbaToBgra(uint32_t v) { // B, G, R from the reversal, A back on top
     uint32_t r = __builtin_bswap32(v);
     return (r >> 8) | (r << 24);
 }

@@ -2,6 +2,11 @@
 #pragma once
 #include "png.h"
 
+// For the small helpers of the per-pixel loops: the exe and the page are built
+// for size, where the compilers would rather call them, once per pixel, than
+// inline them.
+#define PNG_ALWAYS_INLINE inline __attribute__((always_inline))
+
 // Samples per pixel by colour type 0..6 (1 and 5 are not PNG colour types).
 extern const uint8_t samplesPerPixel[7];
 

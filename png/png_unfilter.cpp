@@ -17,22 +17,18 @@
 
 namespace {
 
-// The exe is built for size, where the compiler would rather call these small
-// helpers than inline them, once per pixel; inlined, each loop stays a loop.
-#define Inline inline __attribute__((always_inline))
-
 // Lane arithmetic on 32-bit words: four byte lanes, added (or averaged)
 // modulo 256 with the top bit of each lane kept out of the carry into the next.
-Inline uint32_t addLanes(uint32_t x, uint32_t y) {
+PNG_ALWAYS_INLINE uint32_t addLanes(uint32_t x, uint32_t y) {
     return ((x & 0x7f7f7f7fu) + (y & 0x7f7f7f7fu)) ^ ((x ^ y) & 0x80808080u);
 }
-Inline uint32_t averageLanes(uint32_t x, uint32_t y) { // floor((x + y) / 2) per lane
+PNG_ALWAYS_INLINE uint32_t averageLanes(uint32_t x, uint32_t y) { // floor((x + y) / 2) per lane
     return (x & y) + (((x ^ y) & 0xfefefefeu) >> 1);
 }
 
 // Loads and stores of 1, 2 or 4 bytes by moves of that width, so that a store
 // can be forwarded to a later load of the same bytes.
-template <uint32_t Bytes> Inline uint32_t loadLanes(const uint8_t* p) {
+template <uint32_t Bytes> PNG_ALWAYS_INLINE uint32_t loadLanes(const uint8_t* p) {
     if constexpr (Bytes == 1) {
         return *p;
     } else if constexpr (Bytes == 2) {
@@ -45,7 +41,7 @@ template <uint32_t Bytes> Inline uint32_t loadLanes(const uint8_t* p) {
         return v;
     }
 }
-template <uint32_t Bytes> Inline void storeLanes(uint8_t* p, uint32_t v) {
+template <uint32_t Bytes> PNG_ALWAYS_INLINE void storeLanes(uint8_t* p, uint32_t v) {
     if constexpr (Bytes == 1) {
         *p = (uint8_t)v;
     } else if constexpr (Bytes == 2) {
@@ -57,13 +53,13 @@ template <uint32_t Bytes> Inline void storeLanes(uint8_t* p, uint32_t v) {
 }
 
 // A pixel of 3 or 4 bytes as one word; 3 bytes are read as 2 + 1.
-template <uint32_t Step> Inline uint32_t loadPixel(const uint8_t* p) {
+template <uint32_t Step> PNG_ALWAYS_INLINE uint32_t loadPixel(const uint8_t* p) {
     if constexpr (Step == 3)
         return loadLanes<2>(p) | loadLanes<1>(p + 2) << 16;
     else
         return loadLanes<4>(p);
 }
-template <uint32_t Step> Inline void storePixel(uint8_t* p, uint32_t v) {
+template <uint32_t Step> PNG_ALWAYS_INLINE void storePixel(uint8_t* p, uint32_t v) {
     if constexpr (Step == 3) {
         storeLanes<2>(p, v);
         storeLanes<1>(p + 2, v >> 16);
@@ -128,7 +124,7 @@ void unfilterAverage(const uint8_t* f, uint8_t* row, const uint8_t* prior, uint3
 // moves (x86) or select (wasm) rather than branches; only pb and pc depend on
 // a, the left byte just reconstructed, so the chain from one pixel to the next
 // is short.
-Inline uint32_t paethPredict(int32_t a, int32_t b, int32_t c) {
+PNG_ALWAYS_INLINE uint32_t paethPredict(int32_t a, int32_t b, int32_t c) {
     int32_t dc = b - c, da = a - c;
     int32_t pa = dc < 0 ? -dc : dc;
     int32_t pb = da < 0 ? -da : da;

@@ -4,7 +4,8 @@
 # built with the decoder of BEFORE_COMMIT and with the working tree's, run
 # in turns, the fastest round of each counting. Prints one line a picture:
 # milliseconds before and after, and their ratio.
-# Usage: tests/bench/measure_decode.sh BEFORE_COMMIT PICTURE.png... (OUT_DIR=build/measure-decode)
+# Usage: tests/bench/measure_decode.sh BEFORE_COMMIT PICTURE.png...
+# (OUT_DIR=build/measure-decode, ROUNDS=5 of half a second, TARGETS="i686 wasm")
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 before=${1:?usage: measure_decode.sh BEFORE_COMMIT PICTURE.png...}
@@ -17,6 +18,9 @@ git archive "$before" inflate png | tar -x -C "$out/before-src"
 targets=()
 command -v i686-w64-mingw32-g++ >/dev/null && command -v wine >/dev/null && targets+=(i686)
 command -v em++ >/dev/null && command -v node >/dev/null && targets+=(wasm)
+# Debian's emcc finds its node modules (acorn) only through NODE_PATH.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+[ -n "${TARGETS:-}" ] && targets=($TARGETS) # TARGETS="i686" or "wasm" for one of them
 echo "measuring: ${targets[*]:-nothing (needs MinGW i686 with Wine, or Emscripten with node)}"
 
 # build TARGET NAME ROOT: decode_time with the decoder sources under ROOT.
@@ -30,7 +34,7 @@ build() {
     if [ "$1" = i686 ]; then
         i686-w64-mingw32-g++ "${flags[@]}" -static "${sources[@]}" -o "$out/$2.exe"
     else
-        em++ "${flags[@]}" -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 "${sources[@]}" -o "$out/$2.js"
+        em++ "${flags[@]}" -sENVIRONMENT=node -sSINGLE_FILE=1 -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 "${sources[@]}" -o "$out/$2.js"
     fi
 }
 

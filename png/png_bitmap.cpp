@@ -115,9 +115,15 @@ PNG_ALWAYS_INLINE uint32_t rgbaToBgra(uint32_t v) { // B, G, R from the reversal
 // read belongs to the next pixel and the fourth written is overwritten by it.
 // The last pixel goes byte by byte, so nothing is read or written past the row.
 uint32_t rgb8ToBgr8(const uint8_t* s, uint32_t n, uint8_t* d) {
-    uint32_t units = n / 3;
-    for (uint32_t i = 1; i < units; ++i, s += 3, d += 3)
-        storeLittle(d, rgbToBgr(loadLittle(s)));
+    uint32_t units = n / 3, i = 1;
+    // Two pixels a turn: both loads start before either store, and the loop
+    // costs half as much (the page's code gains most from this).
+    for (; i + 2 <= units; i += 2, s += 6, d += 6) {
+        uint32_t first = loadLittle(s), second = loadLittle(s + 3);
+        storeLittle(d, rgbToBgr(first));
+        storeLittle(d + 3, rgbToBgr(second));
+    }
+    for (; i < units; ++i, s += 3, d += 3) storeLittle(d, rgbToBgr(loadLittle(s)));
     if (units) {
         uint8_t r = s[0];
         d[0] = s[2];

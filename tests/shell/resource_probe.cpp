@@ -49,10 +49,10 @@ void checkVersion(const wchar_t* exe) {
                (fixed->dwFileFlags & fixed->dwFileFlagsMask) == 0,
            "a Windows NT application, no debug or pre-release flags");
     WORD* translation = nullptr;
-    expect(VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", (void**)&translation,
-                          &length) &&
-               length == 4 && translation[0] == 0x0419 && translation[1] == 1200,
-           "one translation: Russian, UTF-16");
+    expect(
+        VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", (void**)&translation, &length) &&
+            length == 4 && translation[0] == 0x0419 && translation[1] == 1200,
+        "one translation: Russian, UTF-16");
     struct Field {
         const wchar_t* name;
         const wchar_t* value;

@@ -79,9 +79,52 @@ uint32_t widen2To4(const uint8_t* s, uint32_t n, uint8_t* d) {
     return 2 * n;
 }
 
+// Four bytes as a number, the first byte lowest, whatever the machine's order
+// (one move where it is little-endian: x86 and wasm).
+PNG_ALWAYS_INLINE uint32_t loadLittle(const uint8_t* p) {
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    uint32_t v;
+    memcpy(&v, p, 4);
+    return v;
+#else
+    return p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+#endif
+}
+PNG_ALWAYS_INLINE void storeLittle(uint8_t* p, uint32_t v) {
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    memcpy(p, &v, 4);
+#else
+    p[0] = (uint8_t)v;
+    p[1] = (uint8_t)(v >> 8);
+    p[2] = (uint8_t)(v >> 16);
+    p[3] = (uint8_t)(v >> 24);
+#endif
+}
+
+// A pixel R, G, B (and A or the next pixel's first byte) as one number, R
+// lowest: reversing its bytes puts B, G, R in the top three, one shift away.
+PNG_ALWAYS_INLINE uint32_t rgbToBgr(uint32_t v) {
+    return __builtin_bswap32(v) >> 8;
+}
+PNG_ALWAYS_INLINE uint32_t rgbaToBgra(uint32_t v) { // B, G, R from the reversal, A back on top
+    uint32_t r = __builtin_bswap32(v);
+    return (r >> 8) | (r << 24);
+}
+
+// Each pixel but the last is read and written as four bytes: the fourth byte
+// read belongs to the next pixel and the fourth written is overwritten by it.
+// The last pixel goes byte by byte, so nothing is read or written past the row.
 uint32_t rgb8ToBgr8(const uint8_t* s, uint32_t n, uint8_t* d) {
-    uint32_t units = n / 3;
-    for (uint32_t i = 0; i < units; ++i, s += 3, d += 3) {
+    uint32_t units = n / 3, i = 1;
+    // Two pixels a turn: both loads start before either store, and the loop
+    // costs half as much (the page's code gains most from this).
+    for (; i + 2 <= units; i += 2, s += 6, d += 6) {
+        uint32_t first = loadLittle(s), second = loadLittle(s + 3);
+        storeLittle(d, rgbToBgr(first));
+        storeLittle(d + 3, rgbToBgr(second));
+    }
+    for (; i < units; ++i, s += 3, d += 3) storeLittle(d, rgbToBgr(loadLittle(s)));
+    if (units) {
         uint8_t r = s[0];
         d[0] = s[2];
         d[1] = s[1];
@@ -92,7 +135,9 @@ uint32_t rgb8ToBgr8(const uint8_t* s, uint32_t n, uint8_t* d) {
 
 uint32_t rgba8ToBgr8(const uint8_t* s, uint32_t n, uint8_t* d) {
     uint32_t units = n / 4;
-    for (uint32_t i = 0; i < units; ++i, s += 4, d += 3) {
+    for (uint32_t i = 1; i < units; ++i, s += 4, d += 3)
+        storeLittle(d, rgbToBgr(loadLittle(s)));
+    if (units) {
         d[0] = s[2];
         d[1] = s[1];
         d[2] = s[0];
@@ -102,13 +147,8 @@ uint32_t rgba8ToBgr8(const uint8_t* s, uint32_t n, uint8_t* d) {
 
 uint32_t rgba8ToBgra8(const uint8_t* s, uint32_t n, uint8_t* d) {
     uint32_t units = n / 4;
-    for (uint32_t i = 0; i < units; ++i, s += 4, d += 4) {
-        uint8_t r = s[0];
-        d[0] = s[2];
-        d[1] = s[1];
-        d[2] = r;
-        d[3] = s[3];
-    }
+    for (uint32_t i = 0; i < units; ++i, s += 4, d += 4)
+        storeLittle(d, rgbaToBgra(loadLittle(s)));
     return units * 4;
 }
 
@@ -181,6 +221,12 @@ PngBitmap pngMakeBitmap(PngImage* image, PngWindow window, uint32_t outputFormat
             image->error = PngErrorBadOutputFormat;
             return nullptr;
         }
+    }
+    // The parser takes an indexed image without PLTE; its colour table would
+    // have no source, so no bitmap is made of it.
+    if (image->colourType == 3 && !image->palette) {
+        image->error = PngErrorBadData;
+        return nullptr;
     }
     PngBitmapInfo info;
     uint32_t automatic = pngBuildBitmapInfo(image, &info);

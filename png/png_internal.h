@@ -2,6 +2,11 @@
 #pragma once
 #include "png.h"
 
+// For the small helpers of the per-pixel loops: the exe and the page are built
+// for size, where the compilers would rather call them, once per pixel, than
+// inline them.
+#define PNG_ALWAYS_INLINE inline __attribute__((always_inline))
+
 // Samples per pixel by colour type 0..6 (1 and 5 are not PNG colour types).
 extern const uint8_t samplesPerPixel[7];
 
@@ -40,8 +45,9 @@ typedef uint32_t (*RowConvert)(const uint8_t* source, uint32_t n, uint8_t* desti
 // The converter with that index, or null for an index that names none.
 RowConvert pngRowConverter(uint32_t index);
 
-// Unfilters one row in place of `row` (n bytes) against `prior` (null = zeros)
-// with `step` bytes per pixel. Returns 0 for a filter type above 4.
+// Unfilters one row into `row` (n bytes) against `prior` (null = zeros) with
+// `step` bytes per pixel (1, 2, 3, 4, 6 or 8; n a multiple of it). Returns 0
+// for a filter type above 4.
 int pngUnfilterRow(uint32_t filterType, const uint8_t* filtered, uint8_t* row, const uint8_t* prior,
                    uint32_t n, uint32_t step);
 uint8_t pngPaeth(uint8_t a, uint8_t b, uint8_t c);

@@ -234,10 +234,6 @@ int pngParse(PngImage* image) {
         image->error = PngErrorUnsupported; // too large for this decoder
         return 0;
     }
-    if (image->colourType == 3 && !image->palette) {
-        image->error = PngErrorBadData; // indexed colour with no palette to show it
-        return 0;
-    }
     return 1;
 }
 

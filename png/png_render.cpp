@@ -1,61 +1,9 @@
-// Scanline reconstruction: undoing the five PNG filters row by row, converting
-// each row to the bitmap's layout, and scattering Adam7 pass rows into place.
+// Scanline reconstruction: walking the stored rows, having each unfiltered
+// (png_unfilter.cpp) and converted to the bitmap's layout, and scattering
+// Adam7 pass rows into place.
 #include "png_internal.h"
 
 #include <string.h>
-
-uint8_t pngPaeth(uint8_t a, uint8_t b, uint8_t c) {
-    int p = (int)a + b - c;
-    int pa = p > a ? p - a : a - p; // = |b - c|
-    int pb = p > b ? p - b : b - p; // = |a - c|
-    int pc = p > c ? p - c : c - p; // = |a + b - 2c|
-    if (pa <= pb && pa <= pc) return a;
-    return pb <= pc ? b : c;
-}
-
-int pngUnfilterRow(uint32_t filterType, const uint8_t* filtered, uint8_t* row,
-                   const uint8_t* prior, uint32_t n, uint32_t step) {
-    // The first `step` bytes have no left neighbour (a = c = 0).
-    uint32_t head = step < n ? step : n;
-    switch (filterType) {
-    case 0:
-        memcpy(row, filtered, n);
-        return 1;
-    case 1: // Sub
-        memcpy(row, filtered, head);
-        for (uint32_t i = head; i < n; ++i) row[i] = (uint8_t)(filtered[i] + row[i - step]);
-        return 1;
-    case 2: // Up
-        if (!prior) {
-            memcpy(row, filtered, n);
-            return 1;
-        }
-        for (uint32_t i = 0; i < n; ++i) row[i] = (uint8_t)(filtered[i] + prior[i]);
-        return 1;
-    case 3: // Average, the sum taken in int so the ninth bit is kept
-        if (!prior) {
-            memcpy(row, filtered, head);
-            for (uint32_t i = head; i < n; ++i)
-                row[i] = (uint8_t)(filtered[i] + (row[i - step] >> 1));
-            return 1;
-        }
-        for (uint32_t i = 0; i < head; ++i) row[i] = (uint8_t)(filtered[i] + (prior[i] >> 1));
-        for (uint32_t i = head; i < n; ++i)
-            row[i] = (uint8_t)(filtered[i] + (((int)row[i - step] + prior[i]) >> 1));
-        return 1;
-    case 4: // Paeth; with no row above it reduces to Sub, with no left pixel to Up
-        if (!prior) {
-            memcpy(row, filtered, head);
-            for (uint32_t i = head; i < n; ++i) row[i] = (uint8_t)(filtered[i] + row[i - step]);
-            return 1;
-        }
-        for (uint32_t i = 0; i < head; ++i) row[i] = (uint8_t)(filtered[i] + prior[i]);
-        for (uint32_t i = head; i < n; ++i)
-            row[i] = (uint8_t)(filtered[i] + pngPaeth(row[i - step], prior[i], prior[i - step]));
-        return 1;
-    }
-    return 0; // filter types above 4 do not exist
-}
 
 namespace {
 

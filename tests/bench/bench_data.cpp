@@ -6,7 +6,11 @@
 
 #include <math.h>
 #include <random>
+#include <stdlib.h>
 #include <string.h>
+#include <zlib.h>
+
+#include <algorithm>
 
 // Words and spaces: what text compresses like.
 Bytes textLike(size_t size) {
@@ -102,4 +106,102 @@ Bytes idatStream(const Bytes& file) {
         at += 12 + length;
     }
     return out;
+}
+
+namespace {
+
+void putBigEndian(Bytes* out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out->push_back((uint8_t)(v >> shift));
+}
+
+void putChunk(Bytes* out, const char* type, const uint8_t* data, size_t size) {
+    putBigEndian(out, (uint32_t)size);
+    size_t start = out->size();
+    out->insert(out->end(), type, type + 4);
+    out->insert(out->end(), data, data + size);
+    putBigEndian(out, (uint32_t)crc32(0, out->data() + start, (uInt)(size + 4)));
+}
+
+uint8_t paethOf(int a, int b, int c) {
+    int p = a + b - c, pa = abs(p - a), pb = abs(p - b), pc = abs(p - c);
+    return (uint8_t)(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
+}
+
+} // namespace
+
+Bytes encodeFilteredPng(const Bytes& rgb, uint32_t width, uint32_t height, const uint8_t* types,
+                        size_t count) {
+    const size_t rowBytes = (size_t)width * 3;
+    Bytes scanlines;
+    scanlines.reserve((rowBytes + 1) * height);
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint8_t* row = &rgb[y * rowBytes];
+        const uint8_t* up = y ? row - rowBytes : nullptr;
+        uint8_t type = types[y % count];
+        scanlines.push_back(type);
+        for (size_t i = 0; i < rowBytes; ++i) {
+            int a = i >= 3 ? row[i - 3] : 0, b = up ? up[i] : 0, c = up && i >= 3 ? up[i - 3] : 0;
+            int predictor = type == 1   ? a
+                            : type == 2 ? b
+                            : type == 3 ? (a + b) / 2
+                            : type == 4 ? paethOf(a, b, c)
+                                        : 0;
+            scanlines.push_back((uint8_t)(row[i] - predictor));
+        }
+    }
+    Bytes stream = zlibCompress(scanlines, 6);
+    Bytes out = {137, 80, 78, 71, 13, 10, 26, 10};
+    uint8_t ihdr[13] = {0, 0, 0, 0, 0, 0, 0, 0, 8, 2, 0, 0, 0};
+    for (int k = 0; k < 4; ++k) {
+        ihdr[k] = (uint8_t)(width >> (24 - 8 * k));
+        ihdr[4 + k] = (uint8_t)(height >> (24 - 8 * k));
+    }
+    putChunk(&out, "IHDR", ihdr, 13);
+    for (size_t at = 0; at < stream.size(); at += 8192)
+        putChunk(&out, "IDAT", stream.data() + at, std::min<size_t>(8192, stream.size() - at));
+    putChunk(&out, "IEND", nullptr, 0);
+    return out;
+}
+
+Bytes textPage(uint32_t width, uint32_t height, uint32_t seed) {
+    std::mt19937 random(seed);
+    Bytes out((size_t)width * height * 3, 255);
+    auto ink = [&](uint32_t x, uint32_t y, uint8_t level) {
+        if (x >= width || y >= height) return;
+        uint8_t* p = &out[((size_t)y * width + x) * 3];
+        for (int k = 0; k < 3; ++k)
+            p[k] = std::min(p[k], level);
+    };
+    // Lines of words 10 pixels high every 18 pixels; letters of 5 to 8 pixels
+    // made of vertical and horizontal strokes, their edges half-tone grey.
+    for (uint32_t top = 20; top + 14 < height; top += 18) {
+        uint32_t x = 30;
+        while (x + 60 < width) {
+            uint32_t letters = 1 + random() % 9;
+            for (uint32_t l = 0; l < letters; ++l, x += 7) {
+                uint32_t shape = random();
+                for (uint32_t y = top; y < top + 10; ++y) {
+                    if (shape & 1) ink(x, y, 20), ink(x + 1, y, 140);
+                    if (shape & 2) ink(x + 4, y, 20), ink(x + 5, y, 140);
+                }
+                for (uint32_t dx = 0; dx < 5; ++dx) {
+                    if (shape & 4) ink(x + dx, top, 20), ink(x + dx, top + 1, 160);
+                    if (shape & 8) ink(x + dx, top + 5, 20);
+                    if (shape & 16) ink(x + dx, top + 9, 20), ink(x + dx, top + 10, 160);
+                }
+            }
+            x += 7;
+        }
+    }
+    return out;
+}
+
+Bytes noisySubPaethPng() {
+    static const uint8_t subThenPaeth[2] = {1, 4};
+    return encodeFilteredPng(pictureRgb(2400, 1600, 4), 2400, 1600, subThenPaeth, 2);
+}
+
+Bytes textPagePng() {
+    return encodePng(textPage(2400, 1600, 5), 2400, 1600);
 }

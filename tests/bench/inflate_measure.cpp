@@ -245,12 +245,14 @@ int make(const std::string& dir, const std::string& pictures) {
         if (!writeFile(dir + "/" + name + ".png", file)) return 1;
     }
     if (!writeFile(dir + "/noisy.png", encodePng(pictureRgb(2400, 1600, 4), 2400, 1600))) return 1;
+    if (!writeFile(dir + "/noisy-subpaeth.png", noisySubPaethPng())) return 1;
+    if (!writeFile(dir + "/text-page.png", textPagePng())) return 1;
     return 0;
 }
 
 const char* caseNames[] = {"text-1",    "text-6",      "text-9",      "pnglike-1",   "pnglike-6",
                            "pnglike-9", "longmatch-1", "longmatch-6", "longmatch-9", "keeper",
-                           "tiles",     "boxes",       "noisy"};
+                           "tiles",     "boxes",       "noisy",       "noisy-subpaeth", "text-page"};
 
 // Every case, or those named in `only`.
 int timeAll(const std::string& dir, int rounds, const std::vector<std::string>& only) {
@@ -261,7 +263,7 @@ int timeAll(const std::string& dir, int rounds, const std::vector<std::string>& 
             wanted = wanted || o == name;
         if (!wanted) continue;
         Case c;
-        bool decode = strcmp(name, "noisy") == 0;
+        bool decode = strncmp(name, "noisy", 5) == 0 || strcmp(name, "text-page") == 0;
         if (!loadCase(dir + "/" + name + ".png", decode, &c)) return 1;
         Operation ours = decode ? DecodeOurs : InflateOurs;
         Operation reference = decode ? DecodeLibpng : InflateZlib;

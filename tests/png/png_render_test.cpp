@@ -75,6 +75,26 @@ TEST(PngRender, FilterTypesAboveFourFailTheBitmap) {
     EXPECT_EQ(pngHostLiveBitmaps(), 0);
 }
 
+TEST(PngRender, IndexedImageWithoutPaletteFailsOnlyAtTheBitmap) {
+    // The parse and the decode accept it; the bitmap, whose colour table would
+    // have no source, is refused, and the record stays decoded.
+    Decoded d;
+    decode(&d, ihdrData(2, 1, 8, 3), {0, 1, 0});
+    EXPECT_EQ(d.r.error, 0u);
+    EXPECT_EQ(d.r.palette, nullptr);
+    EXPECT_EQ(pngMakeBitmap(&d.r, nullptr, OutputFormatAutomatic, 0), nullptr);
+    EXPECT_EQ(d.r.error, PngErrorBadData);
+    EXPECT_EQ(d.r.state, PngStateDecoded);
+    EXPECT_EQ(pngMakeBitmap(&d.r, nullptr, OutputFormatAutomatic, 1), nullptr);
+    EXPECT_EQ(d.r.error, PngErrorBadData);
+    // A word that does not fit the image is refused first, as for any image.
+    EXPECT_EQ(pngMakeBitmap(&d.r, nullptr, 0x0208010cu, 0), nullptr);
+    EXPECT_EQ(d.r.error, PngErrorBadOutputFormat);
+    pngFree(&d.r);
+    EXPECT_EQ(pngHostLiveBlocks(), 0);
+    EXPECT_EQ(pngHostLiveBitmaps(), 0);
+}
+
 TEST(PngRender, OutputFormatsAndBitmapDescriptions) {
     { // 2-bit grey, 5 wide: widened to nibbles, a ramp of 4
         Decoded d;

@@ -18,7 +18,8 @@ int readFile(const char* path, std::vector<uint8_t>* bytes) {
     if (!f) return 0;
     uint8_t buffer[65536];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes->insert(bytes->end(), buffer, buffer + n);
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes->insert(bytes->end(), buffer, buffer + n);
     int ok = !ferror(f) && bytes->size() <= 0xffffffffu;
     fclose(f);
     return ok;
@@ -79,17 +80,32 @@ int main(int argc, char** argv) {
     int alpha = image.colourType == 6;
     uint32_t width = pngHostBitmapWidth(bitmap), height = pngHostBitmapHeight(bitmap);
     char header[160];
-    int headerLength = snprintf(header, sizeof header,
-                                "P7\nWIDTH %u\nHEIGHT %u\nDEPTH %d\nMAXVAL 255\nTUPLTYPE %s\nENDHDR\n",
-                                (unsigned)width, (unsigned)height, alpha ? 4 : 3,
-                                alpha ? "RGB_ALPHA" : "RGB");
-    std::vector<uint8_t> out(header, header + headerLength);
-    out.reserve(out.size() + (size_t)width * height * (alpha ? 4 : 3));
+    int headerLength =
+        snprintf(header, sizeof header,
+                 "P7\nWIDTH %u\nHEIGHT %u\nDEPTH %d\nMAXVAL 255\nTUPLTYPE %s\nENDHDR\n",
+                 (unsigned)width, (unsigned)height, alpha ? 4 : 3, alpha ? "RGB_ALPHA" : "RGB");
+    int depth = alpha ? 4 : 3;
+    std::vector<uint8_t> out((size_t)headerLength + (size_t)width * height * depth);
+    memcpy(out.data(), header, headerLength);
+    uint8_t* to = out.data() + headerLength;
+    uint32_t bits = pngHostBitmapBitCount(bitmap);
     for (uint32_t y = 0; y < height; ++y) {
-        for (uint32_t x = 0; x < width; ++x) {
+        if (bits >= 24) { // blue, green, red (and alpha) straight from the row
+            const uint8_t* p =
+                pngHostBitmapPixels(bitmap) + (size_t)y * pngHostBitmapStride(bitmap);
+            uint32_t size = bits / 8;
+            for (uint32_t x = 0; x < width; ++x, p += size, to += depth) {
+                to[0] = p[2];
+                to[1] = p[1];
+                to[2] = p[0];
+                if (depth == 4) to[3] = size == 4 ? p[3] : 255;
+            }
+            continue;
+        }
+        for (uint32_t x = 0; x < width; ++x, to += depth) {
             uint8_t rgba[4];
             pixelAt(bitmap, x, y, rgba);
-            out.insert(out.end(), rgba, rgba + (alpha ? 4 : 3));
+            memcpy(to, rgba, depth);
         }
     }
     pngHostDeleteBitmap(bitmap);

@@ -9,9 +9,8 @@ set(CMAKE_FIND_ROOT_PATH /usr/${triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# The game carries no exceptions or RTTI, and no runtime DLLs beside it. One
-# section per function in every library, so that the exe's linker
-# (--gc-sections) leaves out what the game never calls. (Not one per datum:
-# MinGW's linker then stores zero-filled data in the file.)
-set(CMAKE_CXX_FLAGS_INIT "-fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -ffunction-sections")
+# The game carries no exceptions or RTTI, and no runtime DLLs beside it.
+# (One section per function is asked for in CMakeLists.txt, not here: these
+# _INIT flags reach only a build folder's first configure.)
+set(CMAKE_CXX_FLAGS_INIT "-fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -128,6 +128,8 @@ enum SavedGameCheck : int32_t {
 void encodeSavedGame(const GameState* state, unsigned char bytes[SavedGameSize]);
 // Checks size and every invariant the game relies on; fills saved only when valid.
 SavedGameCheck decodeSavedGame(const unsigned char* bytes, uint32_t size, SavedGame* saved);
+// A checked saved game becomes the state in play (board not redrawn).
+void installSavedGame(const SavedGame* saved);
 const char* savedGameCheckName(SavedGameCheck check); // English, for tools
 // Writes the position to fileName through a temporary file beside it, so an
 // existing file is replaced whole or not at all. 1 on success.

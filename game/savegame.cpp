@@ -220,6 +220,17 @@ int earlierFileKept(const char* fileName) {
     return readFilePrefix(fileName, &none, 0, &size);
 }
 
+// The loaded position replaces the state wholesale; a slide still running
+// over the old one must not go on and commit into it.
+void installSavedGame(const SavedGame* saved) {
+    cancelSlide();
+    game.board = saved->board;
+    game.levelIndex = saved->levelIndex;
+    game.playerCell = saved->playerCell;
+    game.boxesLeft = saved->boxesLeft;
+    game.steps = saved->steps;
+}
+
 // Reads one byte more than a saved game holds, so a longer file is told apart.
 SavedGameCheck readSavedGame(const char* fileName) {
     unsigned char bytes[SavedGameSize + 1];
@@ -228,15 +239,7 @@ SavedGameCheck readSavedGame(const char* fileName) {
     SavedGame saved;
     SavedGameCheck check = decodeSavedGame(bytes, size, &saved);
     if (check != SavedGameValid) return check;
-
-    // The loaded position replaces the state wholesale; a slide still running
-    // over the old one must not go on and commit into it.
-    cancelSlide();
-    game.board = saved.board;
-    game.levelIndex = saved.levelIndex;
-    game.playerCell = saved.playerCell;
-    game.boxesLeft = saved.boxesLeft;
-    game.steps = saved.steps;
+    installSavedGame(&saved);
     redrawBoard();
     invalidateArea(nullptr);
     return SavedGameValid;

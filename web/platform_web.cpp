@@ -546,12 +546,7 @@ EMSCRIPTEN_KEEPALIVE int webReplayFrom(uint32_t size, int32_t count) {
     pendingFileSize = size < sizeof pendingFile ? size : sizeof pendingFile;
     SavedGame start;
     if (decodeSavedGame(pendingFile, pendingFileSize, &start) != SavedGameValid) return 0;
-    cancelSlide();
-    game.board = start.board;
-    game.levelIndex = start.levelIndex;
-    game.playerCell = start.playerCell;
-    game.boxesLeft = start.boxesLeft;
-    game.steps = start.steps;
+    installSavedGame(&start);
     for (int32_t i = 0; i < count; ++i) {
         const int32_t direction = letterDirection((char)(moveLetters[i] & ~0x20));
         const MoveOutcome step =

@@ -52,6 +52,9 @@ void readSides(Room* room) {
                 int32_t m = room->step[b][e];
                 if (m != RoomNone && seen[m]) room->side[b][e] = (uint8_t)d;
             }
+            uint8_t* sides = &room->keeperSide[(size_t)b * room->open.count];
+            for (int32_t c = 0; c < room->open.count; ++c)
+                if (seen[c] && c != b) sides[c] = (uint8_t)d;
         }
     }
 }
@@ -121,6 +124,7 @@ int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* sta
                    room->open.cellOf[room->step[i][d]] - cell ==
                        (d < 2 ? 1 : BoardColumns) * (d & 1 ? 1 : -1));
     }
+    room->keeperSide.assign((size_t)room->open.count * room->open.count, RoomNone);
     readSides(room);
     room->distance.assign((size_t)room->goalCount * room->open.count, RoomUnreachable);
     room->sideDistance.assign(room->distance.size() * RoomDirections, RoomUnreachable);

@@ -6,10 +6,12 @@
 //
 //   bexaran_solver_rooms [--seconds S] [--megabytes M] [--rooms-only]
 //                        [--levels-only] [--show] [--check FILE] [--write FILE]
+//                        [--skip-rules BITS]
 //
 // --check compares every proven optimum with the push counts in FILE (one
 // "name pushes" per line, from an earlier --write), so a change to the
-// search that proves a different optimum is caught.
+// search that proves a different optimum is caught; solver_rooms_optima.txt
+// beside this file holds every optimum proven so far.
 #include "board_kit.h"
 #include "room_maker.h"
 #include "solver.h"
@@ -33,6 +35,7 @@ struct Options {
     bool rooms = true, levels = true, show = false;
     const char* check = nullptr;
     const char* write = nullptr;
+    uint32_t skipRules = 0;
 };
 
 struct Tally {
@@ -80,6 +83,7 @@ struct Run {
 void solveOne(Run* run, const std::string& name, const Board& board, int32_t player, Tally* t) {
     if (run->options.show) showBoard(board, player);
     SolverLimits limits = {0, run->options.seconds, 0, run->options.megabytes, 0};
+    limits.skipRules = run->options.skipRules;
     SolverResult r = solvePosition(board, player, limits);
     printf("%-10s %-8s pushes %4d bound %4d expanded %9lld seconds %6.3f\n", name.c_str(),
            outcomeWord(r.outcome), r.pushes, r.lowerBound, (long long)r.expanded, r.seconds);
@@ -114,6 +118,8 @@ bool readOptions(int argc, char** argv, Options* o) {
             o->levels = false;
         else if (!strcmp(a, "--levels-only"))
             o->rooms = false;
+        else if (!strcmp(a, "--skip-rules") && more)
+            o->skipRules = (uint32_t)atoi(argv[++i]);
         else if (!strcmp(a, "--show"))
             o->show = true;
         else if (!strcmp(a, "--check") && more)

@@ -36,8 +36,9 @@ struct SolverLimits {
 // The full search's rules beyond the plain one's matching and dead squares.
 // Each keeps every push-optimal answer (see the comments where they act).
 enum SolverRule : uint32_t {
-    SolverRuleSidedMatching = 1, // each box's costs from the keeper's side of it
-    SolverRulePiCorrals = 2,     // only the pushes of one corral that must be opened first
+    SolverRuleSidedMatching = 1,   // each box's costs from the keeper's side of it
+    SolverRulePiCorrals = 2,       // only the pushes of one corral that must be opened first
+    SolverRuleCorralDeadlocks = 4, // a small search over a walled-off corral's boxes
 };
 
 enum SolverOutcome : int32_t {

@@ -176,9 +176,10 @@ bool isFrozenDeadlock(const Room& room, uint8_t* occupied, int32_t cell) {
     return isFrozen(room, occupied, cell, &offGoal) && offGoal;
 }
 
-int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from) {
+void floodArea(const uint64_t free[RoomBoardWords], int32_t from, uint64_t area[RoomBoardWords]) {
     enum { Last = RoomBoardWords - 1, Row = BoardColumns };
-    uint64_t area[RoomBoardWords] = {0};
+    for (int32_t i = 0; i < RoomBoardWords; ++i)
+        area[i] = 0;
     area[from >> 6] = 1ull << (from & 63);
     for (bool grew = true; grew;) {
         grew = false;
@@ -195,6 +196,11 @@ int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from) {
             area[i] = next[i];
         }
     }
+}
+
+int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from) {
+    uint64_t area[RoomBoardWords];
+    floodArea(free, from, area);
     for (int32_t i = 0; i < RoomBoardWords; ++i)
         if (area[i]) return i * 64 + __builtin_ctzll(area[i]);
     return from;

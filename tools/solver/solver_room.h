@@ -58,6 +58,8 @@ int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* sta
 // The lowest board cell the keeper on board cell from can walk to, where free
 // holds a bit per board cell the keeper may enter (room cells without boxes).
 int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from);
+// The same area as bits: every cell of free the keeper on from can walk to.
+void floodArea(const uint64_t free[RoomBoardWords], int32_t from, uint64_t area[RoomBoardWords]);
 
 inline int32_t loneDistance(const Room& room, int32_t goalIndex, int32_t cell) {
     return room.distance[(size_t)goalIndex * room.open.count + cell];

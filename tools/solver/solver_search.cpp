@@ -86,6 +86,7 @@ struct Search {
     uint32_t corralMark[RoomMaxCells]; // stamp of the corral a free cell belongs to
     uint8_t pushable[RoomMaxCells];    // 1: the boxes expand may push (all, or one corral's)
     bool piCorrals;
+    bool corralDeadlocks;
     int64_t expanded; // positions expanded, each counted once
     int64_t turns;    // expansions, partial ones included
     Clock::time_point began;
@@ -215,7 +216,7 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         if (priority < *heldBack) *heldBack = priority;
         return;
     }
-    if (p.wallsOff && !s->limits.plain &&
+    if (p.wallsOff && s->corralDeadlocks &&
         isCorralDeadlock(*s->room, child, s->boxCount, p.from, p.to, SearchCorralLimit)) {
         addNode(s, node, child, hash, slot); // stored as never solvable
         return;
@@ -551,6 +552,7 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     s->boxCount = start.boxCount;
     s->sided = !limits.plain && !(limits.skipRules & SolverRuleSidedMatching);
     s->piCorrals = !limits.plain && !(limits.skipRules & SolverRulePiCorrals);
+    s->corralDeadlocks = !limits.plain && !(limits.skipRules & SolverRuleCorralDeadlocks);
     s->lowest = 0;
     s->markCount = 0;
     s->expanded = 0;

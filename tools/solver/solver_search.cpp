@@ -82,6 +82,7 @@ struct Search {
     bool frozenWalls;
     SolverLimits limits;
     int32_t weight;
+    int32_t order; // SearchOrder
     int32_t boxCount;
     bool sided; // the matching counts each box from the keeper's side of it
     std::vector<Node> nodes;
@@ -148,6 +149,13 @@ void pushOpen(Search* s, uint32_t n) {
     // the one with the fewest moves among those the search meets first.
     uint32_t depthFirst = (uint32_t)(0xFFFF - node.pushes) << 16;
     uint32_t order = depthFirst | (node.moves < 0xFFFF ? node.moves : 0xFFFF);
+    if (s->order == SearchOrderGoalsFirst) {
+        int32_t off = 0;
+        const uint8_t* boxes = &s->boxes[(size_t)n * s->boxCount];
+        for (int32_t i = 0; i < s->boxCount; ++i)
+            off += !s->variants[0]->room.goal[boxes[i]];
+        order = depthFirst | (uint32_t)off << 11 | (node.moves < 0x7FF ? node.moves : 0x7FF);
+    }
     std::vector<OpenEntry>& bucket = s->open[priority];
     bucket.push_back(OpenEntry{order, n});
     std::push_heap(bucket.begin(), bucket.end(), laterEntry);
@@ -610,7 +618,8 @@ bool replaySolution(const Search& s, const Board& start, int32_t playerCell, uin
 }
 
 void startSearch(Search* s, const Room& room, const RoomStart& start, const SolverLimits& limits,
-                 int32_t weight) {
+                 int32_t weight, int32_t order) {
+    s->order = order;
     s->variants.clear();
     s->variants.emplace_back(new RoomVariant());
     s->variants[0]->room = room;
@@ -655,9 +664,10 @@ uint8_t startVariant(Search* s, const RoomStart& start) {
 } // namespace
 
 SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
-                    const RoomStart& start, const SolverLimits& limits, int32_t weight) {
+                    const RoomStart& start, const SolverLimits& limits, int32_t weight,
+                    int32_t order) {
     Search* s = new Search();
-    startSearch(s, room, start, limits, weight);
+    startSearch(s, room, start, limits, weight, order);
     SearchRun run = {0, 0, -1, -1, 0, std::string()};
     for (int32_t i = 0; i < start.boxCount; ++i)
         s->occupied[start.boxes[i]] = 1;

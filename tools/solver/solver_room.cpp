@@ -81,6 +81,7 @@ void readGoalDistances(Room* room, int32_t goalIndex) {
             int32_t from = room->step[box][d ^ 1];
             if (from == RoomNone || room->side[box][d ^ 1] != area) continue;
             if (room->boxTo[from][d] != box) continue;
+            assert(room->side[from][d ^ 1] != RoomNone); // a push has a keeper's cell
             int32_t state = from * RoomDirections + room->side[from][d ^ 1];
             if (best[state] != RoomUnreachable) continue;
             best[state] = (uint16_t)(best[queue[head]] + 1);
@@ -145,12 +146,14 @@ void readPushTables(Room* room) {
 
 void wallFrozenBoxes(const Room& base, const uint8_t* frozen, Room* room) {
     *room = base;
+    auto walled = [frozen](int32_t c) { return c != RoomNone && frozen[c]; };
     for (int32_t c = 0; c < room->open.count; ++c)
         for (int32_t d = 0; d < RoomDirections; ++d) {
-            if (frozen[c] || (room->step[c][d] != RoomNone && frozen[room->step[c][d]]))
-                room->step[c][d] = RoomNone;
-            if (frozen[c] || (room->boxTo[c][d] != RoomNone && frozen[room->boxTo[c][d]]))
+            // A push needs the box's cell, the cell it goes to and the
+            // keeper's cell behind it.
+            if (frozen[c] || walled(base.boxTo[c][d]) || walled(base.step[c][d ^ 1]))
                 room->boxTo[c][d] = RoomNone;
+            if (frozen[c] || walled(base.step[c][d])) room->step[c][d] = RoomNone;
         }
     readPushTables(room);
 }

@@ -33,6 +33,9 @@ struct Room {
     // The same with the keeper beside the box in a known side area:
     // [(goalIndex * open.count + cell) * RoomDirections + side area].
     std::vector<uint16_t> sideDistance;
+    // [box * open.count + cell]: with a lone box on box, the side area (as in
+    // side) the keeper on cell is in; RoomNone when he touches no side of it.
+    std::vector<uint8_t> keeperSide;
     // The room as a bit per board cell. Every walk the rules allow is to the
     // next cell in board order (+1, -1) or the next row (+20, -20), so the
     // keeper's area can be flooded by shifting these bits.
@@ -52,9 +55,19 @@ struct RoomStart {
 // RoomMaxCells open cells.
 int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* start);
 
+// Reads the side areas, lone-box distances and dead squares from the room's
+// step and boxTo tables.
+void readPushTables(Room* room);
+// The room with the boxes on cells where frozen[c] is 1 turned into walls:
+// boxes frozen on their goals never move again in any solution, so the
+// distances read around them are still lower bounds, and larger ones.
+void wallFrozenBoxes(const Room& base, const uint8_t* frozen, Room* room);
+
 // The lowest board cell the keeper on board cell from can walk to, where free
 // holds a bit per board cell the keeper may enter (room cells without boxes).
 int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from);
+// The same area as bits: every cell of free the keeper on from can walk to.
+void floodArea(const uint64_t free[RoomBoardWords], int32_t from, uint64_t area[RoomBoardWords]);
 
 inline int32_t loneDistance(const Room& room, int32_t goalIndex, int32_t cell) {
     return room.distance[(size_t)goalIndex * room.open.count + cell];
@@ -67,10 +80,27 @@ inline int32_t loneDistanceFrom(const Room& room, int32_t goalIndex, int32_t cel
     return room.sideDistance[state * RoomDirections + room.side[cell][d]];
 }
 
+// The pushes box needs to reach a goal with the keeper on keeper cell: the
+// keeper cannot get past the box without pushing it, whatever the other
+// boxes do, so his side of it holds until it moves. RoomUnreachable when no
+// push gets it there.
+inline int32_t sidedDistance(const Room& room, int32_t goalIndex, int32_t box, int32_t keeper) {
+    if (room.goals[goalIndex] == box) return 0;
+    int32_t area = room.keeperSide[(size_t)box * room.open.count + keeper];
+    if (area == RoomNone) return RoomUnreachable;
+    size_t state = (size_t)goalIndex * room.open.count + box;
+    return room.sideDistance[state * RoomDirections + area];
+}
+
 // A box just placed at cell that can never move again, with a box off its
 // goal among the boxes frozen with it. occupied[c] is 1 for a box, 0 for none;
 // entries are changed during the test and restored.
 bool isFrozenDeadlock(const Room& room, uint8_t* occupied, int32_t cell);
+
+// Marks in frozen[] the boxes frozen on their goals in the group of boxes
+// joined by sides to the box on cell (occupied as for isFrozenDeadlock);
+// returns how many it newly marked.
+int32_t markFrozenOnGoals(const Room& room, uint8_t* occupied, int32_t cell, uint8_t* frozen);
 
 // After a push of the box now on room cell pushed, with the keeper on room
 // cell keeper: some cells beside the box are walled off from the keeper and
@@ -91,6 +121,10 @@ struct Matching {
 
 // Fills the cost matrix of boxes against the room's goals.
 void setMatchingCosts(const Room& room, const uint8_t* boxes, int32_t boxCount, Matching* m);
+// The same, each box's costs counted from the keeper's side of it
+// (sidedDistance): never less, and still a lower bound.
+void setSidedMatchingCosts(const Room& room, const uint8_t* boxes, int32_t boxCount, int32_t keeper,
+                           Matching* m);
 // Solves from scratch; returns the total cost (>= MatchInfinite: no assignment).
 int32_t solveMatching(Matching* m);
 // After the costs of one row changed: re-assigns that row only.

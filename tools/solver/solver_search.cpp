@@ -169,6 +169,9 @@ void pushOpen(Search* s, uint32_t n) {
         const uint8_t* boxes = &s->boxes[(size_t)n * s->boxCount];
         for (int32_t i = 0; i < s->boxCount; ++i)
             off += !s->variants[0]->room.goal[boxes[i]];
+        // Five bits: from 31 boxes off goals up they tie (the board holds at
+        // most a few more), rather than spill into the depth.
+        if (off > 31) off = 31;
         order = depthFirst | (uint32_t)off << 11 | other << 10 |
                 (node.moves < 0x3FF ? node.moves : 0x3FF);
     }

@@ -82,7 +82,8 @@ struct Search {
     bool frozenWalls;
     SolverLimits limits;
     int32_t weight;
-    int32_t order; // SearchOrder
+    int32_t order;     // SearchOrder
+    bool sameBoxFirst; // the box just pushed first (not in the plain search)
     int32_t boxCount;
     bool sided; // the matching counts each box from the keeper's side of it
     std::vector<Node> nodes;
@@ -148,13 +149,31 @@ void pushOpen(Search* s, uint32_t n) {
     // Deepest first, then fewest moves: the first solution reached is then
     // the one with the fewest moves among those the search meets first.
     uint32_t depthFirst = (uint32_t)(0xFFFF - node.pushes) << 16;
-    uint32_t order = depthFirst | (node.moves < 0xFFFF ? node.moves : 0xFFFF);
+    // Outside the plain search, a push of the box the parent pushed goes
+    // before other pushes (of as many boxes off goals) with as many moves or
+    // fewer: boxes are mostly pushed several times on end, and on a plateau
+    // of equal estimates this order reaches a solution sooner (room 10.1 of
+    // the rooms benchmark: 41 positions instead of 306,021). Only the order
+    // within a bucket changes, so the first solved position taken still has
+    // the fewest pushes.
+    uint32_t other = 0;
+    if (s->sameBoxFirst && node.parent != NodeNone) {
+        const Node& up = s->nodes[node.parent];
+        other = up.parent == NodeNone ||
+                s->variants[0]->room.boxTo[up.standing][up.direction] != node.standing;
+    }
+    uint32_t order = depthFirst | other << 15 | (node.moves < 0x7FFF ? node.moves : 0x7FFF);
+    if (!s->sameBoxFirst) order = depthFirst | (node.moves < 0xFFFF ? node.moves : 0xFFFF);
     if (s->order == SearchOrderGoalsFirst) {
         int32_t off = 0;
         const uint8_t* boxes = &s->boxes[(size_t)n * s->boxCount];
         for (int32_t i = 0; i < s->boxCount; ++i)
             off += !s->variants[0]->room.goal[boxes[i]];
-        order = depthFirst | (uint32_t)off << 11 | (node.moves < 0x7FF ? node.moves : 0x7FF);
+        // Five bits: from 31 boxes off goals up they tie (the board holds at
+        // most a few more), rather than spill into the depth.
+        if (off > 31) off = 31;
+        order = depthFirst | (uint32_t)off << 11 | other << 10 |
+                (node.moves < 0x3FF ? node.moves : 0x3FF);
     }
     std::vector<OpenEntry>& bucket = s->open[priority];
     bucket.push_back(OpenEntry{order, n});
@@ -620,6 +639,7 @@ bool replaySolution(const Search& s, const Board& start, int32_t playerCell, uin
 void startSearch(Search* s, const Room& room, const RoomStart& start, const SolverLimits& limits,
                  int32_t weight, int32_t order) {
     s->order = order;
+    s->sameBoxFirst = !limits.plain;
     s->variants.clear();
     s->variants.emplace_back(new RoomVariant());
     s->variants[0]->room = room;

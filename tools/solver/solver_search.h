@@ -17,7 +17,8 @@ struct SearchRun {
 };
 
 // The order of positions of the same priority and pushes: fewest moves
-// first, or fewest boxes off goals first and then fewest moves. Either way
+// first, or fewest boxes off goals first and then fewest moves; outside the
+// plain search, a push of the box pushed last goes before fewer moves. Either way
 // the first solved position taken has the fewest pushes; which one the
 // search meets first differs, and on a wide plateau of equal estimates that
 // can decide between a proof in a few dozen positions and none in a million.

@@ -1,10 +1,15 @@
 // bexaran-levelgen: makes the 50 built-in levels in two steps.
 //
 //   bexaran-levelgen generate --seed N [--first R] [--rooms K] [--boxes A-B]
-//                    [--starts S] [--pool FILE] [--quiet]
-//       makes rooms R .. R+K-1, searches each backwards by pulls from its
-//       solved position, solves the farthest, most tangled starts forward
-//       with tools/solver and appends every proven one to the pool file.
+//                    [--parked P] [--starts S] [--exhaustive E] [--beam W]
+//                    [--noise Z] [--proof N] [--plain N] [--pool FILE] [--quiet]
+//       makes rooms R .. R+K-1 with A to B boxes off goal (and in a third of
+//       them 1 to P more parked on goals), searches each backwards by pulls
+//       from its solved position (exhaustive up to E positions, a beam of W
+//       after that, whose choice chance sways by Z pushes of spread),
+//       solves the farthest, most tangled starts forward with tools/solver
+//       (at most N positions for the proof and for the plain search) and
+//       appends every proven one to the pool file.
 //       Deterministic: each room has its own random stream from N and its
 //       number, and the solvers are limited by positions, not by time.
 //   bexaran-levelgen measure --pool FILE [--pool FILE ...] --out FILE
@@ -30,7 +35,8 @@ namespace {
 int usage() {
     fprintf(stderr,
             "usage: bexaran-levelgen generate --seed N [--first R] [--rooms K] [--boxes A-B]\n"
-            "                        [--starts S] [--pool FILE] [--quiet]\n"
+            "                        [--parked P] [--starts S] [--exhaustive E] [--beam W]\n"
+            "                        [--noise Z] [--proof N] [--plain N] [--pool FILE] [--quiet]\n"
             "       bexaran-levelgen measure --pool FILE [--pool FILE ...] --out FILE\n"
             "       bexaran-levelgen assemble --pool FILE [--pool FILE ...] --table FILE\n"
             "                        --solutions FILE\n");
@@ -38,9 +44,10 @@ int usage() {
 }
 
 // Two starts per room; the pull search exhaustive up to 400,000 positions,
-// then a beam of 5,000; the solvers stop at 2 and 3 million positions.
+// then a beam of 2,000 swayed by 6 pushes; the solvers stop at 2 and 3
+// million positions.
 GenerateSettings defaultSettings() {
-    return {1, 0, 100, 3, 8, 2, {400000, 5000, 400}, 2000000, 3000000, "pool.txt", false};
+    return {1, 0, 100, 6, 12, 0, 2, {400000, 2000, 400, 0, 6}, 2000000, 3000000, "pool.txt", false};
 }
 
 int runGenerate(int argc, char** argv) {
@@ -64,12 +71,26 @@ int runGenerate(int argc, char** argv) {
             s.startsPerRoom = atoi(v);
         else if (!strcmp(a, "--pool"))
             s.poolPath = v;
+        else if (!strcmp(a, "--parked"))
+            s.maxParked = atoi(v);
+        else if (!strcmp(a, "--exhaustive"))
+            s.pull.maxPositions = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--noise"))
+            s.pull.beamNoise = atoi(v);
+        else if (!strcmp(a, "--beam"))
+            s.pull.beamWidth = atoi(v);
+        else if (!strcmp(a, "--proof"))
+            s.proofLimit = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--plain"))
+            s.plainLimit = strtoll(v, nullptr, 10);
         else if (!strcmp(a, "--boxes")) {
             if (sscanf(v, "%d-%d", &s.minBoxes, &s.maxBoxes) != 2) return usage();
         } else
             return usage();
     }
-    if (s.minBoxes < 3 || s.maxBoxes > PullMaxBoxes || s.minBoxes > s.maxBoxes) return usage();
+    if (s.minBoxes < 1 || s.maxBoxes > 32 || s.minBoxes > s.maxBoxes || s.maxParked < 0 ||
+        s.maxParked > 8 || s.pull.beamWidth < 1)
+        return usage();
     int64_t written = generatePool(s);
     if (written < 0) {
         fprintf(stderr, "bexaran-levelgen: cannot append to %s\n", s.poolPath.c_str());
@@ -99,7 +120,7 @@ int runMeasure(int argc, char** argv) {
     int64_t kept = 0;
     for (const Candidate& old : pool) {
         if (!mayBeChosen(old)) continue;
-        PullStart start = {old.board, old.keeperCell, old.pushes, false};
+        PullStart start = {old.board, old.keeperCell, old.pushes, false, old.onGoal, 0};
         Candidate fresh;
         if (!evaluateStart(start, old.room, settings, &fresh)) continue;
         fprintf(out, "%s\n", candidateLine(fresh).c_str());

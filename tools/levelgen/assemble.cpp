@@ -56,11 +56,15 @@ int32_t firstFitting(const std::vector<Candidate>& sorted, size_t from, const Sl
     return -1;
 }
 
+bool fitsWholeBoard(const Candidate& c, int32_t n);
+
 } // namespace
 
 bool mayBeChosen(const Candidate& c) {
     for (int32_t n : {0, 5, 9, 10, 20})
         if (fits(c, ruleFor(n))) return true;
+    for (int32_t n : {0, 5, 9, 40})
+        if (fitsWholeBoard(c, n)) return true;
     return false;
 }
 

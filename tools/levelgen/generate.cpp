@@ -15,12 +15,14 @@
 
 namespace {
 
-// About four to seven cells of floor per box and some room to walk, in one
+// Five to eight cells of floor per box (as the settings say) and some room
+// to walk, in one
 // to four rectangles laid in a box up to the whole board, of which wall
 // pieces take an eighth to a quarter: a room, not a maze.
-RoomShape pickShape(Rng& rng, int32_t boxes) {
+RoomShape pickShape(Rng& rng, int32_t boxes, const GenerateSettings& settings) {
     RoomShape shape;
-    int32_t area = std::min(boxes * randomBetween(rng, 5, 8) + randomBetween(rng, 10, 20), 210);
+    int32_t perBox = randomBetween(rng, settings.minCellsPerBox, settings.maxCellsPerBox);
+    int32_t area = std::min(boxes * perBox + randomBetween(rng, 10, 20), 210);
     shape.parts = randomBetween(rng, area < 40 ? 1 : 2, 4);
     shape.corridors = shape.parts > 1 && randomBelow(rng, 3) == 0;
     shape.goalRoom = boxes <= 14 && randomBelow(rng, 4) == 0;
@@ -77,7 +79,7 @@ int32_t makeRoomCandidates(const GenerateSettings& settings, uint64_t job, FILE*
     int32_t parked = settings.maxParked > 0 && randomBelow(rng, 3) == 0
                          ? randomBetween(rng, 1, settings.maxParked)
                          : 0;
-    Room made = makeRoom(rng, pickShape(rng, boxes + parked));
+    Room made = makeRoom(rng, pickShape(rng, boxes + parked, settings));
     PullRoom room;
     if (!placeGoals(&made, rng, boxes + parked) || !makePullRoom(made.board, &room)) return 0;
     PullLimits limits = settings.pull;

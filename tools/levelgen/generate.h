@@ -15,7 +15,9 @@ struct GenerateSettings {
     int64_t rooms;
     int32_t minBoxes; // boxes off goal at the start
     int32_t maxBoxes;
-    int32_t maxParked;     // boxes on goals at the start, up to this in some rooms
+    int32_t maxParked;      // boxes on goals at the start, up to this in some rooms
+    int32_t minCellsPerBox; // the room's floor: this many cells per box or more
+    int32_t maxCellsPerBox;
     int32_t startsPerRoom; // forward-solved per room
     PullLimits pull;
     int64_t proofLimit;   // positions the full solver may expand

@@ -107,6 +107,7 @@ int32_t makeRoomCandidates(const GenerateSettings& settings, uint64_t job, FILE*
         if (written >= settings.startsPerRoom || unproven >= 3) break;
         // Only the first levels may be shallow, and they have few boxes.
         int32_t offGoal = boxes + parked - s.onGoal;
+        if (offGoal < settings.minBoxes) continue;
         if ((s.exact ? s.pulls : 2 * s.spread) < 6 * offGoal && offGoal > 4) continue;
         Candidate c;
         bool proven = true;

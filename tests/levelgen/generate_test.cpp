@@ -32,7 +32,7 @@ constexpr int64_t PinnedSmallPoolLines = 8;
 // bexaran-levelgen generate --seed 3 --rooms 6 --boxes 3-3 --parked 2
 // --beam 5000, without the progress lines.
 GenerateSettings smallRun(const std::string& pool) {
-    return {3, 0, 6, 3, 3, 2, 5, 8, 2, {400000, 5000, 400, 0, 6}, 2000000, 3000000, pool, true};
+    return {3, 0, 6, 3, 3, 2, 5, 8, 2, {400000, 5000, 400, 0, 6}, 2000000, 0, 3000000, pool, true};
 }
 
 std::string poolPath(const char* name) {

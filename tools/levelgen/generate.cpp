@@ -128,6 +128,14 @@ bool evaluateStart(const PullStart& start, uint64_t room, const GenerateSettings
                    Candidate* out, bool* proven) {
     SolverLimits full = {settings.proofLimit, 0, 0, 1024, 1};
     SolverResult proof = solvePosition(start.board, start.keeperCell, full);
+    int32_t lone = loneBoxEstimate(start.board, start.keeperCell);
+    // A proof that stopped with its lower bound already 10% over the
+    // lone-box estimate is a sure puzzle: it gets the larger budget.
+    if (proof.outcome != SolverOptimal && settings.retryLimit > settings.proofLimit &&
+        proof.lowerBound * 10 >= lone * 11) {
+        full.maxExpanded = settings.retryLimit;
+        proof = solvePosition(start.board, start.keeperCell, full);
+    }
     if (!settings.quiet)
         fprintf(stderr, "room %llu: proof %s, %d pushes, %lld positions, %.1f s\n",
                 (unsigned long long)room, proof.outcome == SolverOptimal ? "done" : "not done",
@@ -136,7 +144,6 @@ bool evaluateStart(const PullStart& start, uint64_t room, const GenerateSettings
     if (proof.outcome != SolverOptimal) return false;
     // Boxes that never get in each other's way are no puzzle past the first
     // few levels: the plain search, the costlier one, is spared them.
-    int32_t lone = loneBoxEstimate(start.board, start.keeperCell);
     int32_t offGoal = 0;
     for (unsigned char c : start.board.cells)
         offGoal += c == CellCodeBox;

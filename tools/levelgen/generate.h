@@ -21,6 +21,7 @@ struct GenerateSettings {
     int32_t startsPerRoom; // forward-solved per room
     PullLimits pull;
     int64_t proofLimit;   // positions the full solver may expand
+    int64_t retryLimit;   // and again, when its bound shows the start is a puzzle (0: none)
     int64_t plainLimit;   // positions the plain search may expand
     std::string poolPath; // appended to
     bool quiet;

@@ -2,16 +2,17 @@
 //
 //   bexaran-levelgen generate --seed N [--first R] [--rooms K] [--boxes A-B]
 //                    [--parked P] [--starts S] [--exhaustive E] [--beam W]
-//                    [--noise Z] [--cells C-D] [--proof N] [--plain N]
-//                    [--pool FILE] [--quiet]
+//                    [--noise Z] [--cells C-D] [--proof N] [--retry M]
+//                    [--plain N] [--pool FILE] [--quiet]
 //       makes rooms R .. R+K-1 with A to B boxes off goal (and in a third of
 //       them 1 to P more parked on goals) and C to D cells of floor per box
 //       (5-8 unless told), searches each backwards by pulls
 //       from its solved position (exhaustive up to E positions, a beam of W
 //       after that, whose choice chance sways by Z pushes of spread),
 //       solves the farthest, most tangled starts forward with tools/solver
-//       (at most N positions for the proof and for the plain search) and
-//       appends every proven one to the pool file.
+//       (at most N positions for the proof, M for a second try when the
+//       first one's lower bound is already 10% over the lone-box estimate,
+//       N for the plain search) and appends every proven one to the pool.
 //       Deterministic: each room has its own random stream from N and its
 //       number, and the solvers are limited by positions, not by time.
 //   bexaran-levelgen measure --pool FILE [--pool FILE ...] --out FILE
@@ -45,8 +46,8 @@ int usage() {
     fprintf(stderr,
             "usage: bexaran-levelgen generate --seed N [--first R] [--rooms K] [--boxes A-B]\n"
             "                        [--parked P] [--starts S] [--exhaustive E] [--beam W]\n"
-            "                        [--noise Z] [--cells C-D] [--proof N] [--plain N]\n"
-            "                        [--pool FILE] [--quiet]\n"
+            "                        [--noise Z] [--cells C-D] [--proof N] [--retry M]\n"
+            "                        [--plain N] [--pool FILE] [--quiet]\n"
             "       bexaran-levelgen measure --pool FILE [--pool FILE ...] --out FILE\n"
             "       bexaran-levelgen assemble --pool FILE [--pool FILE ...] --table FILE\n"
             "                        --solutions FILE\n"
@@ -59,8 +60,8 @@ int usage() {
 // then a beam of 2,000 swayed by 6 pushes; the solvers stop at 2 and 3
 // million positions.
 GenerateSettings defaultSettings() {
-    return {1,       0,       100,        6,    12, 0, 5, 8, 2, {400000, 2000, 400, 0, 6},
-            2000000, 3000000, "pool.txt", false};
+    return {1,       0, 100,     6,          12,   0, 5, 8, 2, {400000, 2000, 400, 0, 6},
+            2000000, 0, 3000000, "pool.txt", false};
 }
 
 int runGenerate(int argc, char** argv) {
@@ -94,6 +95,8 @@ int runGenerate(int argc, char** argv) {
             s.pull.beamWidth = atoi(v);
         else if (!strcmp(a, "--proof"))
             s.proofLimit = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--retry"))
+            s.retryLimit = strtoll(v, nullptr, 10);
         else if (!strcmp(a, "--plain"))
             s.plainLimit = strtoll(v, nullptr, 10);
         else if (!strcmp(a, "--cells")) {

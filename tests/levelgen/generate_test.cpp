@@ -10,6 +10,7 @@
 #include "room.h"
 #include "rules.h"
 #include "solution_shape.h"
+#include "solver.h"
 
 #include <gtest/gtest.h>
 
@@ -260,4 +261,28 @@ TEST(Generate, WholeBoardChoiceSaysWhatThePoolLacks) {
     std::string report;
     EXPECT_TRUE(chooseWholeBoardLevels(same, &report).empty());
     EXPECT_NE(std::string::npos, report.find("only 0 levels qualify")) << report;
+}
+
+// The committed pool for the set on the whole board: every line's stored
+// solution solves its start through the game's rules, with the figures the
+// line gives, and every start keeps to the board's envelope.
+TEST(Generate, TheWholeBoardPoolHoldsTrueFigures) {
+    std::vector<Candidate> pool;
+    ASSERT_TRUE(readPool({BEXARAN_WHOLE_BOARD_POOL}, &pool));
+    ASSERT_FALSE(pool.empty());
+    for (const Candidate& c : pool) {
+        SCOPED_TRACE("room " + std::to_string(c.room));
+        SolutionShape shape = measureSolution(c.board, c.keeperCell, c.solution);
+        ASSERT_TRUE(shape.solves);
+        EXPECT_EQ(c.pushes, shape.pushes);
+        EXPECT_EQ(c.moves, shape.moves);
+        EXPECT_EQ(c.boxRuns, shape.boxRuns);
+        EXPECT_EQ(c.fillerBoxes, shape.fillerBoxes);
+        EXPECT_EQ(c.onGoal, shape.parkedBoxes);
+        EXPECT_EQ(c.onGoal - c.parkedMoved, shape.restingBoxes);
+        EXPECT_EQ(c.loneEstimate, loneBoxEstimate(c.board, c.keeperCell));
+        EXPECT_GE(boxesOffGoal(c), 6);
+        EXPECT_LE(boxesOffGoal(c), 32);
+        EXPECT_GE(c.pushes, c.loneEstimate);
+    }
 }

@@ -1,10 +1,9 @@
 // The slow half of the level checks: the solver proves every stored
-// solution push-optimal and finds none with fewer moves among those, and the
-// plain search expands exactly the positions the table's comments give, so
-// the effort figures are true. The levels whose plain search stays within
-// QuickProofPositions prove in a few seconds and run as the "Quick" suite
-// with every test run; the others are the "Long" suite, run with the slow
-// tests.
+// solution push-optimal, and the plain search expands exactly the positions
+// the table's comments give, so the effort figures are true. The levels whose
+// plain search stays within QuickProofPositions prove in a few seconds and
+// run as the "Quick" suite with every test run; the others are the "Long"
+// suite, run with the slow tests.
 #include "board_kit.h"
 #include "game.h"
 #include "level_figures.h"
@@ -56,11 +55,13 @@ TEST_P(LevelProof, StoredSolutionIsProvenOptimal) {
     SolverResult proof = solvePosition(board, start, SolverLimits{0, 1800, 0, 2048, 1});
     ASSERT_EQ(SolverOptimal, proof.outcome) << "not proven within thirty minutes";
     EXPECT_EQ(noted[n].pushes, proof.pushes);
-    EXPECT_EQ(noted[n].moves, proof.moveCount);
     SolverResult plain = solvePosition(board, start, SolverLimits{0, 1800, 1, 2048, 1});
     ASSERT_EQ(SolverOptimal, plain.outcome);
     EXPECT_EQ(noted[n].pushes, plain.pushes);
     EXPECT_EQ(noted[n].positions, plain.expanded);
+    // Moves are not compared: the full search leaves out pushes that cannot
+    // shorten a solution and may reach another of as many pushes, with more
+    // moves or fewer than the stored one.
     RecordProperty("proofSeconds", std::to_string(proof.seconds));
 }
 

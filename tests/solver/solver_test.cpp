@@ -2,6 +2,7 @@
 // random rooms (fewest pushes and "no solution" must agree, with and without
 // the pruning rules), on hand-made rooms whose optimum is known, and every
 // solution it gives played back through applyStep.
+#include "room_maker.h"
 #include "rules.h"
 #include "solver.h"
 
@@ -154,6 +155,12 @@ std::string roomText(const Room& room) {
     return text;
 }
 
+// The plain search, the full one, and the full one with each of its newer
+// rules left out in turn, so each rule is checked on its own as well.
+constexpr int32_t RuleSets = 5;
+const uint32_t SkippedRules[RuleSets] = {0, 0, SolverRuleSidedMatching, SolverRulePiCorrals,
+                                         SolverRuleCorralDeadlocks};
+
 SolverLimits noLimits(int plain) {
     SolverLimits limits = {0, 0, plain, 0, 0};
     return limits;
@@ -193,9 +200,12 @@ TEST(Solver, AgreesWithBreadthFirstSearchOnRandomRooms) {
         Room room = randomRoom(&random, 1 + i % 3);
         if (room.player < 0) continue;
         int32_t expected = pushesByBreadthFirst(room);
-        for (int plain = 0; plain <= 1; ++plain) {
-            SCOPED_TRACE("room " + std::to_string(i) + (plain ? " plain" : " full"));
-            SolverResult r = solvePosition(room.board, room.player, noLimits(plain));
+        for (int rules = 0; rules < RuleSets; ++rules) {
+            int plain = rules == 0;
+            SCOPED_TRACE("room " + std::to_string(i) + " rules " + std::to_string(rules));
+            SolverLimits limits = noLimits(plain);
+            limits.skipRules = SkippedRules[rules];
+            SolverResult r = solvePosition(room.board, room.player, limits);
             if (expected < 0) {
                 EXPECT_EQ(r.outcome, SolverNoSolution);
                 continue;
@@ -212,12 +222,17 @@ TEST(Solver, AgreesWithBreadthFirstSearchOnRandomRooms) {
         (expected < 0 ? unsolvable : solvable) += 1;
     }
     // Rooms pulled back from solved, 7 by 7, where every box has been moved.
-    for (int32_t i = 0; i < 32 / SampleDivisor; ++i) {
+    for (int32_t i = 0; i < 64 / SampleDivisor; ++i) {
         Room room = pulledRoom(&random, i % 4 == 0 ? 3 : 2);
         SCOPED_TRACE(roomText(room));
-        SolverResult r = solvePosition(room.board, room.player, noLimits(0));
-        ASSERT_EQ(r.outcome, SolverOptimal);
-        EXPECT_EQ(r.pushes, pushesByBreadthFirst(room));
+        int32_t expected = pushesByBreadthFirst(room);
+        for (int rules = 1; rules < RuleSets; ++rules) {
+            SolverLimits limits = noLimits(0);
+            limits.skipRules = SkippedRules[rules];
+            SolverResult r = solvePosition(room.board, room.player, limits);
+            ASSERT_EQ(r.outcome, SolverOptimal);
+            EXPECT_EQ(r.pushes, expected);
+        }
     }
     // The sample must hold both kinds in number, or the comparison says little.
     EXPECT_GT(solvable, 40 / SampleDivisor);
@@ -231,6 +246,7 @@ TEST(Solver, PruningKeepsTheAnswerOfThePlainSearchInBiggerRooms) {
     std::mt19937 random(23);
     SolverLimits limits = noLimits(1);
     limits.maxExpanded = 400000;
+    int64_t withCorrals = 0, withoutCorrals = 0;
     for (int32_t i = 0; i < 120 / SampleDivisor; ++i) {
         Room room = pulledRoom(&random, 4 + i % 5);
         SCOPED_TRACE(roomText(room));
@@ -242,7 +258,58 @@ TEST(Solver, PruningKeepsTheAnswerOfThePlainSearchInBiggerRooms) {
         ASSERT_EQ(full.outcome, SolverOptimal);
         EXPECT_EQ(full.pushes, plain.pushes);
         EXPECT_EQ(replayPushes(room, full.moves), full.pushes);
+        for (int rules = 2; rules < RuleSets; ++rules) {
+            limits.skipRules = SkippedRules[rules];
+            SolverResult part = solvePosition(room.board, room.player, limits);
+            ASSERT_EQ(part.outcome, SolverOptimal);
+            EXPECT_EQ(part.pushes, plain.pushes);
+            if (SkippedRules[rules] == SolverRulePiCorrals) withoutCorrals += part.expanded;
+        }
+        withCorrals += full.expanded;
+        limits.skipRules = 0;
     }
+    // PI-corrals must act in these rooms: fewer positions with them.
+    EXPECT_LT(withCorrals, withoutCorrals);
+}
+
+// Rooms from the benchmark's maker (joined rectangles, a goal cluster, boxes
+// pulled out of it) with four to seven boxes: the full search proves what
+// the plain one proves, with and without PI-corrals.
+TEST(Solver, PruningKeepsTheAnswerInDrawnRooms) {
+    for (int32_t i = 0; i < 24 / SampleDivisor; ++i) {
+        MadeRoom made = makeRoom(77, (uint64_t)i, 4 + i % 4);
+        Room room = {made.board, made.player};
+        SCOPED_TRACE("drawn room " + std::to_string(i));
+        SolverLimits limits = noLimits(1);
+        limits.maxExpanded = 1000000;
+        SolverResult plain = solvePosition(room.board, room.player, limits);
+        if (plain.outcome != SolverOptimal) continue;
+        limits.plain = 0;
+        SolverResult full = solvePosition(room.board, room.player, limits);
+        limits.skipRules = SolverRulePiCorrals;
+        SolverResult open = solvePosition(room.board, room.player, limits);
+        ASSERT_EQ(full.outcome, SolverOptimal);
+        ASSERT_EQ(open.outcome, SolverOptimal);
+        EXPECT_EQ(full.pushes, plain.pushes);
+        EXPECT_EQ(open.pushes, plain.pushes);
+        EXPECT_EQ(replayPushes(room, full.moves), full.pushes);
+    }
+}
+
+// The keeper's side of a box in a corridor decides where it can go: the
+// full search sees at once what the plain one has to search for.
+TEST(Solver, CountsEachBoxFromTheKeepersSide) {
+    Room wrongSide = roomOf({"@@@@@@@", "@$x o @", "@@@@@@@"});
+    SolverResult plain = solvePosition(wrongSide.board, wrongSide.player, noLimits(1));
+    SolverResult full = solvePosition(wrongSide.board, wrongSide.player, noLimits(0));
+    EXPECT_EQ(plain.outcome, SolverNoSolution);
+    EXPECT_GT(plain.expanded, 0);
+    EXPECT_EQ(full.outcome, SolverNoSolution);
+    EXPECT_EQ(full.expanded, 0);
+    Room rightSide = roomOf({"@@@@@@@", "@x o $@", "@@@@@@@"});
+    SolverResult r = solvePosition(rightSide.board, rightSide.player, noLimits(0));
+    EXPECT_EQ(r.outcome, SolverOptimal);
+    EXPECT_EQ(r.pushes, 2);
 }
 
 // Stopped by its limits, the search reports a lower bound between the

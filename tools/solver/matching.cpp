@@ -18,6 +18,18 @@ void setMatchingCosts(const Room& room, const uint8_t* boxes, int32_t boxCount, 
         }
 }
 
+void setSidedMatchingCosts(const Room& room, const uint8_t* boxes, int32_t boxCount, int32_t keeper,
+                           Matching* m) {
+    m->rows = boxCount;
+    m->columns = room.goalCount;
+    m->cost.resize((size_t)boxCount * room.goalCount);
+    for (int32_t r = 0; r < boxCount; ++r)
+        for (int32_t g = 0; g < room.goalCount; ++g) {
+            int32_t d = sidedDistance(room, g, boxes[r], keeper);
+            m->cost[(size_t)r * room.goalCount + g] = d == RoomUnreachable ? MatchInfinite : d;
+        }
+}
+
 namespace {
 
 // Adds row (1-based) to the assignment along a cheapest augmenting path.

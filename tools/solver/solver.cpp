@@ -83,7 +83,8 @@ SolverResult solvePosition(const Board& board, int32_t playerCell, const SolverL
                 runSearch(board, playerCell, *room, start, share(limits, 0.2), SolverGreedyWeight);
             r.expanded += quick.expanded;
             if (quick.found) {
-                r.outcome = SolverSolvedOnly;
+                // A solution as short as the proof's bound is optimal.
+                r.outcome = quick.pushes == proof.lowerBound ? SolverOptimal : SolverSolvedOnly;
                 r.moves = quick.moves;
                 r.pushes = quick.pushes;
             }

@@ -28,6 +28,17 @@ struct SolverLimits {
     // search, for a progress line; null means none.
     void (*progress)(void* context, int64_t expanded) = nullptr;
     void* progressContext = nullptr;
+    // Rules of the full search to leave out (SolverRule bits), for the tests
+    // that show what each one changes; 0 in every real use.
+    uint32_t skipRules = 0;
+};
+
+// The full search's rules beyond the plain one's matching and dead squares.
+// Each keeps every push-optimal answer (see the comments where they act).
+enum SolverRule : uint32_t {
+    SolverRuleSidedMatching = 1,   // each box's costs from the keeper's side of it
+    SolverRulePiCorrals = 2,       // only the pushes of one corral that must be opened first
+    SolverRuleCorralDeadlocks = 4, // a small search over a walled-off corral's boxes
 };
 
 enum SolverOutcome : int32_t {

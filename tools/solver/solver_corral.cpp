@@ -32,17 +32,14 @@ bool meets(const Bits& a, const Bits& b) {
     return false;
 }
 
-// The cells the keeper reaches from board cell from over the free cells.
+// The cells the keeper reaches from board cell from over the free cells,
+// flooded by shifting bits (every walk goes to the next cell or row).
 Bits areaOf(const Room& room, const Bits& boxes, int32_t from) {
-    Bits area = {};
-    uint8_t queue[RoomMaxCells];
-    put(&area, from);
-    floodOpenCells(room.step, room.open.indexOf[from], queue, [&](int32_t t, int32_t) {
-        int32_t cell = room.open.cellOf[t];
-        if (has(area, cell) || has(boxes, cell)) return false;
-        put(&area, cell);
-        return true;
-    });
+    uint64_t free[RoomBoardWords];
+    for (int32_t i = 0; i < RoomBoardWords; ++i)
+        free[i] = room.boardBits[i] & ~boxes.w[i];
+    Bits area;
+    floodArea(free, from, area.w);
     return area;
 }
 

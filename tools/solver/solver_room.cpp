@@ -52,6 +52,9 @@ void readSides(Room* room) {
                 int32_t m = room->step[b][e];
                 if (m != RoomNone && seen[m]) room->side[b][e] = (uint8_t)d;
             }
+            uint8_t* sides = &room->keeperSide[(size_t)b * room->open.count];
+            for (int32_t c = 0; c < room->open.count; ++c)
+                if (seen[c] && c != b) sides[c] = (uint8_t)d;
         }
     }
 }
@@ -121,6 +124,7 @@ int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* sta
                    room->open.cellOf[room->step[i][d]] - cell ==
                        (d < 2 ? 1 : BoardColumns) * (d & 1 ? 1 : -1));
     }
+    room->keeperSide.assign((size_t)room->open.count * room->open.count, RoomNone);
     readSides(room);
     room->distance.assign((size_t)room->goalCount * room->open.count, RoomUnreachable);
     room->sideDistance.assign(room->distance.size() * RoomDirections, RoomUnreachable);
@@ -172,9 +176,10 @@ bool isFrozenDeadlock(const Room& room, uint8_t* occupied, int32_t cell) {
     return isFrozen(room, occupied, cell, &offGoal) && offGoal;
 }
 
-int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from) {
+void floodArea(const uint64_t free[RoomBoardWords], int32_t from, uint64_t area[RoomBoardWords]) {
     enum { Last = RoomBoardWords - 1, Row = BoardColumns };
-    uint64_t area[RoomBoardWords] = {0};
+    for (int32_t i = 0; i < RoomBoardWords; ++i)
+        area[i] = 0;
     area[from >> 6] = 1ull << (from & 63);
     for (bool grew = true; grew;) {
         grew = false;
@@ -191,6 +196,11 @@ int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from) {
             area[i] = next[i];
         }
     }
+}
+
+int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from) {
+    uint64_t area[RoomBoardWords];
+    floodArea(free, from, area);
     for (int32_t i = 0; i < RoomBoardWords; ++i)
         if (area[i]) return i * 64 + __builtin_ctzll(area[i]);
     return from;

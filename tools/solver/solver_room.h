@@ -33,6 +33,9 @@ struct Room {
     // The same with the keeper beside the box in a known side area:
     // [(goalIndex * open.count + cell) * RoomDirections + side area].
     std::vector<uint16_t> sideDistance;
+    // [box * open.count + cell]: with a lone box on box, the side area (as in
+    // side) the keeper on cell is in; RoomNone when he touches no side of it.
+    std::vector<uint8_t> keeperSide;
     // The room as a bit per board cell. Every walk the rules allow is to the
     // next cell in board order (+1, -1) or the next row (+20, -20), so the
     // keeper's area can be flooded by shifting these bits.
@@ -55,6 +58,8 @@ int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* sta
 // The lowest board cell the keeper on board cell from can walk to, where free
 // holds a bit per board cell the keeper may enter (room cells without boxes).
 int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from);
+// The same area as bits: every cell of free the keeper on from can walk to.
+void floodArea(const uint64_t free[RoomBoardWords], int32_t from, uint64_t area[RoomBoardWords]);
 
 inline int32_t loneDistance(const Room& room, int32_t goalIndex, int32_t cell) {
     return room.distance[(size_t)goalIndex * room.open.count + cell];
@@ -65,6 +70,18 @@ inline int32_t loneDistance(const Room& room, int32_t goalIndex, int32_t cell) {
 inline int32_t loneDistanceFrom(const Room& room, int32_t goalIndex, int32_t cell, int32_t d) {
     size_t state = (size_t)goalIndex * room.open.count + cell;
     return room.sideDistance[state * RoomDirections + room.side[cell][d]];
+}
+
+// The pushes box needs to reach a goal with the keeper on keeper cell: the
+// keeper cannot get past the box without pushing it, whatever the other
+// boxes do, so his side of it holds until it moves. RoomUnreachable when no
+// push gets it there.
+inline int32_t sidedDistance(const Room& room, int32_t goalIndex, int32_t box, int32_t keeper) {
+    if (room.goals[goalIndex] == box) return 0;
+    int32_t area = room.keeperSide[(size_t)box * room.open.count + keeper];
+    if (area == RoomNone) return RoomUnreachable;
+    size_t state = (size_t)goalIndex * room.open.count + box;
+    return room.sideDistance[state * RoomDirections + area];
 }
 
 // A box just placed at cell that can never move again, with a box off its
@@ -91,6 +108,10 @@ struct Matching {
 
 // Fills the cost matrix of boxes against the room's goals.
 void setMatchingCosts(const Room& room, const uint8_t* boxes, int32_t boxCount, Matching* m);
+// The same, each box's costs counted from the keeper's side of it
+// (sidedDistance): never less, and still a lower bound.
+void setSidedMatchingCosts(const Room& room, const uint8_t* boxes, int32_t boxCount, int32_t keeper,
+                           Matching* m);
 // Solves from scratch; returns the total cost (>= MatchInfinite: no assignment).
 int32_t solveMatching(Matching* m);
 // After the costs of one row changed: re-assigns that row only.

@@ -67,6 +67,7 @@ struct Search {
     SolverLimits limits;
     int32_t weight;
     int32_t boxCount;
+    bool sided; // the matching counts each box from the keeper's side of it
     std::vector<Node> nodes;
     std::vector<uint8_t> boxes;               // boxCount room cells per node, ascending
     PositionTable table;                      // slot index: the node
@@ -82,6 +83,10 @@ struct Search {
     uint64_t boxBits[RoomBoardWords]; // the expanded position's boxes by board cell
     uint16_t walk[RoomMaxCells];
     uint32_t areaMark[RoomMaxCells], childMark[RoomMaxCells], markCount;
+    uint32_t corralMark[RoomMaxCells]; // stamp of the corral a free cell belongs to
+    uint8_t pushable[RoomMaxCells];    // 1: the boxes expand may push (all, or one corral's)
+    bool piCorrals;
+    bool corralDeadlocks;
     int64_t expanded; // positions expanded, each counted once
     int64_t turns;    // expansions, partial ones included
     Clock::time_point began;
@@ -95,8 +100,7 @@ enum : uint64_t { SearchZobristSeed = 0x9E3779B97F4A7C15ull };
 // its lowest cell. With Walk, also the steps to each cell of the area. Walk
 // is a template argument so that expand, which runs this once per position,
 // gets a flood without the test in its loop.
-template <bool Walk>
-int32_t markArea(Search* s, uint32_t* mark, int32_t from) {
+template <bool Walk> int32_t markArea(Search* s, uint32_t* mark, int32_t from) {
     uint32_t stamp = ++s->markCount;
     uint8_t queue[RoomMaxCells];
     int32_t lowest = from;
@@ -212,7 +216,7 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         if (priority < *heldBack) *heldBack = priority;
         return;
     }
-    if (p.wallsOff && !s->limits.plain &&
+    if (p.wallsOff && s->corralDeadlocks &&
         isCorralDeadlock(*s->room, child, s->boxCount, p.from, p.to, SearchCorralLimit)) {
         addNode(s, node, child, hash, slot); // stored as never solvable
         return;
@@ -295,6 +299,19 @@ int32_t childKeeperCell(Search* s, uint32_t area, int32_t keeper, int32_t from, 
     return fastChildKeeperCell(s, area, keeper, from, to);
 }
 
+// The matching's costs for a position. The pushed box's row of a child is
+// always counted from the keeper's side (offerChild); with sided, every row
+// is. After a push the keeper stands where the box was, which he reached
+// without passing any other box, so his side of every other box is the
+// parent's: one row changes per push, and a push lowers that row's entries
+// by at most one, so the estimate stays consistent.
+void setPositionCosts(const Search* s, const uint8_t* boxes, int32_t keeper, Matching* m) {
+    if (s->sided)
+        setSidedMatchingCosts(*s->room, boxes, s->boxCount, keeper, m);
+    else
+        setMatchingCosts(*s->room, boxes, s->boxCount, m);
+}
+
 // Leaves the matching of position n's boxes in s->matching. When the last
 // position matched was n's parent, only the pushed box's row changes and one
 // augmentation re-solves it; the search goes deepest first, so that is the
@@ -312,23 +329,108 @@ void matchPosition(Search* s, uint32_t n, const uint8_t* boxes) {
         int32_t row = s->rowOfCell[from];
         s->rowOfCell[to] = (uint8_t)row;
         for (int32_t g = 0; g < m.columns; ++g) {
-            int32_t d = loneDistance(room, g, to);
+            int32_t d =
+                s->sided ? sidedDistance(room, g, to, node.keeper) : loneDistance(room, g, to);
             m.cost[(size_t)row * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
         }
         int32_t cost = resolveMatchingRow(&m, row);
 #ifndef NDEBUG
         Matching fresh;
-        setMatchingCosts(room, boxes, s->boxCount, &fresh);
+        setPositionCosts(s, boxes, node.keeper, &fresh);
         assert(solveMatching(&fresh) == cost);
 #endif
         (void)cost;
     } else {
         for (int32_t i = 0; i < s->boxCount; ++i)
             s->rowOfCell[boxes[i]] = (uint8_t)i;
-        setMatchingCosts(room, boxes, s->boxCount, &m);
+        setPositionCosts(s, boxes, node.keeper, &m);
         solveMatching(&m);
     }
     s->matchedNode = n;
+}
+
+// PI-corrals. A corral is a piece of free room the keeper cannot reach;
+// its boxes are those beside it, and it stays shut until one of them moves,
+// for no other box can be pushed into it without being beside it. Say every
+// push of its boxes that could ever be the first is one the keeper can make
+// now, into the corral (a push from inside the corral, or onto or from a
+// cell another of its boxes holds, cannot be first; one onto a dead square
+// is never part of a solution). If some box of the corral stands off its
+// goal, every solution pushes them, and in a solution with the fewest
+// pushes the first such push can be played at once instead: the pushes
+// before it move other boxes, never onto the two cells it changes, and the
+// keeper's ways only gain by it. So some optimal solution goes on with a push
+// of the corral's boxes, and the others can be left out; when the corral has
+// none at all, no solution goes through the position.
+
+// Stamps the corral of free cell from with stamp.
+void markCorral(Search* s, int32_t from, uint32_t stamp) {
+    uint8_t queue[RoomMaxCells];
+    s->corralMark[from] = stamp;
+    floodOpenCells(s->room->step, from, queue, [&](int32_t t, int32_t) {
+        if (s->corralMark[t] == stamp || s->occupied[t]) return false;
+        s->corralMark[t] = stamp;
+        return true;
+    });
+}
+
+bool besideCorral(const Search* s, int32_t box, uint32_t stamp) {
+    for (int32_t d = 0; d < RoomDirections; ++d) {
+        int32_t c = s->room->step[box][d];
+        if (c != RoomNone && !s->occupied[c] && s->corralMark[c] == stamp) return true;
+    }
+    return false;
+}
+
+// The pushes the corral of stamp allows now when it is a PI-corral, -1 when
+// it is not. inCorral[b] is set for its boxes.
+int32_t piCorralPushes(Search* s, uint32_t area, uint32_t stamp, const uint8_t* boxes,
+                       uint8_t* inCorral) {
+    const Room& room = *s->room;
+    bool offGoal = false;
+    for (int32_t i = 0; i < s->boxCount; ++i) {
+        inCorral[boxes[i]] = besideCorral(s, boxes[i], stamp);
+        offGoal = offGoal || (inCorral[boxes[i]] && !room.goal[boxes[i]]);
+    }
+    if (!offGoal) return -1;
+    int32_t pushes = 0;
+    for (int32_t i = 0; i < s->boxCount; ++i) {
+        int32_t b = boxes[i];
+        if (!inCorral[b]) continue;
+        for (int32_t d = 0; d < RoomDirections; ++d) {
+            int32_t behind = room.step[b][d ^ 1], to = room.boxTo[b][d];
+            if (behind == RoomNone || to == RoomNone || room.dead[to]) continue;
+            bool behindInside = !s->occupied[behind] && s->corralMark[behind] == stamp;
+            if (behindInside || (s->occupied[behind] && inCorral[behind])) continue;
+            if (s->occupied[to] && inCorral[to]) continue;
+            bool toInside = !s->occupied[to] && s->corralMark[to] == stamp;
+            if (s->occupied[behind] || s->areaMark[behind] != area || !toInside) return -1;
+            ++pushes;
+        }
+    }
+    return pushes;
+}
+
+// Fills s->pushable: the boxes of the PI-corral with the fewest pushes, or
+// every box when there is none.
+void choosePushable(Search* s, uint32_t area, const uint8_t* boxes) {
+    const Room& room = *s->room;
+    for (int32_t i = 0; i < s->boxCount; ++i)
+        s->pushable[boxes[i]] = 1;
+    if (!s->piCorrals) return;
+    uint32_t first = s->markCount + 1;
+    int32_t fewest = INT32_MAX;
+    uint8_t inCorral[RoomMaxCells];
+    for (int32_t c = 0; c < room.open.count; ++c) {
+        if (s->occupied[c] || s->areaMark[c] == area || s->corralMark[c] >= first) continue;
+        uint32_t stamp = ++s->markCount;
+        markCorral(s, c, stamp);
+        int32_t pushes = piCorralPushes(s, area, stamp, boxes, inCorral);
+        if (pushes < 0 || pushes >= fewest) continue;
+        fewest = pushes;
+        for (int32_t i = 0; i < s->boxCount; ++i)
+            s->pushable[boxes[i]] = inCorral[boxes[i]];
+    }
 }
 
 // Offers every push of position n; n stays open, at the lowest priority held
@@ -350,8 +452,10 @@ void expand(Search* s, uint32_t n) {
     matchPosition(s, n, parentBoxes);
     uint64_t boxHash = hashBoxes(s, parentBoxes);
     uint32_t heldBack = UINT32_MAX;
+    choosePushable(s, area, parentBoxes);
     for (int32_t i = 0; i < s->boxCount; ++i) {
         int32_t b = parentBoxes[i];
+        if (!s->pushable[b]) continue;
         for (int32_t d = 0; d < RoomDirections; ++d) {
             int32_t behind = room.step[b][d ^ 1], to = room.boxTo[b][d];
             if (behind == RoomNone || s->areaMark[behind] != area) continue;
@@ -446,6 +550,9 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     s->limits = limits;
     s->weight = weight;
     s->boxCount = start.boxCount;
+    s->sided = !limits.plain && !(limits.skipRules & SolverRuleSidedMatching);
+    s->piCorrals = !limits.plain && !(limits.skipRules & SolverRulePiCorrals);
+    s->corralDeadlocks = !limits.plain && !(limits.skipRules & SolverRuleCorralDeadlocks);
     s->lowest = 0;
     s->markCount = 0;
     s->expanded = 0;
@@ -455,6 +562,7 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     memset(s->occupied, 0, sizeof s->occupied);
     memset(s->areaMark, 0, sizeof s->areaMark);
     memset(s->childMark, 0, sizeof s->childMark);
+    memset(s->corralMark, 0, sizeof s->corralMark);
     int32_t megabytes = limits.maxMegabytes > 0 ? limits.maxMegabytes : 2048;
     size_t perNode = sizeof(Node) + start.boxCount + 4 * sizeof(PositionSlot) + sizeof(OpenEntry);
     s->maxNodes = ((size_t)megabytes << 20) / perNode;
@@ -474,7 +582,7 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
     int32_t keeper = markArea<false>(s, s->areaMark, start.keeper);
     for (int32_t i = 0; i < start.boxCount; ++i)
         s->occupied[start.boxes[i]] = 0;
-    setMatchingCosts(room, start.boxes, start.boxCount, &s->matching);
+    setPositionCosts(s, start.boxes, keeper, &s->matching);
     int32_t estimate = solveMatching(&s->matching);
     uint64_t hash = hashBoxes(s, start.boxes) ^ s->zobrist[1][keeper];
     Node root = {};

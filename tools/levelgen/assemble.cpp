@@ -63,7 +63,7 @@ bool fitsWholeBoard(const Candidate& c, int32_t n);
 bool mayBeChosen(const Candidate& c) {
     for (int32_t n : {0, 5, 9, 10, 20})
         if (fits(c, ruleFor(n))) return true;
-    for (int32_t n : {0, 5, 9, 40})
+    for (int32_t n : {0, 5, 9, 10, 40})
         if (fitsWholeBoard(c, n)) return true;
     return false;
 }

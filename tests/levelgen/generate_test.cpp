@@ -258,6 +258,17 @@ TEST(Generate, WholeBoardChoiceSaysWhatThePoolLacks) {
          {"level 1: does not fit", "two levels are the same",
           "fewer than 8 levels with boxes on goals", "fewer than 10 rooms of 14 columns"})
         EXPECT_NE(std::string::npos, shortfalls.find(missed)) << shortfalls;
+    // A middle level of ten boxes off goal (two more parked) may be chosen;
+    // too shallow, it may not.
+    Candidate middle = small;
+    middle.boxes = 12;
+    middle.onGoal = 2;
+    middle.pushes = 66;
+    middle.loneEstimate = 60;
+    EXPECT_TRUE(mayBeChosen(middle));
+    middle.pushes = 59;
+    middle.loneEstimate = 50;
+    EXPECT_FALSE(mayBeChosen(middle));
     std::string report;
     EXPECT_TRUE(chooseWholeBoardLevels(same, &report).empty());
     EXPECT_NE(std::string::npos, report.find("only 0 levels qualify")) << report;

@@ -79,4 +79,40 @@ TEST(Pruning, DeadCellsAreThoseNoLoneBoxLeavesForAGoal) {
     delete room;
 }
 
+// Boxes frozen on their goals are found through the group of boxes beside
+// the one tested, and the room with them walled in counts longer ways round.
+TEST(Pruning, BoxesFrozenOnGoalsBecomeWalls) {
+    // A corner pair on goals, a third box beside them that can still move,
+    // and a goal on the far side of the pair's wall.
+    const char* rows[] = {"@@@@@@@", "@##o  @", "@     @", "@ $  x@", "@@@@@@@"};
+    Board board;
+    memset(board.cells, CellCodeWall, BoardCellCount);
+    for (int32_t y = 0; y < 5; ++y)
+        memcpy(board.cells + y * BoardColumns, rows[y], 7);
+    Room* room = new Room();
+    RoomStart start;
+    ASSERT_TRUE(buildRoom(board, 3 * BoardColumns + 2, room, &start));
+    uint8_t occupied[RoomMaxCells + 1] = {0}, frozen[RoomMaxCells] = {0};
+    for (int32_t i = 0; i < start.boxCount; ++i)
+        occupied[start.boxes[i]] = 1;
+    int32_t third = room->open.indexOf[1 * BoardColumns + 3];
+    EXPECT_EQ(markFrozenOnGoals(*room, occupied, third, frozen), 2);
+    EXPECT_TRUE(frozen[room->open.indexOf[1 * BoardColumns + 1]]);
+    EXPECT_TRUE(frozen[room->open.indexOf[1 * BoardColumns + 2]]);
+    EXPECT_FALSE(frozen[third]);
+    EXPECT_EQ(markFrozenOnGoals(*room, occupied, third, frozen), 0); // marked once
+    Room* walled = new Room();
+    wallFrozenBoxes(*room, frozen, walled);
+    // The frozen boxes keep their own goals at no cost, and no other box can
+    // take those goals any more: the cell below the pair is now dead.
+    int32_t below = room->open.indexOf[2 * BoardColumns + 1];
+    EXPECT_FALSE(room->dead[below]);
+    EXPECT_TRUE(walled->dead[below]);
+    EXPECT_EQ(sidedDistance(*walled, 0, room->open.indexOf[1 * BoardColumns + 1],
+                            room->open.indexOf[3 * BoardColumns + 2]),
+              0);
+    delete walled;
+    delete room;
+}
+
 } // namespace

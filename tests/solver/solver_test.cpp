@@ -157,9 +157,13 @@ std::string roomText(const Room& room) {
 
 // The plain search, the full one, and the full one with each of its newer
 // rules left out in turn, so each rule is checked on its own as well.
-constexpr int32_t RuleSets = 5;
-const uint32_t SkippedRules[RuleSets] = {0, 0, SolverRuleSidedMatching, SolverRulePiCorrals,
-                                         SolverRuleCorralDeadlocks};
+constexpr int32_t RuleSets = 6;
+const uint32_t SkippedRules[RuleSets] = {0,
+                                         0,
+                                         SolverRuleSidedMatching,
+                                         SolverRulePiCorrals,
+                                         SolverRuleCorralDeadlocks,
+                                         SolverRuleFrozenWalls};
 
 SolverLimits noLimits(int plain) {
     SolverLimits limits = {0, 0, plain, 0, 0};

@@ -39,6 +39,7 @@ enum SolverRule : uint32_t {
     SolverRuleSidedMatching = 1,   // each box's costs from the keeper's side of it
     SolverRulePiCorrals = 2,       // only the pushes of one corral that must be opened first
     SolverRuleCorralDeadlocks = 4, // a small search over a walled-off corral's boxes
+    SolverRuleFrozenWalls = 8,     // boxes frozen on their goals read as walls
 };
 
 enum SolverOutcome : int32_t {

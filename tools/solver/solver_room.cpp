@@ -34,6 +34,7 @@ void readMoves(const Board& empty, Room* room) {
 void readSides(Room* room) {
     uint8_t seen[RoomMaxCells];
     uint8_t queue[RoomMaxCells];
+    room->keeperSide.assign((size_t)room->open.count * room->open.count, RoomNone);
     for (int32_t b = 0; b < room->open.count; ++b) {
         for (int32_t d = 0; d < RoomDirections; ++d)
             room->side[b][d] = RoomNone;
@@ -80,6 +81,7 @@ void readGoalDistances(Room* room, int32_t goalIndex) {
             int32_t from = room->step[box][d ^ 1];
             if (from == RoomNone || room->side[box][d ^ 1] != area) continue;
             if (room->boxTo[from][d] != box) continue;
+            assert(room->side[from][d ^ 1] != RoomNone); // a push has a keeper's cell
             int32_t state = from * RoomDirections + room->side[from][d ^ 1];
             if (best[state] != RoomUnreachable) continue;
             best[state] = (uint16_t)(best[queue[head]] + 1);
@@ -125,6 +127,11 @@ int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* sta
                        (d < 2 ? 1 : BoardColumns) * (d & 1 ? 1 : -1));
     }
     room->keeperSide.assign((size_t)room->open.count * room->open.count, RoomNone);
+    readPushTables(room);
+    return 1;
+}
+
+void readPushTables(Room* room) {
     readSides(room);
     room->distance.assign((size_t)room->goalCount * room->open.count, RoomUnreachable);
     room->sideDistance.assign(room->distance.size() * RoomDirections, RoomUnreachable);
@@ -135,7 +142,20 @@ int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* sta
         for (int32_t g = 0; g < room->goalCount && room->dead[c]; ++g)
             if (loneDistance(*room, g, c) != RoomUnreachable) room->dead[c] = 0;
     }
-    return 1;
+}
+
+void wallFrozenBoxes(const Room& base, const uint8_t* frozen, Room* room) {
+    *room = base;
+    auto walled = [frozen](int32_t c) { return c != RoomNone && frozen[c]; };
+    for (int32_t c = 0; c < room->open.count; ++c)
+        for (int32_t d = 0; d < RoomDirections; ++d) {
+            // A push needs the box's cell, the cell it goes to and the
+            // keeper's cell behind it.
+            if (frozen[c] || walled(base.boxTo[c][d]) || walled(base.step[c][d ^ 1]))
+                room->boxTo[c][d] = RoomNone;
+            if (frozen[c] || walled(base.step[c][d])) room->step[c][d] = RoomNone;
+        }
+    readPushTables(room);
 }
 
 namespace {
@@ -170,6 +190,25 @@ bool isFrozen(const Room& room, uint8_t* occupied, int32_t cell, bool* offGoal) 
 }
 
 } // namespace
+
+int32_t markFrozenOnGoals(const Room& room, uint8_t* occupied, int32_t cell, uint8_t* frozen) {
+    uint8_t queue[RoomMaxCells], seen[RoomMaxCells] = {0};
+    int32_t count = 0, marked = 0;
+    queue[count++] = (uint8_t)cell;
+    seen[cell] = 1;
+    for (int32_t head = 0; head < count; ++head) {
+        int32_t c = queue[head];
+        bool offGoal = false;
+        if (!frozen[c] && room.goal[c] && isFrozen(room, occupied, c, &offGoal) && !offGoal)
+            frozen[c] = 1, ++marked;
+        for (int32_t d = 0; d < RoomDirections; ++d) {
+            int32_t n = room.step[c][d];
+            if (n != RoomNone && occupied[n] == OccupiedBox && !seen[n])
+                seen[n] = 1, queue[count++] = (uint8_t)n;
+        }
+    }
+    return marked;
+}
 
 bool isFrozenDeadlock(const Room& room, uint8_t* occupied, int32_t cell) {
     bool offGoal = false;

@@ -55,6 +55,14 @@ struct RoomStart {
 // RoomMaxCells open cells.
 int buildRoom(const Board& board, int32_t playerCell, Room* room, RoomStart* start);
 
+// Reads the side areas, lone-box distances and dead squares from the room's
+// step and boxTo tables.
+void readPushTables(Room* room);
+// The room with the boxes on cells where frozen[c] is 1 turned into walls:
+// boxes frozen on their goals never move again in any solution, so the
+// distances read around them are still lower bounds, and larger ones.
+void wallFrozenBoxes(const Room& base, const uint8_t* frozen, Room* room);
+
 // The lowest board cell the keeper on board cell from can walk to, where free
 // holds a bit per board cell the keeper may enter (room cells without boxes).
 int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from);
@@ -88,6 +96,11 @@ inline int32_t sidedDistance(const Room& room, int32_t goalIndex, int32_t box, i
 // goal among the boxes frozen with it. occupied[c] is 1 for a box, 0 for none;
 // entries are changed during the test and restored.
 bool isFrozenDeadlock(const Room& room, uint8_t* occupied, int32_t cell);
+
+// Marks in frozen[] the boxes frozen on their goals in the group of boxes
+// joined by sides to the box on cell (occupied as for isFrozenDeadlock);
+// returns how many it newly marked.
+int32_t markFrozenOnGoals(const Room& room, uint8_t* occupied, int32_t cell, uint8_t* frozen);
 
 // After a push of the box now on room cell pushed, with the keeper on room
 // cell keeper: some cells beside the box are walled off from the keeper and

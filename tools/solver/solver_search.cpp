@@ -13,7 +13,10 @@
 #include <algorithm>
 #include <assert.h>
 #include <chrono>
+#include <memory>
 #include <string.h>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -22,6 +25,9 @@ enum : uint32_t { NodeNone = 0xFFFFFFFFu };
 enum : uint16_t { EstimateNever = 0xFFFF }; // a position that can never be solved
 // Positions a corral test may search before it answers "not a deadlock".
 enum { SearchCorralLimit = 300 };
+// Room tables with frozen boxes walled in that a search may read; past that
+// a position keeps its parent's, which wall fewer boxes and are still sound.
+enum { SearchMaxVariants = 64 };
 
 // What has become of a stored position.
 enum NodeState : uint8_t {
@@ -40,6 +46,13 @@ struct Node {
     uint8_t standing;  // the keeper's own cell: where the last pushed box was
     uint8_t direction; // of the push that made this position
     uint8_t state;     // NodeState
+    uint8_t variant;   // the room tables it is searched with (Search::variants)
+};
+
+// The room with some boxes frozen on their goals turned into walls.
+struct RoomVariant {
+    Room room;
+    uint8_t frozen[RoomMaxCells];
 };
 
 using Clock = std::chrono::steady_clock;
@@ -63,9 +76,13 @@ struct Push {
 };
 
 struct Search {
-    const Room* room;
+    const Room* room; // the tables of the position being expanded
+    std::vector<std::unique_ptr<RoomVariant>> variants;
+    std::unordered_map<std::string, uint8_t> variantOf; // frozen cells -> variant
+    bool frozenWalls;
     SolverLimits limits;
     int32_t weight;
+    int32_t order; // SearchOrder
     int32_t boxCount;
     bool sided; // the matching counts each box from the keeper's side of it
     std::vector<Node> nodes;
@@ -132,6 +149,13 @@ void pushOpen(Search* s, uint32_t n) {
     // the one with the fewest moves among those the search meets first.
     uint32_t depthFirst = (uint32_t)(0xFFFF - node.pushes) << 16;
     uint32_t order = depthFirst | (node.moves < 0xFFFF ? node.moves : 0xFFFF);
+    if (s->order == SearchOrderGoalsFirst) {
+        int32_t off = 0;
+        const uint8_t* boxes = &s->boxes[(size_t)n * s->boxCount];
+        for (int32_t i = 0; i < s->boxCount; ++i)
+            off += !s->variants[0]->room.goal[boxes[i]];
+        order = depthFirst | (uint32_t)off << 11 | (node.moves < 0x7FF ? node.moves : 0x7FF);
+    }
     std::vector<OpenEntry>& bucket = s->open[priority];
     bucket.push_back(OpenEntry{order, n});
     std::push_heap(bucket.begin(), bucket.end(), laterEntry);
@@ -164,6 +188,49 @@ uint64_t hashBoxes(const Search* s, const uint8_t* boxes) {
     for (int32_t i = 0; i < s->boxCount; ++i)
         hash ^= s->zobrist[0][boxes[i]];
     return hash;
+}
+
+// The estimate of boxes with the keeper on cell keeper, read with a
+// variant's tables from scratch.
+int32_t solveMatchingOf(Search* s, uint8_t variant, const uint8_t* boxes, int32_t keeper) {
+    Matching m;
+    setSidedMatchingCosts(s->variants[variant]->room, boxes, s->boxCount, keeper, &m);
+    return solveMatching(&m);
+}
+
+// The variant for the frozen cells in frozen: found, made, or none (-1)
+// once there are SearchMaxVariants.
+int32_t variantFor(Search* s, const uint8_t* frozen) {
+    std::string key;
+    for (int32_t c = 0; c < s->variants[0]->room.open.count; ++c)
+        if (frozen[c]) key.push_back((char)c);
+    auto known = s->variantOf.find(key);
+    if (known != s->variantOf.end()) return known->second;
+    if ((int32_t)s->variants.size() >= SearchMaxVariants) return -1;
+    std::unique_ptr<RoomVariant> v(new RoomVariant());
+    memcpy(v->frozen, frozen, sizeof v->frozen);
+    wallFrozenBoxes(s->variants[0]->room, frozen, &v->room);
+    uint8_t index = (uint8_t)s->variants.size();
+    s->variants.push_back(std::move(v));
+    s->variantOf[key] = index;
+    return index;
+}
+
+// After a push onto a goal: when it froze boxes on their goals, the child is
+// searched with them as walls, and its estimate is the matching read there.
+int32_t frozenWallEstimate(Search* s, const Push& p, int32_t estimate, const uint8_t* child,
+                           uint8_t* variant) {
+    uint8_t parentVariant = *variant;
+    const RoomVariant& parent = *s->variants[parentVariant];
+    uint8_t frozen[RoomMaxCells];
+    memcpy(frozen, parent.frozen, sizeof frozen);
+    s->occupied[p.from] = 0, s->occupied[p.to] = 1;
+    int32_t marked = markFrozenOnGoals(parent.room, s->occupied, p.to, frozen);
+    s->occupied[p.from] = 1, s->occupied[p.to] = 0;
+    int32_t found = marked > 0 ? variantFor(s, frozen) : -1;
+    if (found < 0) return estimate;
+    *variant = (uint8_t)found;
+    return solveMatchingOf(s, *variant, child, p.from);
 }
 
 // Records the position after one push: new, or a cheaper way to a known one.
@@ -202,7 +269,11 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         m.cost[(size_t)row * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
     }
     int32_t estimate = resolveMatchingRow(&m, row);
+    uint8_t variant = parent.variant;
+    if (s->frozenWalls && s->room->goal[p.to] && estimate < MatchInfinite)
+        estimate = frozenWallEstimate(s, p, estimate, child, &variant);
     Node node = {};
+    node.variant = variant;
     node.parent = p.parent, node.moves = moves, node.pushes = (uint16_t)pushes;
     node.estimate = EstimateNever, node.state = NodeClosed;
     node.keeper = (uint8_t)keeper, node.standing = (uint8_t)p.from;
@@ -324,7 +395,8 @@ void matchPosition(Search* s, uint32_t n, const uint8_t* boxes) {
     bool small = true; // potentials only fall; start afresh before they grow large
     for (int32_t v : m.v)
         small = small && v > -(1 << 28);
-    if (s->matchedNode != NodeNone && node.parent == s->matchedNode && small) {
+    bool sameTables = node.parent != NodeNone && s->nodes[node.parent].variant == node.variant;
+    if (s->matchedNode != NodeNone && node.parent == s->matchedNode && small && sameTables) {
         int32_t from = node.standing, to = room.boxTo[from][node.direction];
         int32_t row = s->rowOfCell[from];
         s->rowOfCell[to] = (uint8_t)row;
@@ -436,6 +508,7 @@ void choosePushable(Search* s, uint32_t area, const uint8_t* boxes) {
 // Offers every push of position n; n stays open, at the lowest priority held
 // back, while some children wait for a later turn.
 void expand(Search* s, uint32_t n) {
+    s->room = &s->variants[s->nodes[n].variant]->room;
     const Room& room = *s->room;
     uint8_t parentBoxes[RoomMaxCells];
     memcpy(parentBoxes, &s->boxes[(size_t)n * s->boxCount], s->boxCount);
@@ -545,14 +618,20 @@ bool replaySolution(const Search& s, const Board& start, int32_t playerCell, uin
 }
 
 void startSearch(Search* s, const Room& room, const RoomStart& start, const SolverLimits& limits,
-                 int32_t weight) {
-    s->room = &room;
+                 int32_t weight, int32_t order) {
+    s->order = order;
+    s->variants.clear();
+    s->variants.emplace_back(new RoomVariant());
+    s->variants[0]->room = room;
+    memset(s->variants[0]->frozen, 0, sizeof s->variants[0]->frozen);
+    s->room = &s->variants[0]->room;
     s->limits = limits;
     s->weight = weight;
     s->boxCount = start.boxCount;
     s->sided = !limits.plain && !(limits.skipRules & SolverRuleSidedMatching);
     s->piCorrals = !limits.plain && !(limits.skipRules & SolverRulePiCorrals);
     s->corralDeadlocks = !limits.plain && !(limits.skipRules & SolverRuleCorralDeadlocks);
+    s->frozenWalls = !limits.plain && !(limits.skipRules & SolverRuleFrozenWalls);
     s->lowest = 0;
     s->markCount = 0;
     s->expanded = 0;
@@ -570,18 +649,33 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     startPositionTable(&s->table, 1u << 16);
 }
 
+// The variant for the boxes the start has frozen on their goals (s->occupied
+// holds the start's boxes).
+uint8_t startVariant(Search* s, const RoomStart& start) {
+    if (!s->frozenWalls) return 0;
+    uint8_t frozen[RoomMaxCells] = {0};
+    int32_t marked = 0;
+    for (int32_t i = 0; i < start.boxCount; ++i)
+        marked += markFrozenOnGoals(*s->room, s->occupied, start.boxes[i], frozen);
+    int32_t found = marked > 0 ? variantFor(s, frozen) : -1;
+    return found < 0 ? 0 : (uint8_t)found;
+}
+
 } // namespace
 
 SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
-                    const RoomStart& start, const SolverLimits& limits, int32_t weight) {
+                    const RoomStart& start, const SolverLimits& limits, int32_t weight,
+                    int32_t order) {
     Search* s = new Search();
-    startSearch(s, room, start, limits, weight);
+    startSearch(s, room, start, limits, weight, order);
     SearchRun run = {0, 0, -1, -1, 0, std::string()};
     for (int32_t i = 0; i < start.boxCount; ++i)
         s->occupied[start.boxes[i]] = 1;
     int32_t keeper = markArea<false>(s, s->areaMark, start.keeper);
+    uint8_t rootVariant = startVariant(s, start);
     for (int32_t i = 0; i < start.boxCount; ++i)
         s->occupied[start.boxes[i]] = 0;
+    s->room = &s->variants[rootVariant]->room;
     setPositionCosts(s, start.boxes, keeper, &s->matching);
     int32_t estimate = solveMatching(&s->matching);
     uint64_t hash = hashBoxes(s, start.boxes) ^ s->zobrist[1][keeper];
@@ -591,6 +685,7 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
     root.priority = (uint32_t)weight * estimate;
     root.keeper = (uint8_t)keeper, root.standing = (uint8_t)start.keeper;
     root.state = NodeOpen;
+    root.variant = rootVariant;
     if (estimate < MatchInfinite)
         pushOpen(s, addNode(s, root, start.boxes, hash, findSlot(s, hash, keeper, start.boxes)));
     uint32_t reported = 0; // expansions since the search began, for the progress hook

@@ -16,7 +16,18 @@ struct SearchRun {
     std::string moves; // the solution, replayed on the board through applyStep
 };
 
+// The order of positions of the same priority and pushes: fewest moves
+// first, or fewest boxes off goals first and then fewest moves. Either way
+// the first solved position taken has the fewest pushes; which one the
+// search meets first differs, and on a wide plateau of equal estimates that
+// can decide between a proof in a few dozen positions and none in a million.
+enum SearchOrder : int32_t {
+    SearchOrderFewestMoves = 0,
+    SearchOrderGoalsFirst = 1,
+};
+
 // Searches from start within the limits (maxExpanded and maxSeconds as given,
 // 0 = none). board is the position as read, used to replay the solution.
 SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
-                    const RoomStart& start, const SolverLimits& limits, int32_t weight);
+                    const RoomStart& start, const SolverLimits& limits, int32_t weight,
+                    int32_t order);

@@ -100,7 +100,7 @@ TEST(Generate, SmallRoomsGiveTheSamePoolEveryRunAndEachCandidateSolvesItsStart) 
 TEST(Generate, ABeamCutPullSearchGivesUpperBoundsThatTheSolverBeats) {
     Rng rng = streamFor(3, 1);
     const int32_t boxes = 3;
-    Room made = makeRoom(rng, RoomShape{7, 6, 1, 32, false, false});
+    RoomLayout made = makeRoom(rng, RoomShape{7, 6, 1, 32, false, false});
     ASSERT_TRUE(isFloorConnected(made.board));
     ASSERT_TRUE(placeGoals(&made, rng, boxes));
     PullRoom room;
@@ -143,7 +143,7 @@ TEST(Generate, RoomsOfJoinedPartsCorridorsAndGoalRoomsAreClosedAndConnected) {
                            60 + (int32_t)(job % 7) * 20,
                            job % 3 == 1,
                            job % 4 == 2};
-        Room room = makeRoom(rng, shape);
+        RoomLayout room = makeRoom(rng, shape);
         const Board& b = room.board;
         ASSERT_TRUE(isFloorConnected(b));
         int32_t columns, rows;
@@ -188,7 +188,7 @@ TEST(Generate, RoomsOfJoinedPartsCorridorsAndGoalRoomsAreClosedAndConnected) {
 // it offers have as many boxes on goals as they were asked for.
 TEST(Generate, ABeamCarriesTwentyBoxesAndParksSomeOnGoals) {
     Rng rng = streamFor(9, 0);
-    Room made = makeRoom(rng, RoomShape{16, 12, 3, 120, false, false});
+    RoomLayout made = makeRoom(rng, RoomShape{16, 12, 3, 120, false, false});
     ASSERT_TRUE(placeGoals(&made, rng, 20));
     PullRoom room;
     ASSERT_TRUE(makePullRoom(made.board, &room));

@@ -79,7 +79,7 @@ int32_t makeRoomCandidates(const GenerateSettings& settings, uint64_t job, FILE*
     int32_t parked = settings.maxParked > 0 && randomBelow(rng, 3) == 0
                          ? randomBetween(rng, 1, settings.maxParked)
                          : 0;
-    Room made = makeRoom(rng, pickShape(rng, boxes + parked, settings));
+    RoomLayout made = makeRoom(rng, pickShape(rng, boxes + parked, settings));
     PullRoom room;
     if (!placeGoals(&made, rng, boxes + parked) || !makePullRoom(made.board, &room)) return 0;
     PullLimits limits = settings.pull;

@@ -99,7 +99,7 @@ int32_t centringShift(const Board& board) {
     return dr * BoardColumns + dk;
 }
 
-void centre(Room* room) {
+void centre(RoomLayout* room) {
     int32_t shift = centringShift(room->board);
     Board out;
     memset(out.cells, CellCodeWall, sizeof out.cells);
@@ -307,8 +307,8 @@ void openExtent(const Board& board, int32_t* columns, int32_t* rows) {
     *rows = bottom < 0 ? 0 : bottom - top + 1;
 }
 
-Room makeRoom(Rng& rng, const RoomShape& shape) {
-    Room room;
+RoomLayout makeRoom(Rng& rng, const RoomShape& shape) {
+    RoomLayout room;
     Board& board = room.board;
     memset(board.cells, CellCodeWall, sizeof board.cells);
     int32_t corridorCells = layParts(&board, rng, shape);
@@ -342,7 +342,8 @@ namespace {
 
 // A goal next to one already placed (or in the goal room while it has
 // room), -1 when none is free.
-int32_t nextToGoals(const Room& room, Rng& rng, const std::vector<int32_t>& goals, size_t first) {
+int32_t nextToGoals(const RoomLayout& room, Rng& rng, const std::vector<int32_t>& goals,
+                    size_t first) {
     std::vector<int32_t> free;
     for (int32_t c : room.goalRoom)
         if (room.board.cells[c] == CellCodeFloor) free.push_back(c);
@@ -357,7 +358,7 @@ int32_t nextToGoals(const Room& room, Rng& rng, const std::vector<int32_t>& goal
 
 } // namespace
 
-bool placeGoals(Room* room, Rng& rng, int32_t boxes) {
+bool placeGoals(RoomLayout* room, Rng& rng, int32_t boxes) {
     std::vector<int32_t> floor;
     for (int32_t c = 0; c < BoardCellCount; ++c)
         if (room->board.cells[c] == CellCodeFloor) floor.push_back(c);

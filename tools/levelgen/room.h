@@ -27,17 +27,17 @@ struct RoomShape {
     bool goalRoom;      // a small room behind a door, where the goals gather
 };
 
-struct Room {
+struct RoomLayout {
     Board board;                   // walls and floor only, centred on the board
     std::vector<int32_t> goalRoom; // the goal room's cells, empty without one
 };
 
-Room makeRoom(Rng& rng, const RoomShape& shape);
+RoomLayout makeRoom(Rng& rng, const RoomShape& shape);
 
 // Marks `boxes` floor cells as boxes on goals: filling the goal room first
 // if there is one, else clustered, in two clusters or spread; false when the
 // room has too little floor.
-bool placeGoals(Room* room, Rng& rng, int32_t boxes);
+bool placeGoals(RoomLayout* room, Rng& rng, int32_t boxes);
 
 // Every open cell reachable from every other through open cells.
 bool isFloorConnected(const Board& board);

@@ -11,6 +11,8 @@
 #include <set>
 #include <string>
 
+#include "room.h"
+
 namespace {
 
 struct SlotRule {
@@ -54,11 +56,15 @@ int32_t firstFitting(const std::vector<Candidate>& sorted, size_t from, const Sl
     return -1;
 }
 
+bool fitsWholeBoard(const Candidate& c, int32_t n);
+
 } // namespace
 
 bool mayBeChosen(const Candidate& c) {
     for (int32_t n : {0, 5, 9, 10, 20})
         if (fits(c, ruleFor(n))) return true;
+    for (int32_t n : {0, 5, 9, 10, 40})
+        if (fitsWholeBoard(c, n)) return true;
     return false;
 }
 
@@ -127,4 +133,142 @@ std::vector<Candidate> chooseLevels(const std::vector<Candidate>& pool, std::str
     if (levels.size() < (size_t)LevelCount)
         *report += "only " + std::to_string(levels.size()) + " levels qualify\n";
     return levels;
+}
+
+namespace {
+
+// Where level n (0-based) may come from in the whole-board set.
+bool fitsWholeBoard(const Candidate& c, int32_t n) {
+    int32_t off = boxesOffGoal(c);
+    if (off < 6 || off > 32 || c.fillerBoxes > off / 10) return false;
+    if (n < 10 && off > 8) return false;
+    if (n >= 40 && off < 12) return false;
+    if (n >= 5 && pushesPerBox(c) < 6) return false;
+    return n < 9 || interferenceOf(c) >= 0.1;
+}
+
+double medianOf(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    size_t half = values.size() / 2;
+    return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
+}
+
+// The hardest `count` of what fits place n, rooms not used yet, those with
+// at least `minBoxes` off goal first up to `wanted` of them.
+std::vector<Candidate> hardestFor(const std::vector<Candidate>& sorted, int32_t n, size_t count,
+                                  int32_t minBoxes, size_t wanted, std::set<uint64_t>* used) {
+    std::vector<Candidate> out;
+    for (int32_t pass = 0; pass < 2; ++pass)
+        for (auto c = sorted.rbegin(); c != sorted.rend() && out.size() < count; ++c) {
+            if (!fitsWholeBoard(*c, n) || used->count(c->room)) continue;
+            if (pass == 0 && (boxesOffGoal(*c) < minBoxes || out.size() >= wanted)) continue;
+            out.push_back(*c);
+            used->insert(c->room);
+        }
+    return out;
+}
+
+} // namespace
+
+std::vector<Candidate> chooseWholeBoardLevels(const std::vector<Candidate>& pool,
+                                              std::string* report) {
+    std::vector<Candidate> sorted = pool;
+    std::sort(sorted.begin(), sorted.end(), byEffort);
+    std::set<uint64_t> used;
+    // The last ten first: the hardest of the big ones, three of 16 boxes or more.
+    std::vector<Candidate> last = hardestFor(sorted, 40, 10, 16, 3, &used);
+    // The first ten: the easiest that fit, in order.
+    std::vector<Candidate> levels;
+    for (int32_t n = 0; n < 10; ++n)
+        for (const Candidate& c : sorted)
+            if (fitsWholeBoard(c, n) && !used.count(c.room)) {
+                levels.push_back(c);
+                used.insert(c.room);
+                break;
+            }
+    // The thirty between: spread evenly over the efforts of what is left
+    // below the last ten, one candidate per room.
+    double ceiling = last.empty() ? 1e300 : effortOf(last.back());
+    std::vector<Candidate> middle;
+    std::set<uint64_t> middleRooms;
+    for (auto c = sorted.rbegin(); c != sorted.rend(); ++c)
+        if (fitsWholeBoard(*c, 20) && !used.count(c->room) && effortOf(*c) <= ceiling &&
+            middleRooms.insert(c->room).second)
+            middle.push_back(*c);
+    std::reverse(middle.begin(), middle.end());
+    for (size_t k = 0; k < 30 && k < middle.size(); ++k) {
+        size_t at = middle.size() <= 30 ? k : (size_t)((double)k * (middle.size() - 1) / 29);
+        levels.push_back(middle[at]);
+    }
+    levels.insert(levels.end(), last.begin(), last.end());
+    // Within each ten from the eleventh level on, easiest first.
+    for (size_t d = 10; d + 10 <= levels.size(); d += 10)
+        std::sort(levels.begin() + d, levels.begin() + d + 10, byEffort);
+    if (levels.size() < (size_t)LevelCount)
+        *report += "only " + std::to_string(levels.size()) + " levels qualify (" +
+                   std::to_string(last.size()) + " for the last ten, " +
+                   std::to_string(std::min<size_t>(middle.size(), 30)) + " for levels 11-40)\n";
+    else
+        *report += wholeBoardShortfalls(levels);
+    return levels;
+}
+
+std::string wholeBoardShortfalls(const std::vector<Candidate>& levels) {
+    std::string out;
+    auto miss = [&out](bool met, const std::string& what) {
+        if (!met) out += what + "\n";
+    };
+    miss(levels.size() == (size_t)LevelCount, "not 50 levels");
+    if (levels.size() != (size_t)LevelCount) return out;
+    int32_t parked = 0, moved = 0, big = 0, rectangles = 0, sixteen = 0, boxes = 0, filler = 0;
+    std::set<std::pair<int32_t, int32_t>> sizes;
+    std::set<std::string> layouts;
+    std::vector<double> runs, medians, efforts;
+    for (int32_t n = 0; n < LevelCount; ++n) {
+        const Candidate& c = levels[n];
+        std::string at = "level " + std::to_string(n + 1) + ": ";
+        miss(fitsWholeBoard(c, n), at + "does not fit its place");
+        int32_t columns, rows, open = 0;
+        openExtent(c.board, &columns, &rows);
+        for (unsigned char k : c.board.cells)
+            open += k != CellCodeWall;
+        sizes.insert({columns, rows});
+        big += columns >= 14 || rows >= 11;
+        rectangles += open == columns * rows;
+        layouts.insert(std::string(c.board.cells, c.board.cells + BoardCellCount));
+        parked += c.onGoal > 0;
+        moved += c.parkedMoved > 0;
+        sixteen += boxesOffGoal(c) >= 16;
+        boxes += boxesOffGoal(c);
+        filler += c.fillerBoxes;
+        if (n >= 10)
+            for (int32_t r : c.boxRuns)
+                if (r > 0) runs.push_back(r);
+        if (n % 10 == 0) medians.push_back(0), efforts.push_back(0);
+        efforts.back() += effortOf(c) / 10;
+    }
+    for (int32_t d = 0; d < 5; ++d) {
+        std::vector<double> counts;
+        for (int32_t n = d * 10; n < d * 10 + 10; ++n)
+            counts.push_back(boxesOffGoal(levels[n]));
+        medians[d] = medianOf(counts);
+        if (d > 0) {
+            std::string tens =
+                "levels " + std::to_string(d * 10 + 1) + "-" + std::to_string(d * 10 + 10) + ": ";
+            miss(medians[d] >= medians[d - 1], tens + "median box count below the ten before");
+            miss(efforts[d] > efforts[d - 1], tens + "mean effort not above the ten before");
+        }
+    }
+    miss(efforts[4] >= 10 * efforts[0], "the last ten's effort is not ten times the first's");
+    miss(sixteen >= 3, "fewer than three levels of 16 boxes or more");
+    miss(parked >= 8, "fewer than 8 levels with boxes on goals at the start");
+    miss(moved * 2 >= parked, "in fewer than half of those the solution moves one");
+    miss(big >= 10, "fewer than 10 rooms of 14 columns or 11 rows");
+    miss(sizes.size() >= 15, "fewer than 15 room sizes");
+    miss(rectangles <= 5, "more than 5 plain rectangles");
+    miss(layouts.size() == (size_t)LevelCount, "two levels are the same");
+    miss(filler * 10 <= boxes, "more than one box in ten is filler");
+    miss(medianOf(runs) >= 1.5, "the median box of levels 11-50 is pushed in one run");
+    return out;
 }

@@ -21,6 +21,18 @@ bool mayBeChosen(const Candidate& c);
 // qualify. Notes what it could not meet in *report.
 std::vector<Candidate> chooseLevels(const std::vector<Candidate>& pool, std::string* report);
 
+// The choice for levels on the whole board: 6 to 8 boxes off goal in the
+// first ten, at least 12 in the last ten and 16 or more in three of them,
+// the box counts' medians rising by tens, boxes parked on goals in some, and
+// the puzzle targets (depth, interference, no filler, a rising effort).
+// Fewer than 50 levels when the pool cannot fill every place; *report then
+// says what is short, and also lists every target the set misses.
+std::vector<Candidate> chooseWholeBoardLevels(const std::vector<Candidate>& pool,
+                                              std::string* report);
+// Every target of the whole-board set that `levels` (in playing order)
+// misses, one line each; empty when all are met.
+std::string wholeBoardShortfalls(const std::vector<Candidate>& levels);
+
 bool writeLevelTable(const std::string& path, const std::vector<Candidate>& levels,
                      const std::string& madeBy);
 bool writeSolutions(const std::string& path, const std::vector<Candidate>& levels);

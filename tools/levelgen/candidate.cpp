@@ -1,5 +1,7 @@
-// Pool lines: the figures, then the board as 320 characters ('.' for floor,
-// '$' for the keeper), then the solution, separated by single spaces.
+// Pool lines: the figures (with "gK/M" for K boxes on goals at the start of
+// which the solution moves M, where there are any), then the board as 320
+// characters ('.' for floor, '$' for the keeper), then the solution,
+// separated by single spaces.
 #include "candidate.h"
 
 #include <stdio.h>
@@ -14,8 +16,12 @@ double interferenceOf(const Candidate& c) {
     return c.loneEstimate > 0 ? (double)c.pushes / c.loneEstimate - 1 : 0;
 }
 
+int32_t boxesOffGoal(const Candidate& c) {
+    return c.boxes - c.onGoal;
+}
+
 double pushesPerBox(const Candidate& c) {
-    return c.boxes > 0 ? (double)c.pushes / c.boxes : 0;
+    return boxesOffGoal(c) > 0 ? (double)c.pushes / boxesOffGoal(c) : 0;
 }
 
 std::string candidateLine(const Candidate& c) {
@@ -24,6 +30,8 @@ std::string candidateLine(const Candidate& c) {
              c.boxes, c.pushes, c.moves, c.loneEstimate, (long long)c.plainExpanded,
              (long long)c.proofExpanded, c.fillerBoxes);
     std::string line = head;
+    if (c.onGoal > 0)
+        line += "g" + std::to_string(c.onGoal) + "/" + std::to_string(c.parkedMoved) + " ";
     for (size_t i = 0; i < c.boxRuns.size(); ++i)
         line += (i ? "," : "") + std::to_string(c.boxRuns[i]);
     line += ' ';
@@ -45,6 +53,9 @@ bool parseCandidateLine(const std::string& line, Candidate* c) {
     c->plainExpanded = plain;
     c->proofExpanded = proof;
     const char* p = line.c_str() + used;
+    c->onGoal = c->parkedMoved = 0;
+    int more = 0;
+    if (*p == 'g' && sscanf(p, "g%d/%d %n", &c->onGoal, &c->parkedMoved, &more) == 2) p += more;
     c->boxRuns.clear();
     while (*p && *p != ' ') {
         char* end;
@@ -62,5 +73,6 @@ bool parseCandidateLine(const std::string& line, Candidate* c) {
     int32_t goals = 0;
     for (unsigned char k : c->board.cells)
         goals += k == CellCodeGoal;
-    return c->keeperCell >= 0 && (int32_t)c->boxRuns.size() == c->boxes && goals == c->boxes;
+    return c->keeperCell >= 0 && (int32_t)c->boxRuns.size() == c->boxes &&
+           goals == boxesOffGoal(*c);
 }

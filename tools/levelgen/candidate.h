@@ -13,7 +13,9 @@ struct Candidate {
     uint64_t room; // the job that made it: rooms with one number share walls
     Board board;   // walls, floor, goals, boxes; no start code
     int32_t keeperCell;
-    int32_t boxes;
+    int32_t boxes;         // all of them, those standing on goals at the start too
+    int32_t onGoal;        // boxes standing on goals at the start
+    int32_t parkedMoved;   // of those, the ones the solution pushes
     int32_t pushes;        // proven fewest
     int32_t moves;         // of the stored solution
     int32_t loneEstimate;  // loneBoxEstimate of the start
@@ -28,7 +30,9 @@ struct Candidate {
 double effortOf(const Candidate& c);
 // Pushes over the lone-box estimate, less one: 0.1 is ten per cent more.
 double interferenceOf(const Candidate& c);
+// Pushes per box off goal at the start.
 double pushesPerBox(const Candidate& c);
+int32_t boxesOffGoal(const Candidate& c);
 
 std::string candidateLine(const Candidate& c);
 bool parseCandidateLine(const std::string& line, Candidate* c);

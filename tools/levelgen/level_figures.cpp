@@ -24,15 +24,18 @@ bool readLevelFigures(const std::string& tableSource, std::vector<LevelFigures>*
     std::vector<std::string> lines = readLines(tableSource);
     if (lines.empty()) return false;
     for (const std::string& line : lines) {
-        int level = 0;
-        LevelFigures f;
+        int level = 0, used = 0;
+        LevelFigures f = {0, 0, 0, 0, 0, 0, 0, 0};
         long long positions = 0;
-        if (sscanf(line.c_str(), " // Level %d:", &level) != 1) continue;
-        if (sscanf(line.c_str(),
-                   " // Level %d: %d boxes; %d pushes (fewest), %d moves; lone-box estimate %d;"
+        if (sscanf(line.c_str(), " // Level %d: %d boxes%n", &level, &f.boxes, &used) < 1) continue;
+        const char* rest = line.c_str() + used;
+        int more = 0;
+        if (sscanf(rest, ", %d on goals (%d moved)%n", &f.onGoal, &f.parkedMoved, &more) == 2)
+            rest += more;
+        if (sscanf(rest,
+                   "; %d pushes (fewest), %d moves; lone-box estimate %d;"
                    " effort %lf (%lld positions)",
-                   &level, &f.boxes, &f.pushes, &f.moves, &f.loneEstimate, &f.effort,
-                   &positions) != 7 ||
+                   &f.pushes, &f.moves, &f.loneEstimate, &f.effort, &positions) != 5 ||
             level != (int)figures->size() + 1)
             return false;
         f.positions = positions;

@@ -7,16 +7,19 @@
 #include <vector>
 
 struct LevelFigures {
-    int32_t boxes;
-    int32_t pushes; // fewest, proven
-    int32_t moves;  // of the stored solution
+    int32_t boxes;       // off goal at the start
+    int32_t onGoal;      // standing on goals at the start
+    int32_t parkedMoved; // of those, the ones the stored solution moves
+    int32_t pushes;      // fewest, proven
+    int32_t moves;       // of the stored solution
     int32_t loneEstimate;
     double effort;     // as printed, one decimal
     int64_t positions; // the plain search's expanded positions
 };
 
 // One entry per "// Level N: ..." comment, in order; false when the file
-// cannot be read or a comment is malformed.
+// cannot be read or a comment is malformed. "B boxes, K on goals (M moved);"
+// gives boxes on goals, "B boxes;" says there are none.
 bool readLevelFigures(const std::string& tableSource, std::vector<LevelFigures>* figures);
 
 // The lines of a text file, without their line ends; empty if unreadable.

@@ -1,10 +1,18 @@
 // bexaran-levelgen: makes the 50 built-in levels in two steps.
 //
 //   bexaran-levelgen generate --seed N [--first R] [--rooms K] [--boxes A-B]
-//                    [--starts S] [--pool FILE] [--quiet]
-//       makes rooms R .. R+K-1, searches each backwards by pulls from its
-//       solved position, solves the farthest, most tangled starts forward
-//       with tools/solver and appends every proven one to the pool file.
+//                    [--parked P] [--starts S] [--exhaustive E] [--beam W]
+//                    [--noise Z] [--cells C-D] [--proof N] [--retry M]
+//                    [--plain N] [--pool FILE] [--quiet]
+//       makes rooms R .. R+K-1 with A to B boxes off goal (and in a third of
+//       them 1 to P more parked on goals) and C to D cells of floor per box
+//       (5-8 unless told), searches each backwards by pulls
+//       from its solved position (exhaustive up to E positions, a beam of W
+//       after that, whose choice chance sways by Z pushes of spread),
+//       solves the farthest, most tangled starts forward with tools/solver
+//       (at most N positions for the proof, M for a second try when the
+//       first one's lower bound is already 10% over the lone-box estimate,
+//       N for the plain search) and appends every proven one to the pool.
 //       Deterministic: each room has its own random stream from N and its
 //       number, and the solvers are limited by positions, not by time.
 //   bexaran-levelgen measure --pool FILE [--pool FILE ...] --out FILE
@@ -14,10 +22,17 @@
 //   bexaran-levelgen assemble --pool FILE [--pool FILE ...] --table FILE
 //                    --solutions FILE
 //       chooses the 50 levels from the pool and writes the level table and
-//       the solutions.
+//       the solutions (the set of small rooms).
+//   bexaran-levelgen choose --pool FILE [--pool FILE ...] [--table FILE
+//                    --solutions FILE]
+//       the same for the set on the whole board (6 to 32 boxes, boxes on
+//       goals, big rooms): says what the pool holds and which targets a
+//       choice from it would miss, and writes the table only when none.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -30,17 +45,23 @@ namespace {
 int usage() {
     fprintf(stderr,
             "usage: bexaran-levelgen generate --seed N [--first R] [--rooms K] [--boxes A-B]\n"
-            "                        [--starts S] [--pool FILE] [--quiet]\n"
+            "                        [--parked P] [--starts S] [--exhaustive E] [--beam W]\n"
+            "                        [--noise Z] [--cells C-D] [--proof N] [--retry M]\n"
+            "                        [--plain N] [--pool FILE] [--quiet]\n"
             "       bexaran-levelgen measure --pool FILE [--pool FILE ...] --out FILE\n"
             "       bexaran-levelgen assemble --pool FILE [--pool FILE ...] --table FILE\n"
-            "                        --solutions FILE\n");
+            "                        --solutions FILE\n"
+            "       bexaran-levelgen choose --pool FILE [--pool FILE ...] [--table FILE\n"
+            "                        --solutions FILE]\n");
     return 2;
 }
 
 // Two starts per room; the pull search exhaustive up to 400,000 positions,
-// then a beam of 5,000; the solvers stop at 2 and 3 million positions.
+// then a beam of 2,000 swayed by 6 pushes; the solvers stop at 2 and 3
+// million positions.
 GenerateSettings defaultSettings() {
-    return {1, 0, 100, 3, 8, 2, {400000, 5000, 400}, 2000000, 3000000, "pool.txt", false};
+    return {1,       0, 100,     6,          12,   0, 5, 8, 2, {400000, 2000, 400, 0, 6},
+            2000000, 0, 3000000, "pool.txt", false};
 }
 
 int runGenerate(int argc, char** argv) {
@@ -64,12 +85,31 @@ int runGenerate(int argc, char** argv) {
             s.startsPerRoom = atoi(v);
         else if (!strcmp(a, "--pool"))
             s.poolPath = v;
-        else if (!strcmp(a, "--boxes")) {
+        else if (!strcmp(a, "--parked"))
+            s.maxParked = atoi(v);
+        else if (!strcmp(a, "--exhaustive"))
+            s.pull.maxPositions = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--noise"))
+            s.pull.beamNoise = atoi(v);
+        else if (!strcmp(a, "--beam"))
+            s.pull.beamWidth = atoi(v);
+        else if (!strcmp(a, "--proof"))
+            s.proofLimit = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--retry"))
+            s.retryLimit = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--plain"))
+            s.plainLimit = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--cells")) {
+            if (sscanf(v, "%d-%d", &s.minCellsPerBox, &s.maxCellsPerBox) != 2) return usage();
+        } else if (!strcmp(a, "--boxes")) {
             if (sscanf(v, "%d-%d", &s.minBoxes, &s.maxBoxes) != 2) return usage();
         } else
             return usage();
     }
-    if (s.minBoxes < 3 || s.maxBoxes > PullMaxBoxes || s.minBoxes > s.maxBoxes) return usage();
+    if (s.minBoxes < 1 || s.maxBoxes > 32 || s.minBoxes > s.maxBoxes || s.maxParked < 0 ||
+        s.maxParked > 8 || s.pull.beamWidth < 1 || s.minCellsPerBox < 3 ||
+        s.minCellsPerBox > s.maxCellsPerBox)
+        return usage();
     int64_t written = generatePool(s);
     if (written < 0) {
         fprintf(stderr, "bexaran-levelgen: cannot append to %s\n", s.poolPath.c_str());
@@ -99,7 +139,7 @@ int runMeasure(int argc, char** argv) {
     int64_t kept = 0;
     for (const Candidate& old : pool) {
         if (!mayBeChosen(old)) continue;
-        PullStart start = {old.board, old.keeperCell, old.pushes, false};
+        PullStart start = {old.board, old.keeperCell, old.pushes, false, old.onGoal, 0};
         Candidate fresh;
         if (!evaluateStart(start, old.room, settings, &fresh)) continue;
         fprintf(out, "%s\n", candidateLine(fresh).c_str());
@@ -109,6 +149,42 @@ int runMeasure(int argc, char** argv) {
     fclose(out);
     fprintf(stderr, "%lld of %zu candidates measured again into %s\n", (long long)kept, pool.size(),
             outPath.c_str());
+    return 0;
+}
+
+// The pool's candidates by boxes off goal, and the choice for the whole
+// board: written only when every target is met, else what is short.
+int runChoose(int argc, char** argv) {
+    std::vector<std::string> pools;
+    std::string table, solutions;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        if (!strcmp(argv[i], "--pool"))
+            pools.push_back(argv[i + 1]);
+        else if (!strcmp(argv[i], "--table"))
+            table = argv[i + 1];
+        else if (!strcmp(argv[i], "--solutions"))
+            solutions = argv[i + 1];
+        else
+            return usage();
+    }
+    std::vector<Candidate> pool;
+    if (pools.empty() || argc % 2 || !readPool(pools, &pool)) return usage();
+    int32_t byBoxes[33] = {}, parked = 0;
+    for (const Candidate& c : pool) {
+        ++byBoxes[std::min(32, boxesOffGoal(c))];
+        parked += c.onGoal > 0;
+    }
+    fprintf(stderr, "%zu candidates (%d with boxes on goals); by boxes off goal:", pool.size(),
+            parked);
+    for (int32_t b = 0; b <= 32; ++b)
+        if (byBoxes[b]) fprintf(stderr, " %d:%d", b, byBoxes[b]);
+    std::string report;
+    std::vector<Candidate> levels = chooseWholeBoardLevels(pool, &report);
+    fprintf(stderr, "\n%s", report.c_str());
+    if (!report.empty() || table.empty() || solutions.empty()) return 1;
+    std::string madeBy = "Chosen by `bexaran-levelgen choose` from tools/levelgen/pool.txt,";
+    madeBy += "\n// which `bexaran-levelgen generate` filled (see tools/levelgen/README.md).";
+    if (!writeLevelTable(table, levels, madeBy) || !writeSolutions(solutions, levels)) return 1;
     return 0;
 }
 
@@ -151,5 +227,6 @@ int main(int argc, char** argv) {
     if (argc >= 2 && !strcmp(argv[1], "generate")) return runGenerate(argc, argv);
     if (argc >= 2 && !strcmp(argv[1], "measure")) return runMeasure(argc, argv);
     if (argc >= 2 && !strcmp(argv[1], "assemble")) return runAssemble(argc, argv);
+    if (argc >= 2 && !strcmp(argv[1], "choose")) return runChoose(argc, argv);
     return usage();
 }

@@ -44,7 +44,7 @@ bool isFiller(const Board& start, const bool* reach, const BoxHistory& box) {
 } // namespace
 
 SolutionShape measureSolution(const Board& board, int32_t keeperCell, const std::string& moves) {
-    SolutionShape shape = {false, 0, 0, {}, 0, 0};
+    SolutionShape shape = {false, 0, 0, {}, 0, 0, 0, 0};
     Board live = board;
     int32_t boxOf[BoardCellCount];
     std::vector<BoxHistory> boxes;
@@ -80,6 +80,9 @@ SolutionShape measureSolution(const Board& board, int32_t keeperCell, const std:
         shape.boxRuns.push_back(h.runs);
         shape.fillerBoxes += isFiller(board, reach, h);
         shape.unmovedBoxes += h.pushes == 0;
+        bool parked = board.cells[h.startCell] == CellCodeBoxOnGoal;
+        shape.parkedBoxes += parked;
+        shape.restingBoxes += parked && h.pushes == 0;
     }
     return shape;
 }

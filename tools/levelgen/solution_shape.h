@@ -18,6 +18,8 @@ struct SolutionShape {
     std::vector<int32_t> boxRuns; // per box, in the order of the boxes' start cells
     int32_t fillerBoxes;
     int32_t unmovedBoxes; // boxes never pushed
+    int32_t parkedBoxes;  // boxes standing on goals at the start
+    int32_t restingBoxes; // of those, the ones never pushed
 };
 
 // board: walls, floor, goals and boxes; keeper start codes count as floor.

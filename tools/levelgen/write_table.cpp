@@ -42,10 +42,13 @@ const char* TableHead =
     "const unsigned char LevelTable[LevelCount][BoardCellCount] = {\n";
 
 void writeLevelBlock(FILE* out, int32_t n, const Candidate& c) {
+    char parked[64] = "";
+    if (c.onGoal > 0)
+        snprintf(parked, sizeof parked, ", %d on goals (%d moved)", c.onGoal, c.parkedMoved);
     fprintf(out,
-            "    // Level %d: %d boxes; %d pushes (fewest), %d moves; lone-box estimate %d;"
+            "    // Level %d: %d boxes%s; %d pushes (fewest), %d moves; lone-box estimate %d;"
             " effort %.1f (%lld positions)\n    {\n",
-            n + 1, c.boxes, c.pushes, c.moves, c.loneEstimate, effortOf(c),
+            n + 1, boxesOffGoal(c), parked, c.pushes, c.moves, c.loneEstimate, effortOf(c),
             (long long)c.plainExpanded);
     for (int32_t r = 0; r < BoardRows; ++r) {
         char row[BoardColumns + 1];

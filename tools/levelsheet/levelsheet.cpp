@@ -1,7 +1,8 @@
 // bexaran-levelsheet: the level set shown. Writes docs/levels.md (a row of
 // figures per level) and docs/levels.png (every level as it starts, drawn by
-// the board picture library from the game's own sheets, at half size), from the compiled level table, the stored
-// solutions and the figures in the table's comments.
+// the board picture library from the game's own sheets, at half size), from
+// the compiled level table, the stored solutions and the figures in the
+// table's comments.
 //
 //   bexaran-levelsheet SOURCE_DIR           rewrites the two files
 //   bexaran-levelsheet SOURCE_DIR --check   exits 1 unless they are current
@@ -13,8 +14,8 @@
 #include <vector>
 
 #include "art_image.h"
-#include "board_picture.h"
 #include "board_kit.h"
+#include "board_picture.h"
 #include "game.h"
 #include "level_figures.h"
 #include "solution_shape.h"
@@ -24,18 +25,36 @@ namespace {
 
 enum {
     SheetColumns = 5,
-    CropLeft = 4, // the largest room, walls included, is 12 by 11 cells
-    CropTop = 2,
-    CropCells = 12,
     Shrink = 2,
     Gap = 8,
-    TilePixels = CropCells * CellPixels / Shrink,
 };
+
+// The part of the board each level's picture shows: the 12 by 12 cells
+// around the middle while every room fits in them (small rooms stay big on
+// the sheet), else the whole board.
+struct Crop {
+    int32_t left, top, columns, rows;
+};
+
+Crop sheetCrop() {
+    Crop middle = {4, 2, 12, 12};
+    for (int32_t n = 0; n < LevelCount; ++n)
+        for (int32_t i = 0; i < BoardCellCount; ++i) {
+            int32_t r = i / BoardColumns, k = i % BoardColumns;
+            // The room's open cells and the wall ring around them.
+            if (LevelTable[n][i] != CellCodeWall &&
+                (k <= middle.left || k >= middle.left + middle.columns - 1 || r <= middle.top ||
+                 r >= middle.top + middle.rows - 1))
+                return {0, 0, BoardColumns, BoardRows};
+        }
+    return middle;
+}
 
 const uint32_t SheetBackground = 0x202020;
 
 struct Row {
-    int32_t boxes, pushes, moves, lone, inManyRuns;
+    int32_t boxes; // off goal at the start
+    int32_t onGoal, parkedMoved, pushes, moves, lone, inManyRuns;
     double effort;
 };
 
@@ -45,7 +64,9 @@ bool measureLevel(int32_t n, const std::string& solution, const LevelFigures& no
     Board board;
     int32_t start = splitStart(LevelTable[n], &board);
     SolutionShape shape = measureSolution(board, start, solution);
-    row->boxes = (int32_t)shape.boxRuns.size();
+    row->boxes = (int32_t)shape.boxRuns.size() - shape.parkedBoxes;
+    row->onGoal = shape.parkedBoxes;
+    row->parkedMoved = shape.parkedBoxes - shape.restingBoxes;
     row->pushes = shape.pushes;
     row->moves = shape.moves;
     row->lone = loneBoxEstimate(board, start);
@@ -53,7 +74,8 @@ bool measureLevel(int32_t n, const std::string& solution, const LevelFigures& no
     for (int32_t r : shape.boxRuns)
         row->inManyRuns += r >= 2;
     row->effort = noted.effort;
-    if (shape.solves && noted.boxes == row->boxes && noted.pushes == row->pushes &&
+    if (shape.solves && noted.boxes == row->boxes && noted.onGoal == row->onGoal &&
+        noted.parkedMoved == row->parkedMoved && noted.pushes == row->pushes &&
         noted.moves == row->moves && noted.loneEstimate == row->lone)
         return true;
     fprintf(stderr, "level %d: the table's comment, the solution and the board disagree\n", n + 1);
@@ -76,14 +98,26 @@ std::string markdown(const std::vector<Row>& rows) {
         "- **Shared boxes**: boxes pushed in two separate runs or more (another box is\n"
         "  pushed in between).\n"
         "- **Effort**: positions a plain search (matching estimate and dead squares\n"
-        "  only) expands per push of the optimum; it measures how hard the ideas are.\n\n"
-        "| Level | Boxes | Pushes | Moves | Lone-box estimate | Over | Shared boxes | Effort |\n"
-        "|---:|---:|---:|---:|---:|---:|---:|---:|\n";
+        "  only) expands per push of the optimum; it measures how hard the ideas are.\n";
+    // Boxes standing on goals at the start get their column when a level has any.
+    bool parked = false;
+    for (const Row& r : rows)
+        parked |= r.onGoal > 0;
+    if (parked)
+        md += "- **Boxes** are those off goal at the start; **On goal** those standing on\n"
+              "  goals, with how many of them the solution moves.\n";
+    md += parked
+              ? "\n| Level | Boxes | On goal (moved) | Pushes | Moves | Lone-box estimate | Over "
+                "| Shared boxes | Effort |\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
+              : "\n| Level | Boxes | Pushes | Moves | Lone-box estimate | Over | Shared boxes "
+                "| Effort |\n|---:|---:|---:|---:|---:|---:|---:|---:|\n";
     char line[256];
     for (size_t n = 0; n < rows.size(); ++n) {
         const Row& r = rows[n];
-        snprintf(line, sizeof line, "| %zu | %d | %d | %d | %d | %d%% | %d | %.1f |\n", n + 1,
-                 r.boxes, r.pushes, r.moves, r.lone,
+        char onGoal[32] = "";
+        if (parked) snprintf(onGoal, sizeof onGoal, " %d (%d) |", r.onGoal, r.parkedMoved);
+        snprintf(line, sizeof line, "| %zu | %d |%s %d | %d | %d | %d%% | %d | %.1f |\n", n + 1,
+                 r.boxes, onGoal, r.pushes, r.moves, r.lone,
                  r.lone > 0 ? (int)((r.pushes - r.lone) * 100 / r.lone) : 0, r.inManyRuns,
                  r.effort);
         md += line;
@@ -102,22 +136,26 @@ std::string markdown(const std::vector<Row>& rows) {
     return md;
 }
 
-// Every level at half size, five to a row, in playing order.
+// Every level at half size, five to a row, in playing order: the middle of
+// the board while the rooms are small, the whole board when one is not.
 ArtImage sheetPicture() {
+    const Crop crop = sheetCrop();
+    const int32_t tileWidth = crop.columns * CellPixels / Shrink;
+    const int32_t tileHeight = crop.rows * CellPixels / Shrink;
     int32_t sheetRows = (LevelCount + SheetColumns - 1) / SheetColumns;
-    ArtImage sheet = makeImage(Gap + SheetColumns * (TilePixels + Gap),
-                               Gap + sheetRows * (TilePixels + Gap), SheetBackground);
+    ArtImage sheet = makeImage(Gap + SheetColumns * (tileWidth + Gap),
+                               Gap + sheetRows * (tileHeight + Gap), SheetBackground);
     for (int32_t n = 0; n < LevelCount; ++n) {
         Picture board = levelStartPicture(n);
-        int32_t x0 = Gap + n % SheetColumns * (TilePixels + Gap);
-        int32_t y0 = Gap + n / SheetColumns * (TilePixels + Gap);
-        for (int32_t y = 0; y < TilePixels; ++y)
-            for (int32_t x = 0; x < TilePixels; ++x) {
+        int32_t x0 = Gap + n % SheetColumns * (tileWidth + Gap);
+        int32_t y0 = Gap + n / SheetColumns * (tileHeight + Gap);
+        for (int32_t y = 0; y < tileHeight; ++y)
+            for (int32_t x = 0; x < tileWidth; ++x) {
                 uint32_t r = 0, g = 0, b = 0;
                 for (int32_t dy = 0; dy < Shrink; ++dy)
                     for (int32_t dx = 0; dx < Shrink; ++dx) {
-                        int32_t bx = CropLeft * CellPixels + x * Shrink + dx;
-                        int32_t by = CropTop * CellPixels + y * Shrink + dy;
+                        int32_t bx = crop.left * CellPixels + x * Shrink + dx;
+                        int32_t by = crop.top * CellPixels + y * Shrink + dy;
                         uint32_t c = board.pixels[(size_t)by * board.width + bx];
                         r += c >> 16 & 0xFF, g += c >> 8 & 0xFF, b += c & 0xFF;
                     }

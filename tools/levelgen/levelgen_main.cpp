@@ -152,21 +152,29 @@ int runMeasure(int argc, char** argv) {
     return 0;
 }
 
+// The options choose and assemble share: --pool (any number), --table,
+// --solutions. 0 on an unknown option.
+bool readPoolOptions(int argc, char** argv, std::vector<std::string>* pools, std::string* table,
+                     std::string* solutions) {
+    for (int i = 2; i + 1 < argc; i += 2) {
+        if (!strcmp(argv[i], "--pool"))
+            pools->push_back(argv[i + 1]);
+        else if (!strcmp(argv[i], "--table"))
+            *table = argv[i + 1];
+        else if (!strcmp(argv[i], "--solutions"))
+            *solutions = argv[i + 1];
+        else
+            return false;
+    }
+    return true;
+}
+
 // The pool's candidates by boxes off goal, and the choice for the whole
 // board: written only when every target is met, else what is short.
 int runChoose(int argc, char** argv) {
     std::vector<std::string> pools;
     std::string table, solutions;
-    for (int i = 2; i + 1 < argc; i += 2) {
-        if (!strcmp(argv[i], "--pool"))
-            pools.push_back(argv[i + 1]);
-        else if (!strcmp(argv[i], "--table"))
-            table = argv[i + 1];
-        else if (!strcmp(argv[i], "--solutions"))
-            solutions = argv[i + 1];
-        else
-            return usage();
-    }
+    if (!readPoolOptions(argc, argv, &pools, &table, &solutions)) return usage();
     std::vector<Candidate> pool;
     if (pools.empty() || argc % 2 || !readPool(pools, &pool)) return usage();
     int32_t byBoxes[33] = {}, parked = 0;
@@ -191,16 +199,7 @@ int runChoose(int argc, char** argv) {
 int runAssemble(int argc, char** argv) {
     std::vector<std::string> pools;
     std::string table, solutions;
-    for (int i = 2; i + 1 < argc; i += 2) {
-        if (!strcmp(argv[i], "--pool"))
-            pools.push_back(argv[i + 1]);
-        else if (!strcmp(argv[i], "--table"))
-            table = argv[i + 1];
-        else if (!strcmp(argv[i], "--solutions"))
-            solutions = argv[i + 1];
-        else
-            return usage();
-    }
+    if (!readPoolOptions(argc, argv, &pools, &table, &solutions)) return usage();
     if (pools.empty() || table.empty() || solutions.empty() || argc % 2) return usage();
     std::vector<Candidate> pool;
     if (!readPool(pools, &pool)) {

@@ -48,9 +48,11 @@ void addRow(Matching* m, int32_t row) {
         used[j0] = true;
         int32_t i0 = p[j0], delta = INT32_MAX, j1 = 0;
         const int32_t* costRow = &m->cost[(size_t)(i0 - 1) * n];
+        const int32_t* columnV = v.data();
+        int32_t rowU = u[i0];
         for (int32_t j = 1; j <= n; ++j) {
             if (used[j]) continue;
-            int32_t cur = costRow[j - 1] - u[i0] - v[j];
+            int32_t cur = costRow[j - 1] - rowU - columnV[j];
             if (cur < minv[j]) minv[j] = cur, way[j] = j0;
             if (minv[j] < delta) delta = minv[j], j1 = j;
         }

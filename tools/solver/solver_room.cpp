@@ -215,32 +215,104 @@ bool isFrozenDeadlock(const Room& room, uint8_t* occupied, int32_t cell) {
     return isFrozen(room, occupied, cell, &offGoal) && offGoal;
 }
 
-void floodArea(const uint64_t free[RoomBoardWords], int32_t from, uint64_t area[RoomBoardWords]) {
+namespace {
+
+enum { FloodRowMask = (1u << BoardColumns) - 1, FloodLastColumn = BoardColumns - 1 };
+
+uint32_t rowOfBits(const uint64_t bits[RoomBoardWords], int32_t y) {
+    int32_t at = y * BoardColumns, word = at >> 6, shift = at & 63;
+    uint64_t row = bits[word] >> shift;
+    if (shift > 64 - BoardColumns) row |= bits[word + 1] << (64 - shift);
+    return (uint32_t)row & FloodRowMask;
+}
+
+// Grows seeds (cells of free) along their runs of free cells, both ways.
+uint32_t fillRuns(uint32_t seeds, uint32_t free) {
+    uint32_t up = ((free + seeds) ^ free) & free; // the carry runs up through free
+    uint32_t down = seeds, open = free;
+    down |= open & (down >> 1), open &= open >> 1;
+    down |= open & (down >> 2), open &= open >> 2;
+    down |= open & (down >> 4), open &= open >> 4;
+    down |= open & (down >> 8), open &= open >> 8;
+    down |= open & (down >> 16);
+    return seeds | up | down;
+}
+
+// Row y of the area grown from its neighbour rows; every row of the area is
+// kept a union of whole runs, so only cells new to it need filling. The
+// board's cells are numbered row after row, so the last cell of a row and the
+// first of the next are neighbours too, as they are to the one-bit shifts of
+// the whole board.
+inline bool growRow(uint32_t area[BoardRows], const uint32_t free[BoardRows], int32_t y) {
+    uint32_t seeds = 0;
+    if (y > 0) seeds |= area[y - 1] | area[y - 1] >> FloodLastColumn;
+    if (y < BoardRows - 1) seeds |= area[y + 1] | (area[y + 1] & 1) << FloodLastColumn;
+    seeds &= free[y] & ~area[y];
+    if (!seeds) return false;
+    area[y] |= fillRuns(seeds, free[y]);
+    return true;
+}
+
+} // namespace
+
+namespace {
+
+// The flood's area as one 20-bit row per board row.
+void floodRows(const uint64_t free[RoomBoardWords], int32_t from, uint32_t rows[BoardRows]) {
     enum { Last = RoomBoardWords - 1, Row = BoardColumns };
+    uint64_t area[RoomBoardWords];
+    // The first step as the whole board's shifts take it, so that a start on
+    // a cell that is not free still reaches its free neighbours.
+    uint64_t start[RoomBoardWords] = {};
+    start[from >> 6] = 1ull << (from & 63);
+    for (int32_t i = 0; i < RoomBoardWords; ++i) {
+        uint64_t below = i > 0 ? start[i - 1] : 0, above = i < Last ? start[i + 1] : 0;
+        uint64_t a = start[i];
+        uint64_t spread = a | a << 1 | below >> 63 | a >> 1 | above << 63 | a << Row |
+                          below >> (64 - Row) | a >> Row | above << (64 - Row);
+        area[i] = spread & free[i];
+    }
+    // Then row by row, sweeping down and up the board: each sweep carries the
+    // area along every run it touches, and a sweep that grows no row leaves
+    // every row closed, so the area is done. Rows without free cells never
+    // grow; the sweeps leave them out.
+    uint32_t freeRows[BoardRows];
+    int32_t top = BoardRows, bottom = -1;
+    for (int32_t y = 0; y < BoardRows; ++y) {
+        rows[y] = rowOfBits(area, y), freeRows[y] = rowOfBits(free, y);
+        if (rows[y]) rows[y] = fillRuns(rows[y], freeRows[y]);
+        if (freeRows[y]) top = std::min(top, y), bottom = y;
+    }
+    for (;;) {
+        bool grew = false;
+        for (int32_t y = top; y <= bottom; ++y)
+            grew |= growRow(rows, freeRows, y);
+        if (!grew) break;
+        grew = false;
+        for (int32_t y = bottom; y >= top; --y)
+            grew |= growRow(rows, freeRows, y);
+        if (!grew) break;
+    }
+}
+
+} // namespace
+
+void floodArea(const uint64_t free[RoomBoardWords], int32_t from, uint64_t area[RoomBoardWords]) {
+    uint32_t rows[BoardRows];
+    floodRows(free, from, rows);
     for (int32_t i = 0; i < RoomBoardWords; ++i)
         area[i] = 0;
-    area[from >> 6] = 1ull << (from & 63);
-    for (bool grew = true; grew;) {
-        grew = false;
-        uint64_t next[RoomBoardWords];
-        for (int32_t i = 0; i < RoomBoardWords; ++i) {
-            uint64_t below = i > 0 ? area[i - 1] : 0, above = i < Last ? area[i + 1] : 0;
-            uint64_t a = area[i];
-            uint64_t spread = a | a << 1 | below >> 63 | a >> 1 | above << 63 | a << Row |
-                              below >> (64 - Row) | a >> Row | above << (64 - Row);
-            next[i] = spread & free[i];
-        }
-        for (int32_t i = 0; i < RoomBoardWords; ++i) {
-            grew |= next[i] != area[i];
-            area[i] = next[i];
-        }
+    for (int32_t y = 0; y < BoardRows; ++y) {
+        int32_t at = y * BoardColumns, word = at >> 6, shift = at & 63;
+        area[word] |= (uint64_t)rows[y] << shift;
+        if (shift > 64 - BoardColumns) area[word + 1] |= (uint64_t)rows[y] >> (64 - shift);
     }
 }
 
 int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from) {
-    uint64_t area[RoomBoardWords];
-    floodArea(free, from, area);
-    for (int32_t i = 0; i < RoomBoardWords; ++i)
-        if (area[i]) return i * 64 + __builtin_ctzll(area[i]);
+    uint32_t rows[BoardRows];
+    floodRows(free, from, rows);
+    for (int32_t y = 0; y < BoardRows; ++y)
+        if (rows[y]) return y * BoardColumns + __builtin_ctz(rows[y]);
     return from;
 }

@@ -227,7 +227,7 @@ uint32_t rowOfBits(const uint64_t bits[RoomBoardWords], int32_t y) {
 }
 
 // Grows seeds (cells of free) along their runs of free cells, both ways.
-uint32_t fillRuns(uint32_t seeds, uint32_t free) {
+inline uint32_t fillRuns(uint32_t seeds, uint32_t free) {
     uint32_t up = ((free + seeds) ^ free) & free; // the carry runs up through free
     uint32_t down = seeds, open = free;
     down |= open & (down >> 1), open &= open >> 1;

@@ -243,10 +243,10 @@ inline uint32_t fillRuns(uint32_t seeds, uint32_t free) {
 // board's cells are numbered row after row, so the last cell of a row and the
 // first of the next are neighbours too, as they are to the one-bit shifts of
 // the whole board.
-inline bool growRow(uint32_t area[BoardRows], const uint32_t free[BoardRows], int32_t y) {
-    uint32_t seeds = 0;
-    if (y > 0) seeds |= area[y - 1] | area[y - 1] >> FloodLastColumn;
-    if (y < BoardRows - 1) seeds |= area[y + 1] | (area[y + 1] & 1) << FloodLastColumn;
+// The area has an empty row before its first and after its last.
+inline bool growRow(uint32_t* area, const uint32_t free[BoardRows], int32_t y) {
+    uint32_t seeds = area[y - 1] | area[y - 1] >> FloodLastColumn | area[y + 1] |
+                     (area[y + 1] & 1) << FloodLastColumn;
     seeds &= free[y] & ~area[y];
     if (!seeds) return false;
     area[y] |= fillRuns(seeds, free[y]);
@@ -257,8 +257,10 @@ inline bool growRow(uint32_t area[BoardRows], const uint32_t free[BoardRows], in
 
 namespace {
 
-// The flood's area as one 20-bit row per board row.
-void floodRows(const uint64_t free[RoomBoardWords], int32_t from, uint32_t rows[BoardRows]) {
+// The flood's area as one 20-bit row per board row, in rows[0, BoardRows);
+// rows[-1] and rows[BoardRows] are left empty for growRow.
+void floodRows(const uint64_t free[RoomBoardWords], int32_t from, uint32_t* rows) {
+    rows[-1] = rows[BoardRows] = 0;
     enum { Last = RoomBoardWords - 1, Row = BoardColumns };
     uint64_t area[RoomBoardWords];
     // The first step as the whole board's shifts take it, so that a start on
@@ -298,7 +300,7 @@ void floodRows(const uint64_t free[RoomBoardWords], int32_t from, uint32_t rows[
 } // namespace
 
 void floodArea(const uint64_t free[RoomBoardWords], int32_t from, uint64_t area[RoomBoardWords]) {
-    uint32_t rows[BoardRows];
+    uint32_t padded[BoardRows + 2], *rows = padded + 1;
     floodRows(free, from, rows);
     for (int32_t i = 0; i < RoomBoardWords; ++i)
         area[i] = 0;
@@ -310,7 +312,7 @@ void floodArea(const uint64_t free[RoomBoardWords], int32_t from, uint64_t area[
 }
 
 int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from) {
-    uint32_t rows[BoardRows];
+    uint32_t padded[BoardRows + 2], *rows = padded + 1;
     floodRows(free, from, rows);
     for (int32_t y = 0; y < BoardRows; ++y)
         if (rows[y]) return y * BoardColumns + __builtin_ctz(rows[y]);

@@ -271,7 +271,6 @@ void copyForChild(Search* s) {
     to.u = from.u, to.v = from.v, to.rowOfColumn = from.rowOfColumn;
 }
 
-
 // Records the position after one push: new, or a cheaper way to a known one.
 // A new position whose priority exceeds the parent's is not stored yet
 // (partial expansion: most such children are never needed, and memory is

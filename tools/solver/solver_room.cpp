@@ -261,30 +261,25 @@ namespace {
 // rows[-1] and rows[BoardRows] are left empty for growRow.
 void floodRows(const uint64_t free[RoomBoardWords], int32_t from, uint32_t* rows) {
     rows[-1] = rows[BoardRows] = 0;
-    enum { Last = RoomBoardWords - 1, Row = BoardColumns };
-    uint64_t area[RoomBoardWords];
-    // The first step as the whole board's shifts take it, so that a start on
-    // a cell that is not free still reaches its free neighbours.
-    uint64_t start[RoomBoardWords] = {};
-    start[from >> 6] = 1ull << (from & 63);
-    for (int32_t i = 0; i < RoomBoardWords; ++i) {
-        uint64_t below = i > 0 ? start[i - 1] : 0, above = i < Last ? start[i + 1] : 0;
-        uint64_t a = start[i];
-        uint64_t spread = a | a << 1 | below >> 63 | a >> 1 | above << 63 | a << Row |
-                          below >> (64 - Row) | a >> Row | above << (64 - Row);
-        area[i] = spread & free[i];
+    uint32_t freeRows[BoardRows];
+    int32_t top = BoardRows, bottom = -1;
+    for (int32_t y = 0; y < BoardRows; ++y) {
+        rows[y] = 0, freeRows[y] = rowOfBits(free, y);
+        if (freeRows[y]) top = std::min(top, y), bottom = y;
     }
+    // The start and the cells next to it in the board's numbering: a start on
+    // a cell that is not free still reaches its free neighbours.
+    const int32_t steps[] = {0, -1, 1, -BoardColumns, BoardColumns};
+    for (int32_t step : steps) {
+        int32_t c = from + step;
+        if (c >= 0 && c < BoardCellCount) rows[c / BoardColumns] |= 1u << (c % BoardColumns);
+    }
+    for (int32_t y = 0; y < BoardRows; ++y)
+        if (rows[y]) rows[y] = fillRuns(rows[y] & freeRows[y], freeRows[y]);
     // Then row by row, sweeping down and up the board: each sweep carries the
     // area along every run it touches, and a sweep that grows no row leaves
     // every row closed, so the area is done. Rows without free cells never
     // grow; the sweeps leave them out.
-    uint32_t freeRows[BoardRows];
-    int32_t top = BoardRows, bottom = -1;
-    for (int32_t y = 0; y < BoardRows; ++y) {
-        rows[y] = rowOfBits(area, y), freeRows[y] = rowOfBits(free, y);
-        if (rows[y]) rows[y] = fillRuns(rows[y], freeRows[y]);
-        if (freeRows[y]) top = std::min(top, y), bottom = y;
-    }
     for (;;) {
         bool grew = false;
         for (int32_t y = top; y <= bottom; ++y)

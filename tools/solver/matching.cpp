@@ -32,38 +32,42 @@ void setSidedMatchingCosts(const Room& room, const uint8_t* boxes, int32_t boxCo
 
 namespace {
 
-// Adds row (1-based) to the assignment along a cheapest augmenting path.
+// Adds row (1-based) to the assignment along a cheapest augmenting path. The
+// step's delta is not taken from every column at once: minv holds the reduced
+// costs plus the deltas so far (offset), and each column taken into the tree
+// gets the deltas from the step it was taken on at the end. The comparisons
+// are the same ones, so are the path and the potentials.
 void addRow(Matching* m, int32_t row) {
     int32_t n = m->columns;
-    std::vector<int32_t>& u = m->u;
-    std::vector<int32_t>& v = m->v;
-    std::vector<int32_t>& p = m->rowOfColumn;
-    int32_t minv[RoomMaxCells + 1], way[RoomMaxCells + 1];
+    int32_t* u = m->u.data();
+    int32_t* v = m->v.data();
+    int32_t* p = m->rowOfColumn.data();
+    int32_t minv[RoomMaxCells + 1], way[RoomMaxCells + 1], takenAt[RoomMaxCells + 1];
     bool used[RoomMaxCells + 1];
     std::fill(minv, minv + n + 1, INT32_MAX);
     std::fill(used, used + n + 1, false);
     p[0] = row;
-    int32_t j0 = 0;
+    int32_t j0 = 0, offset = 0;
     do {
         used[j0] = true;
-        int32_t i0 = p[j0], delta = INT32_MAX, j1 = 0;
+        takenAt[j0] = offset;
+        int32_t i0 = p[j0], best = INT32_MAX, j1 = 0;
         const int32_t* costRow = &m->cost[(size_t)(i0 - 1) * n];
+        int32_t rowU = u[i0] - offset;
         for (int32_t j = 1; j <= n; ++j) {
             if (used[j]) continue;
-            int32_t cur = costRow[j - 1] - u[i0] - v[j];
+            int32_t cur = costRow[j - 1] - rowU - v[j];
             if (cur < minv[j]) minv[j] = cur, way[j] = j0;
-            if (minv[j] < delta) delta = minv[j], j1 = j;
+            if (minv[j] < best) best = minv[j], j1 = j;
         }
-        for (int32_t j = 0; j <= n; ++j) {
-            if (used[j]) {
-                u[p[j]] += delta;
-                v[j] -= delta;
-            } else {
-                minv[j] -= delta;
-            }
-        }
+        offset = best;
         j0 = j1;
     } while (p[j0] != 0);
+    for (int32_t j = 0; j <= n; ++j)
+        if (used[j]) {
+            u[p[j]] += offset - takenAt[j];
+            v[j] -= offset - takenAt[j];
+        }
     do {
         int32_t j1 = way[j0];
         p[j0] = p[j1];

@@ -215,32 +215,101 @@ bool isFrozenDeadlock(const Room& room, uint8_t* occupied, int32_t cell) {
     return isFrozen(room, occupied, cell, &offGoal) && offGoal;
 }
 
+namespace {
+
+enum { FloodRowMask = (1u << BoardColumns) - 1, FloodLastColumn = BoardColumns - 1 };
+
+uint32_t rowOfBits(const uint64_t bits[RoomBoardWords], int32_t y) {
+    int32_t at = y * BoardColumns, word = at >> 6, shift = at & 63;
+    uint64_t row = bits[word] >> shift;
+    if (shift > 64 - BoardColumns) row |= bits[word + 1] << (64 - shift);
+    return (uint32_t)row & FloodRowMask;
+}
+
+// Grows seeds (cells of free) along their runs of free cells, both ways.
+inline uint32_t fillRuns(uint32_t seeds, uint32_t free) {
+    uint32_t up = ((free + seeds) ^ free) & free; // the carry runs up through free
+    uint32_t down = seeds, open = free;
+    down |= open & (down >> 1), open &= open >> 1;
+    down |= open & (down >> 2), open &= open >> 2;
+    down |= open & (down >> 4), open &= open >> 4;
+    down |= open & (down >> 8), open &= open >> 8;
+    down |= open & (down >> 16);
+    return seeds | up | down;
+}
+
+// Row y of the area grown from its neighbour rows; every row of the area is
+// kept a union of whole runs, so only cells new to it need filling. The
+// board's cells are numbered row after row, so the last cell of a row and the
+// first of the next are neighbours too, as they are to the one-bit shifts of
+// the whole board.
+// The area has an empty row before its first and after its last.
+inline bool growRow(uint32_t* area, const uint32_t free[BoardRows], int32_t y) {
+    uint32_t seeds = area[y - 1] | area[y - 1] >> FloodLastColumn | area[y + 1] |
+                     (area[y + 1] & 1) << FloodLastColumn;
+    seeds &= free[y] & ~area[y];
+    if (!seeds) return false;
+    area[y] |= fillRuns(seeds, free[y]);
+    return true;
+}
+
+} // namespace
+
+namespace {
+
+// The flood's area as one 20-bit row per board row, in rows[0, BoardRows);
+// rows[-1] and rows[BoardRows] are left empty for growRow.
+void floodRows(const uint64_t free[RoomBoardWords], int32_t from, uint32_t* rows) {
+    rows[-1] = rows[BoardRows] = 0;
+    uint32_t freeRows[BoardRows];
+    int32_t top = BoardRows, bottom = -1;
+    for (int32_t y = 0; y < BoardRows; ++y) {
+        rows[y] = 0, freeRows[y] = rowOfBits(free, y);
+        if (freeRows[y]) top = std::min(top, y), bottom = y;
+    }
+    // The start and the cells next to it in the board's numbering: a start on
+    // a cell that is not free still reaches its free neighbours.
+    const int32_t steps[] = {0, -1, 1, -BoardColumns, BoardColumns};
+    for (int32_t step : steps) {
+        int32_t c = from + step;
+        if (c >= 0 && c < BoardCellCount) rows[c / BoardColumns] |= 1u << (c % BoardColumns);
+    }
+    for (int32_t y = 0; y < BoardRows; ++y)
+        if (rows[y]) rows[y] = fillRuns(rows[y] & freeRows[y], freeRows[y]);
+    // Then row by row, sweeping down and up the board: each sweep carries the
+    // area along every run it touches, and a sweep that grows no row leaves
+    // every row closed, so the area is done. Rows without free cells never
+    // grow; the sweeps leave them out.
+    for (;;) {
+        bool grew = false;
+        for (int32_t y = top; y <= bottom; ++y)
+            grew |= growRow(rows, freeRows, y);
+        if (!grew) break;
+        grew = false;
+        for (int32_t y = bottom; y >= top; --y)
+            grew |= growRow(rows, freeRows, y);
+        if (!grew) break;
+    }
+}
+
+} // namespace
+
 void floodArea(const uint64_t free[RoomBoardWords], int32_t from, uint64_t area[RoomBoardWords]) {
-    enum { Last = RoomBoardWords - 1, Row = BoardColumns };
+    uint32_t padded[BoardRows + 2], *rows = padded + 1;
+    floodRows(free, from, rows);
     for (int32_t i = 0; i < RoomBoardWords; ++i)
         area[i] = 0;
-    area[from >> 6] = 1ull << (from & 63);
-    for (bool grew = true; grew;) {
-        grew = false;
-        uint64_t next[RoomBoardWords];
-        for (int32_t i = 0; i < RoomBoardWords; ++i) {
-            uint64_t below = i > 0 ? area[i - 1] : 0, above = i < Last ? area[i + 1] : 0;
-            uint64_t a = area[i];
-            uint64_t spread = a | a << 1 | below >> 63 | a >> 1 | above << 63 | a << Row |
-                              below >> (64 - Row) | a >> Row | above << (64 - Row);
-            next[i] = spread & free[i];
-        }
-        for (int32_t i = 0; i < RoomBoardWords; ++i) {
-            grew |= next[i] != area[i];
-            area[i] = next[i];
-        }
+    for (int32_t y = 0; y < BoardRows; ++y) {
+        int32_t at = y * BoardColumns, word = at >> 6, shift = at & 63;
+        area[word] |= (uint64_t)rows[y] << shift;
+        if (shift > 64 - BoardColumns) area[word + 1] |= (uint64_t)rows[y] >> (64 - shift);
     }
 }
 
 int32_t floodLowestCell(const uint64_t free[RoomBoardWords], int32_t from) {
-    uint64_t area[RoomBoardWords];
-    floodArea(free, from, area);
-    for (int32_t i = 0; i < RoomBoardWords; ++i)
-        if (area[i]) return i * 64 + __builtin_ctzll(area[i]);
+    uint32_t padded[BoardRows + 2], *rows = padded + 1;
+    floodRows(free, from, rows);
+    for (int32_t y = 0; y < BoardRows; ++y)
+        if (rows[y]) return y * BoardColumns + __builtin_ctz(rows[y]);
     return from;
 }

@@ -94,6 +94,10 @@ struct Search {
     size_t maxNodes;
     uint64_t zobrist[2][256];
     Matching matching, childMatching;
+    // childMatching's costs are matching's but for row childRow while this
+    // holds, so a child copies back one row instead of the whole table.
+    bool childCostsSynced;
+    int32_t childRow;
     std::vector<Push> pushes;        // of the position being expanded
     uint32_t matchedNode;            // whose boxes s->matching holds, or NodeNone
     uint8_t rowOfCell[RoomMaxCells]; // the matching's row of each of its boxes
@@ -251,6 +255,21 @@ int32_t frozenWallEstimate(Search* s, const Push& p, int32_t estimate, const uin
     *variant = (uint8_t)found;
     return solveMatchingOf(s, *variant, child, p.from);
 }
+// s->childMatching made equal to s->matching, the child's row to be written.
+void copyForChild(Search* s) {
+    const Matching& from = s->matching;
+    Matching& to = s->childMatching;
+    if (!s->childCostsSynced) {
+        to.cost = from.cost;
+        s->childCostsSynced = true;
+    } else {
+        size_t at = (size_t)s->childRow * from.columns;
+        std::copy(from.cost.begin() + at, from.cost.begin() + at + from.columns,
+                  to.cost.begin() + at);
+    }
+    to.rows = from.rows, to.columns = from.columns;
+    to.u = from.u, to.v = from.v, to.rowOfColumn = from.rowOfColumn;
+}
 
 // Records the position after one push: new, or a cheaper way to a known one.
 // A new position whose priority exceeds the parent's is not stored yet
@@ -279,9 +298,10 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         }
         return;
     }
-    s->childMatching = s->matching;
     int32_t row = s->rowOfCell[p.from];
     Matching& m = s->childMatching;
+    copyForChild(s);
+    s->childRow = row;
     // The pushed box's row counts from the side the keeper stands on.
     for (int32_t g = 0; g < m.columns; ++g) {
         int32_t d = loneDistanceFrom(*s->room, g, p.to, p.direction ^ 1);
@@ -411,6 +431,7 @@ void matchPosition(Search* s, uint32_t n, const uint8_t* boxes) {
     const Node& node = s->nodes[n];
     Matching& m = s->matching;
     if (s->matchedNode == n) return;
+    s->childCostsSynced = false;
     bool small = true; // potentials only fall; start afresh before they grow large
     for (int32_t v : m.v)
         small = small && v > -(1 << 28);
@@ -697,6 +718,7 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
         s->occupied[start.boxes[i]] = 0;
     s->room = &s->variants[rootVariant]->room;
     setPositionCosts(s, start.boxes, keeper, &s->matching);
+    s->childCostsSynced = false;
     int32_t estimate = solveMatching(&s->matching);
     uint64_t hash = hashBoxes(s, start.boxes) ^ s->zobrist[1][keeper];
     Node root = {};

@@ -302,6 +302,66 @@ TEST(Solver, PruningKeepsTheAnswerInDrawnRooms) {
 
 // The keeper's side of a box in a corridor decides where it can go: the
 // full search sees at once what the plain one has to search for.
+// Two pulled rooms side by side, joined under them by a corridor that turns
+// twice (down out of the left room, along, up into the right one): the
+// keeper walks between them, no box ever can. Empty rows when the rooms
+// give no plain floor cell to join at.
+Room twoChambers(std::mt19937* random, int32_t boxesLeft, int32_t boxesRight) {
+    Room left = pulledRoom(random, boxesLeft), right = pulledRoom(random, boxesRight);
+    Room room;
+    memset(room.board.cells, CellCodeWall, BoardCellCount);
+    for (int32_t y = 0; y < 9; ++y)
+        for (int32_t x = 0; x < 9; ++x) {
+            room.board.cells[y * BoardColumns + x] = left.board.cells[y * BoardColumns + x];
+            room.board.cells[y * BoardColumns + x + 11] = right.board.cells[y * BoardColumns + x];
+        }
+    room.player = left.player;
+    int32_t from = -1, to = -1;
+    for (int32_t x = 1; x < 8; ++x) {
+        if (from < 0 && room.board.cells[7 * BoardColumns + x] == CellCodeFloor &&
+            7 * BoardColumns + x != left.player)
+            from = x;
+        if (room.board.cells[7 * BoardColumns + x + 11] == CellCodeFloor) to = x + 11;
+    }
+    if (from < 0 || to < 0) {
+        room.player = -1;
+        return room;
+    }
+    room.board.cells[8 * BoardColumns + from] = CellCodeFloor;
+    room.board.cells[8 * BoardColumns + to] = CellCodeFloor;
+    for (int32_t x = from; x <= to; ++x)
+        room.board.cells[9 * BoardColumns + x] = CellCodeFloor;
+    return room;
+}
+
+// Boxes in chambers they never leave: each chamber's boxes solved alone and
+// summed is a lower bound, and the answer stays the plain search's.
+TEST(Solver, ChambersKeepTheAnswer) {
+    std::mt19937 random(31);
+    int32_t compared = 0, changed = 0;
+    for (int32_t i = 0; i < 32 / SampleDivisor; ++i) {
+        Room room = twoChambers(&random, 2 + i % 2, 2 + i / 2 % 2);
+        if (room.player < 0) continue;
+        SCOPED_TRACE(roomText(room));
+        SolverResult plain = solvePosition(room.board, room.player, noLimits(1));
+        SolverLimits limits = noLimits(0);
+        SolverResult full = solvePosition(room.board, room.player, limits);
+        limits.skipRules = SolverRuleChambers;
+        SolverResult open = solvePosition(room.board, room.player, limits);
+        ASSERT_EQ(plain.outcome, full.outcome);
+        ASSERT_EQ(plain.outcome, open.outcome);
+        if (plain.outcome != SolverOptimal) continue;
+        EXPECT_EQ(full.pushes, plain.pushes);
+        EXPECT_EQ(open.pushes, plain.pushes);
+        EXPECT_EQ(replayPushes(room, full.moves), full.pushes);
+        changed += full.expanded != open.expanded;
+        ++compared;
+    }
+    EXPECT_GT(compared, 10 / SampleDivisor);
+    // The rule must have acted: the groups' own searches show in the counts.
+    EXPECT_GT(changed, 0);
+}
+
 TEST(Solver, CountsEachBoxFromTheKeepersSide) {
     Room wrongSide = roomOf({"@@@@@@@", "@$x o @", "@@@@@@@"});
     SolverResult plain = solvePosition(wrongSide.board, wrongSide.player, noLimits(1));

@@ -1,5 +1,6 @@
-// Pool lines: the figures (with "gK/M" for K boxes on goals at the start of
-// which the solution moves M, where there are any), then the board as 320
+// Pool lines: the figures (the plain search's positions with a "+" where it
+// stopped unfinished, "gK/M" for K boxes on goals at the start of which the
+// solution moves M, where there are any), then the board as 320
 // characters ('.' for floor, '$' for the keeper), then the solution,
 // separated by single spaces.
 #include "candidate.h"
@@ -26,9 +27,9 @@ double pushesPerBox(const Candidate& c) {
 
 std::string candidateLine(const Candidate& c) {
     char head[256];
-    snprintf(head, sizeof head, "%llu %d %d %d %d %lld %lld %d ", (unsigned long long)c.room,
+    snprintf(head, sizeof head, "%llu %d %d %d %d %lld%s %lld %d ", (unsigned long long)c.room,
              c.boxes, c.pushes, c.moves, c.loneEstimate, (long long)c.plainExpanded,
-             (long long)c.proofExpanded, c.fillerBoxes);
+             c.plainStopped ? "+" : "", (long long)c.proofExpanded, c.fillerBoxes);
     std::string line = head;
     if (c.onGoal > 0)
         line += "g" + std::to_string(c.onGoal) + "/" + std::to_string(c.parkedMoved) + " ";
@@ -45,10 +46,15 @@ std::string candidateLine(const Candidate& c) {
 bool parseCandidateLine(const std::string& line, Candidate* c) {
     unsigned long long room;
     long long plain, proof;
-    int used = 0;
-    if (sscanf(line.c_str(), "%llu %d %d %d %d %lld %lld %d %n", &room, &c->boxes, &c->pushes,
-               &c->moves, &c->loneEstimate, &plain, &proof, &c->fillerBoxes, &used) != 8)
+    int used = 0, rest = 0;
+    if (sscanf(line.c_str(), "%llu %d %d %d %d %lld%n", &room, &c->boxes, &c->pushes, &c->moves,
+               &c->loneEstimate, &plain, &used) != 6)
         return false;
+    c->plainStopped = line.c_str()[used] == '+';
+    used += c->plainStopped;
+    if (sscanf(line.c_str() + used, " %lld %d %n", &proof, &c->fillerBoxes, &rest) != 2)
+        return false;
+    used += rest;
     c->room = room;
     c->plainExpanded = plain;
     c->proofExpanded = proof;

@@ -20,6 +20,7 @@ struct Candidate {
     int32_t moves;         // of the stored solution
     int32_t loneEstimate;  // loneBoxEstimate of the start
     int64_t plainExpanded; // positions the plain search expanded to prove it
+    bool plainStopped;     // it stopped there unfinished: the effort is at least that
     int64_t proofExpanded; // positions the full solver expanded
     int32_t fillerBoxes;
     std::vector<int32_t> boxRuns;

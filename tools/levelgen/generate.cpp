@@ -167,6 +167,7 @@ bool evaluateStart(const PullStart& start, uint64_t room, const GenerateSettings
     out->moves = proof.moveCount;
     out->loneEstimate = loneBoxEstimate(start.board, start.keeperCell);
     out->plainExpanded = measured.expanded;
+    out->plainStopped = false;
     out->proofExpanded = proof.expanded;
     out->fillerBoxes = shape.fillerBoxes;
     out->boxRuns = shape.boxRuns;

@@ -15,6 +15,14 @@
 //       N for the plain search) and appends every proven one to the pool.
 //       Deterministic: each room has its own random stream from N and its
 //       number, and the solvers are limited by positions, not by time.
+//   bexaran-levelgen compose --seed N --first J --jobs K --from FILE [--from FILE ...]
+//                    [--parts A-B] [--boxes A-B] [--proof N] [--plain N]
+//                    [--pool FILE] [--quiet]
+//       levels of A to B rooms (2-4 unless told) of the pools read with
+//       --from, joined on the whole board, with A to B boxes off goal in
+//       all (12-32 unless told); each proven within N positions is measured
+//       (the plain search within its N, its count a lower bound where it
+//       stops) and appended to the pool. Job j is the same level every time.
 //   bexaran-levelgen measure --pool FILE [--pool FILE ...] --out FILE
 //       solves every candidate of the pools that could be chosen again with
 //       the present solver and writes their lines afresh: the figures of a
@@ -38,6 +46,7 @@
 #include <vector>
 
 #include "assemble.h"
+#include "compose.h"
 #include "generate.h"
 
 namespace {
@@ -48,6 +57,10 @@ int usage() {
             "                        [--parked P] [--starts S] [--exhaustive E] [--beam W]\n"
             "                        [--noise Z] [--cells C-D] [--proof N] [--retry M]\n"
             "                        [--plain N] [--pool FILE] [--quiet]\n"
+            "       bexaran-levelgen compose --seed N --first J --jobs K --from FILE [--from FILE "
+            "...]\n"
+            "                        [--parts A-B] [--boxes A-B] [--proof N] [--plain N]\n"
+            "                        [--pool FILE] [--quiet]\n"
             "       bexaran-levelgen measure --pool FILE [--pool FILE ...] --out FILE\n"
             "       bexaran-levelgen assemble --pool FILE [--pool FILE ...] --table FILE\n"
             "                        --solutions FILE\n"
@@ -113,6 +126,52 @@ int runGenerate(int argc, char** argv) {
     int64_t written = generatePool(s);
     if (written < 0) {
         fprintf(stderr, "bexaran-levelgen: cannot append to %s\n", s.poolPath.c_str());
+        return 1;
+    }
+    if (!s.quiet)
+        fprintf(stderr, "%lld candidates written to %s\n", (long long)written, s.poolPath.c_str());
+    return 0;
+}
+
+int runCompose(int argc, char** argv) {
+    ComposeSettings s = {1, 0, 100, 2, 4, 12, 32, 3000000, 3000000, {}, "pool.txt", false};
+    for (int i = 2; i < argc; ++i) {
+        const char* a = argv[i];
+        const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (!strcmp(a, "--quiet")) {
+            s.quiet = true;
+            continue;
+        }
+        if (!v) return usage();
+        ++i;
+        if (!strcmp(a, "--seed"))
+            s.seed = strtoull(v, nullptr, 10);
+        else if (!strcmp(a, "--first"))
+            s.firstJob = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--jobs"))
+            s.jobs = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--from"))
+            s.partPools.push_back(v);
+        else if (!strcmp(a, "--pool"))
+            s.poolPath = v;
+        else if (!strcmp(a, "--proof"))
+            s.proofLimit = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--plain"))
+            s.plainLimit = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--parts")) {
+            if (sscanf(v, "%d-%d", &s.minParts, &s.maxParts) != 2) return usage();
+        } else if (!strcmp(a, "--boxes")) {
+            if (sscanf(v, "%d-%d", &s.minBoxes, &s.maxBoxes) != 2) return usage();
+        } else
+            return usage();
+    }
+    if (s.partPools.empty() || s.minParts < 2 || s.maxParts > 6 || s.minParts > s.maxParts ||
+        s.minBoxes < 1 || s.maxBoxes > 32 || s.minBoxes > s.maxBoxes)
+        return usage();
+    int64_t written = composePool(s);
+    if (written < 0) {
+        fprintf(stderr, "bexaran-levelgen: cannot read the parts or append to %s\n",
+                s.poolPath.c_str());
         return 1;
     }
     if (!s.quiet)
@@ -224,6 +283,7 @@ int runAssemble(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc >= 2 && !strcmp(argv[1], "generate")) return runGenerate(argc, argv);
+    if (argc >= 2 && !strcmp(argv[1], "compose")) return runCompose(argc, argv);
     if (argc >= 2 && !strcmp(argv[1], "measure")) return runMeasure(argc, argv);
     if (argc >= 2 && !strcmp(argv[1], "assemble")) return runAssemble(argc, argv);
     if (argc >= 2 && !strcmp(argv[1], "choose")) return runChoose(argc, argv);

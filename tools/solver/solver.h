@@ -40,6 +40,7 @@ enum SolverRule : uint32_t {
     SolverRulePiCorrals = 2,       // only the pushes of one corral that must be opened first
     SolverRuleCorralDeadlocks = 4, // a small search over a walled-off corral's boxes
     SolverRuleFrozenWalls = 8,     // boxes frozen on their goals read as walls
+    SolverRuleChambers = 16,       // boxes that never meet: each group's own optimum
 };
 
 enum SolverOutcome : int32_t {

@@ -6,6 +6,8 @@
 // stored until the parent's turn comes round again at that bucket.
 #include "solver_search.h"
 
+#include "solver_chambers.h"
+
 #include "position_table.h"
 #include "random_stream.h"
 #include "rules.h"
@@ -109,8 +111,9 @@ struct Search {
     uint8_t pushable[RoomMaxCells];    // 1: the boxes expand may push (all, or one corral's)
     bool piCorrals;
     bool corralDeadlocks;
-    int64_t expanded; // positions expanded, each counted once
-    int64_t turns;    // expansions, partial ones included
+    Chambers* chambers; // groups of boxes that never meet, or null
+    int64_t expanded;   // positions expanded, each counted once
+    int64_t turns;      // expansions, partial ones included
     Clock::time_point began;
 };
 
@@ -311,6 +314,9 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
     uint8_t variant = parent.variant;
     if (s->frozenWalls && s->room->goal[p.to] && estimate < MatchInfinite)
         estimate = frozenWallEstimate(s, p, estimate, child, &variant);
+    if (s->chambers && estimate < MatchInfinite)
+        estimate = std::max(estimate,
+                            chamberEstimate(s->chambers, child, s->boxCount, p.from, &s->expanded));
     Node node = {};
     node.variant = variant;
     node.parent = p.parent, node.moves = moves, node.pushes = (uint16_t)pushes;
@@ -720,6 +726,16 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
     setPositionCosts(s, start.boxes, keeper, &s->matching);
     s->childCostsSynced = false;
     int32_t estimate = solveMatching(&s->matching);
+    bool chambers = !limits.plain && !(limits.skipRules & SolverRuleChambers);
+    s->chambers = chambers ? findChambers(board, s->variants[0]->room, start, limits) : nullptr;
+    if (s->chambers && estimate < MatchInfinite) {
+        int32_t summed =
+            chamberEstimate(s->chambers, start.boxes, start.boxCount, start.keeper, &s->expanded);
+        // Where the groups alone need no more than the matching says, their
+        // searches would cost positions and tell nothing.
+        if (summed <= estimate) freeChambers(s->chambers), s->chambers = nullptr;
+        estimate = std::max(estimate, summed);
+    }
     uint64_t hash = hashBoxes(s, start.boxes) ^ s->zobrist[1][keeper];
     Node root = {};
     root.parent = NodeNone;
@@ -754,6 +770,7 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
             s->limits.progress(s->limits.progressContext, s->expanded);
     }
     run.expanded = s->expanded;
+    freeChambers(s->chambers);
     delete s;
     return run;
 }

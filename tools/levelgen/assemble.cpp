@@ -154,6 +154,23 @@ double medianOf(std::vector<double> values) {
     return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
 }
 
+// A level is one of its room's; one joined from rooms of the small-room pool
+// also takes those rooms, so no two levels hold the same room.
+bool isUsed(const std::set<uint64_t>& used, const Candidate& c) {
+    if (used.count(c.room)) return true;
+    for (uint64_t part : c.parts)
+        if (used.count(part | 1ull << 63)) return true;
+    return false;
+}
+
+bool markUsed(std::set<uint64_t>* used, const Candidate& c) {
+    if (isUsed(*used, c)) return false;
+    used->insert(c.room);
+    for (uint64_t part : c.parts)
+        used->insert(part | 1ull << 63);
+    return true;
+}
+
 // The hardest `count` of what fits place n, rooms not used yet, those with
 // at least `minBoxes` off goal first up to `wanted` of them.
 std::vector<Candidate> hardestFor(const std::vector<Candidate>& sorted, int32_t n, size_t count,
@@ -161,40 +178,47 @@ std::vector<Candidate> hardestFor(const std::vector<Candidate>& sorted, int32_t 
     std::vector<Candidate> out;
     for (int32_t pass = 0; pass < 2; ++pass)
         for (auto c = sorted.rbegin(); c != sorted.rend() && out.size() < count; ++c) {
-            if (!fitsWholeBoard(*c, n) || used->count(c->room)) continue;
+            if (!fitsWholeBoard(*c, n) || isUsed(*used, *c)) continue;
             if (pass == 0 && (boxesOffGoal(*c) < minBoxes || out.size() >= wanted)) continue;
             out.push_back(*c);
-            used->insert(c->room);
+            markUsed(used, *c);
         }
     return out;
 }
 
 } // namespace
 
-std::vector<Candidate> chooseWholeBoardLevels(const std::vector<Candidate>& pool,
-                                              std::string* report) {
-    std::vector<Candidate> sorted = pool;
+namespace {
+
+// The last ten are the biggest, and among as big the costliest: the effort
+// of the biggest is often only a lower bound (the plain search stopped).
+bool bySize(const Candidate& a, const Candidate& b) {
+    if (boxesOffGoal(a) != boxesOffGoal(b)) return boxesOffGoal(a) < boxesOffGoal(b);
+    return byEffort(a, b);
+}
+
+std::vector<Candidate> chooseOnce(const std::vector<Candidate>& pool, std::string* report) {
+    std::vector<Candidate> sorted = pool, bigFirst = pool;
     std::sort(sorted.begin(), sorted.end(), byEffort);
+    std::sort(bigFirst.begin(), bigFirst.end(), bySize);
     std::set<uint64_t> used;
-    // The last ten first: the hardest of the big ones, three of 16 boxes or more.
-    std::vector<Candidate> last = hardestFor(sorted, 40, 10, 16, 3, &used);
+    // The last ten first: the biggest, three of 16 boxes or more.
+    std::vector<Candidate> last = hardestFor(bigFirst, 40, 10, 16, 3, &used);
     // The first ten: the easiest that fit, in order.
     std::vector<Candidate> levels;
     for (int32_t n = 0; n < 10; ++n)
         for (const Candidate& c : sorted)
-            if (fitsWholeBoard(c, n) && !used.count(c.room)) {
+            if (fitsWholeBoard(c, n) && markUsed(&used, c)) {
                 levels.push_back(c);
-                used.insert(c.room);
                 break;
             }
     // The thirty between: spread evenly over the efforts of what is left
     // below the last ten, one candidate per room.
     double ceiling = last.empty() ? 1e300 : effortOf(last.back());
     std::vector<Candidate> middle;
-    std::set<uint64_t> middleRooms;
+    std::set<uint64_t> middleRooms = used;
     for (auto c = sorted.rbegin(); c != sorted.rend(); ++c)
-        if (fitsWholeBoard(*c, 20) && !used.count(c->room) && effortOf(*c) <= ceiling &&
-            middleRooms.insert(c->room).second)
+        if (fitsWholeBoard(*c, 20) && effortOf(*c) <= ceiling && markUsed(&middleRooms, *c))
             middle.push_back(*c);
     std::reverse(middle.begin(), middle.end());
     for (size_t k = 0; k < 30 && k < middle.size(); ++k) {
@@ -212,6 +236,41 @@ std::vector<Candidate> chooseWholeBoardLevels(const std::vector<Candidate>& pool
     else
         *report += wholeBoardShortfalls(levels);
     return levels;
+}
+
+} // namespace
+
+std::vector<Candidate> chooseWholeBoardLevels(const std::vector<Candidate>& pool,
+                                              std::string* report) {
+    // Boxes parked on goals should mostly be in the way: while too few of
+    // the levels that hold them move one, the chosen ones whose parked boxes
+    // all stay put are left out and the choice made again.
+    std::vector<Candidate> left = pool, best;
+    std::string bestSaid;
+    for (;;) {
+        std::string said;
+        std::vector<Candidate> levels = chooseOnce(left, &said);
+        // Leaving rooms out may leave too few: the last full set stands.
+        if (levels.size() < (size_t)LevelCount && !best.empty()) {
+            *report += bestSaid;
+            return best;
+        }
+        best = levels, bestSaid = said;
+        int32_t parked = 0, moved = 0;
+        for (const Candidate& c : levels)
+            parked += c.onGoal > 0, moved += c.parkedMoved > 0;
+        auto resting = std::find_if(levels.begin(), levels.end(), [](const Candidate& c) {
+            return c.onGoal > 0 && c.parkedMoved == 0;
+        });
+        if (moved * 2 >= parked || resting == levels.end()) {
+            *report += said;
+            return levels;
+        }
+        uint64_t room = resting->room;
+        left.erase(std::remove_if(left.begin(), left.end(),
+                                  [room](const Candidate& c) { return c.room == room; }),
+                   left.end());
+    }
 }
 
 std::string wholeBoardShortfalls(const std::vector<Candidate>& levels) {

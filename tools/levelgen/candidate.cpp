@@ -1,6 +1,7 @@
 // Pool lines: the figures (the plain search's positions with a "+" where it
 // stopped unfinished, "gK/M" for K boxes on goals at the start of which the
-// solution moves M, where there are any), then the board as 320
+// solution moves M, where there are any, "pA+B" for a level joined from the
+// small-room pool's rooms A and B), then the board as 320
 // characters ('.' for floor, '$' for the keeper), then the solution,
 // separated by single spaces.
 #include "candidate.h"
@@ -33,6 +34,8 @@ std::string candidateLine(const Candidate& c) {
     std::string line = head;
     if (c.onGoal > 0)
         line += "g" + std::to_string(c.onGoal) + "/" + std::to_string(c.parkedMoved) + " ";
+    for (size_t i = 0; i < c.parts.size(); ++i)
+        line += (i ? "+" : "p") + std::to_string(c.parts[i]) + (i + 1 == c.parts.size() ? " " : "");
     for (size_t i = 0; i < c.boxRuns.size(); ++i)
         line += (i ? "," : "") + std::to_string(c.boxRuns[i]);
     line += ' ';
@@ -62,6 +65,15 @@ bool parseCandidateLine(const std::string& line, Candidate* c) {
     c->onGoal = c->parkedMoved = 0;
     int more = 0;
     if (*p == 'g' && sscanf(p, "g%d/%d %n", &c->onGoal, &c->parkedMoved, &more) == 2) p += more;
+    c->parts.clear();
+    if (*p == 'p') {
+        do {
+            char* end;
+            c->parts.push_back(strtoull(p + 1, &end, 10));
+            p = end;
+        } while (*p == '+');
+        if (*p++ != ' ') return false;
+    }
     c->boxRuns.clear();
     while (*p && *p != ' ') {
         char* end;

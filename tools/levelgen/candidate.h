@@ -24,7 +24,8 @@ struct Candidate {
     int64_t proofExpanded; // positions the full solver expanded
     int32_t fillerBoxes;
     std::vector<int32_t> boxRuns;
-    std::string solution; // L R U D
+    std::string solution;        // L R U D
+    std::vector<uint64_t> parts; // rooms of the small-room pool it was joined from, if any
 };
 
 // Positions the plain search expanded per push of the optimum.

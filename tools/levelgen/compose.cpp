@@ -258,6 +258,7 @@ int64_t composePool(const ComposeSettings& settings) {
         Board board;
         int32_t keeper = -1;
         bool made = false;
+        std::vector<uint64_t> rooms;
         // Rooms that will not go together are drawn again, a few times.
         for (int32_t draw = 0; draw < 24 && !made; ++draw) {
             std::vector<Candidate> chosen;
@@ -275,6 +276,9 @@ int64_t composePool(const ComposeSettings& settings) {
             }
             made = boxes >= settings.minBoxes &&
                    composeBoard(chosen, settings.seed, job * 64 + (uint64_t)draw, &board, &keeper);
+            rooms.clear();
+            for (const Candidate& o : chosen)
+                rooms.push_back(o.room);
         }
         if (!made) {
             if (!settings.quiet)
@@ -284,6 +288,7 @@ int64_t composePool(const ComposeSettings& settings) {
         }
         Candidate c;
         c.room = job;
+        c.parts = rooms;
         if (!evaluateComposed(board, keeper, job, settings, &c)) continue;
         fprintf(out, "%s\n", candidateLine(c).c_str());
         fflush(out);

@@ -15,6 +15,7 @@ struct LevelFigures {
     int32_t loneEstimate;
     double effort;     // as printed, one decimal
     int64_t positions; // the plain search's expanded positions
+    bool unfinished;   // it stopped there: the effort is at least the figure
 };
 
 // One entry per "// Level N: ..." comment, in order; false when the file

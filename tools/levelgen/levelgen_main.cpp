@@ -249,8 +249,9 @@ int runChoose(int argc, char** argv) {
     std::vector<Candidate> levels = chooseWholeBoardLevels(pool, &report);
     fprintf(stderr, "\n%s", report.c_str());
     if (!report.empty() || table.empty() || solutions.empty()) return 1;
-    std::string madeBy = "Chosen by `bexaran-levelgen choose` from tools/levelgen/pool.txt,";
-    madeBy += "\n// which `bexaran-levelgen generate` filled (see tools/levelgen/README.md).";
+    std::string madeBy = "Chosen by `bexaran-levelgen choose` from tools/levelgen/pool-board.txt";
+    madeBy += "\n// and pool-joined.txt, which `bexaran-levelgen generate` and `compose`";
+    madeBy += "\n// filled (see tools/levelgen/README.md).";
     if (!writeLevelTable(table, levels, madeBy) || !writeSolutions(solutions, levels)) return 1;
     return 0;
 }

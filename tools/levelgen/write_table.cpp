@@ -3,6 +3,8 @@
 // level).
 #include <stdio.h>
 
+#include <algorithm>
+
 #include "assemble.h"
 #include "rules.h"
 
@@ -19,7 +21,8 @@ const char* TableHead =
     "// tools/solver) and the moves of the stored solution in\n"
     "// tools/levelgen/solutions.txt, the lone-box estimate (the pushes the\n"
     "// boxes would need if each were alone) and the effort: positions the\n"
-    "// plain search expands per push of the optimum.\n"
+    "// plain search expands per push of the optimum (\"at least\" where it\n"
+    "// stopped unfinished after the positions given).\n"
     "#include \"game.h\"\n"
     "\n"
     "namespace {\n"
@@ -41,20 +44,39 @@ const char* TableHead =
     "// clang-format off\n"
     "const unsigned char LevelTable[LevelCount][BoardCellCount] = {\n";
 
+// The room moved to the middle of the board (off by one cell at most where
+// the free space is odd): rooms joined on the whole board lie where they
+// fitted.
+int32_t centringShift(const Board& board) {
+    int32_t top = BoardRows, bottom = -1, left = BoardColumns, right = -1;
+    for (int32_t i = 0; i < BoardCellCount; ++i) {
+        if (board.cells[i] == CellCodeWall) continue;
+        top = std::min(top, i / BoardColumns), bottom = std::max(bottom, i / BoardColumns);
+        left = std::min(left, i % BoardColumns), right = std::max(right, i % BoardColumns);
+    }
+    int32_t rows = bottom - top + 1, columns = right - left + 1;
+    return ((BoardRows - rows) / 2 - top) * BoardColumns + (BoardColumns - columns) / 2 - left;
+}
+
 void writeLevelBlock(FILE* out, int32_t n, const Candidate& c) {
     char parked[64] = "";
     if (c.onGoal > 0)
         snprintf(parked, sizeof parked, ", %d on goals (%d moved)", c.onGoal, c.parkedMoved);
     fprintf(out,
             "    // Level %d: %d boxes%s; %d pushes (fewest), %d moves; lone-box estimate %d;"
-            " effort %.1f (%lld positions)\n    {\n",
-            n + 1, boxesOffGoal(c), parked, c.pushes, c.moves, c.loneEstimate, effortOf(c),
-            (long long)c.plainExpanded);
+            " effort %s%.1f (%lld positions%s)\n    {\n",
+            n + 1, boxesOffGoal(c), parked, c.pushes, c.moves, c.loneEstimate,
+            c.plainStopped ? "at least " : "", effortOf(c), (long long)c.plainExpanded,
+            c.plainStopped ? ", unfinished" : "");
+    int32_t shift = centringShift(c.board);
     for (int32_t r = 0; r < BoardRows; ++r) {
         char row[BoardColumns + 1];
         for (int32_t k = 0; k < BoardColumns; ++k) {
-            int32_t cell = r * BoardColumns + k;
-            row[k] = cell == c.keeperCell ? (char)startCodeFor(n, c) : (char)c.board.cells[cell];
+            int32_t cell = r * BoardColumns + k - shift;
+            bool on = cell >= 0 && cell < BoardCellCount;
+            row[k] = !on                    ? (char)CellCodeWall
+                     : cell == c.keeperCell ? (char)startCodeFor(n, c)
+                                            : (char)c.board.cells[cell];
         }
         row[BoardColumns] = 0;
         fprintf(out, "        ROW(\"%s\"),\n", row);

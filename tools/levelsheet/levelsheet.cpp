@@ -56,6 +56,7 @@ struct Row {
     int32_t boxes; // off goal at the start
     int32_t onGoal, parkedMoved, pushes, moves, lone, inManyRuns;
     double effort;
+    bool unfinished; // the effort is a lower bound
 };
 
 // The figures of level n from the table, its solution and its comment; false
@@ -74,6 +75,7 @@ bool measureLevel(int32_t n, const std::string& solution, const LevelFigures& no
     for (int32_t r : shape.boxRuns)
         row->inManyRuns += r >= 2;
     row->effort = noted.effort;
+    row->unfinished = noted.unfinished;
     if (shape.solves && noted.boxes == row->boxes && noted.onGoal == row->onGoal &&
         noted.parkedMoved == row->parkedMoved && noted.pushes == row->pushes &&
         noted.moves == row->moves && noted.loneEstimate == row->lone)
@@ -98,7 +100,9 @@ std::string markdown(const std::vector<Row>& rows) {
         "- **Shared boxes**: boxes pushed in two separate runs or more (another box is\n"
         "  pushed in between).\n"
         "- **Effort**: positions a plain search (matching estimate and dead squares\n"
-        "  only) expands per push of the optimum; it measures how hard the ideas are.\n";
+        "  only) expands per push of the optimum; it measures how hard the ideas are.\n"
+        "  A figure with \"≥\" is a lower bound: the plain search stopped unfinished\n"
+        "  (the solver's proof of the level does not need it).\n";
     // Boxes standing on goals at the start get their column when a level has any.
     bool parked = false;
     for (const Row& r : rows)
@@ -116,19 +120,20 @@ std::string markdown(const std::vector<Row>& rows) {
         const Row& r = rows[n];
         char onGoal[32] = "";
         if (parked) snprintf(onGoal, sizeof onGoal, " %d (%d) |", r.onGoal, r.parkedMoved);
-        snprintf(line, sizeof line, "| %zu | %d |%s %d | %d | %d | %d%% | %d | %.1f |\n", n + 1,
+        snprintf(line, sizeof line, "| %zu | %d |%s %d | %d | %d | %d%% | %d | %s%.1f |\n", n + 1,
                  r.boxes, onGoal, r.pushes, r.moves, r.lone,
                  r.lone > 0 ? (int)((r.pushes - r.lone) * 100 / r.lone) : 0, r.inManyRuns,
-                 r.effort);
+                 r.unfinished ? "≥ " : "", r.effort);
         md += line;
     }
     md += "\nMean effort per ten levels:";
     for (size_t d = 0; d + 10 <= rows.size(); d += 10) {
         double sum = 0;
+        bool bound = false;
         for (size_t n = d; n < d + 10; ++n)
-            sum += rows[n].effort;
-        snprintf(line, sizeof line, "%s levels %zu-%zu: %.1f", d ? ";" : "", d + 1, d + 10,
-                 sum / 10);
+            sum += rows[n].effort, bound |= rows[n].unfinished;
+        snprintf(line, sizeof line, "%s levels %zu-%zu: %s%.1f", d ? ";" : "", d + 1, d + 10,
+                 bound ? "≥ " : "", sum / 10);
         md += line;
     }
     md +=

@@ -4,6 +4,7 @@
 // on a small room and on one of twenty boxes; rooms up to the whole board;
 // the pool line and the set's targets.
 #include "assemble.h"
+#include "compose.h"
 #include "generate.h"
 #include "level_figures.h"
 #include "pull_search.h"
@@ -241,6 +242,64 @@ TEST(Generate, PoolLinesKeepParkedBoxesAndOldLinesStillRead) {
     EXPECT_EQ(1, back.parkedMoved);
     EXPECT_EQ(1, boxesOffGoal(back));
     EXPECT_EQ(line, candidateLine(back));
+    // A joined level: its parts' rooms, and a plain search that stopped.
+    c.parts = {12, 345};
+    c.plainExpanded = 1000000;
+    c.plainStopped = true;
+    line = candidateLine(c);
+    EXPECT_NE(std::string::npos, line.find(" 1000000+ ")) << line;
+    EXPECT_NE(std::string::npos, line.find(" g2/1 p12+345 1,0,2 ")) << line;
+    ASSERT_TRUE(parseCandidateLine(line, &back));
+    EXPECT_TRUE(back.plainStopped);
+    EXPECT_EQ((std::vector<uint64_t>{12, 345}), back.parts);
+    EXPECT_EQ(line, candidateLine(back));
+}
+
+// Small proven rooms joined on one board: every part's boxes and goals are
+// there, the keeper reaches every room, and the corridors let no box from
+// room to room, so the solver's answer is the same with its chambers rule
+// and without it.
+TEST(Generate, JoinedRoomsKeepTheirBoxesApartAndTheKeeperGoesEverywhere) {
+    std::vector<Candidate> pool;
+    ASSERT_TRUE(readPool({BEXARAN_SMALL_POOL}, &pool));
+    std::vector<Candidate> parts;
+    for (const Candidate& c : pool)
+        if (c.boxes == 3 && interferenceOf(c) >= 0.1 && parts.size() < 6) parts.push_back(c);
+    ASSERT_EQ(6u, parts.size());
+    int32_t joined = 0;
+    for (uint64_t job = 0; job < 3; ++job) {
+        std::vector<Candidate> two = {parts[2 * job], parts[2 * job + 1]};
+        Board board;
+        int32_t keeper;
+        if (!composeBoard(two, 5, job, &board, &keeper)) continue;
+        ++joined;
+        int32_t boxes = 0, goals = 0, open = 0;
+        for (unsigned char k : board.cells) {
+            boxes += k == CellCodeBox || k == CellCodeBoxOnGoal;
+            goals += k == CellCodeGoal || k == CellCodeBoxOnGoal;
+            open += k != CellCodeWall;
+        }
+        EXPECT_EQ(6, boxes);
+        EXPECT_EQ(6, goals);
+        // Walking over boxes as if they were floor reaches every open cell.
+        std::vector<int32_t> walk(1, keeper);
+        std::vector<bool> seen(BoardCellCount, false);
+        seen[keeper] = true;
+        for (size_t i = 0; i < walk.size(); ++i)
+            for (int32_t d : {-1, 1, -(int32_t)BoardColumns, (int32_t)BoardColumns})
+                if (!seen[walk[i] + d] && board.cells[walk[i] + d] != CellCodeWall)
+                    seen[walk[i] + d] = true, walk.push_back(walk[i] + d);
+        EXPECT_EQ(open, (int32_t)walk.size());
+        SolverLimits limits = {2000000, 0, 0, 1024, 1};
+        SolverResult with = solvePosition(board, keeper, limits);
+        limits.skipRules = SolverRuleChambers;
+        SolverResult without = solvePosition(board, keeper, limits);
+        EXPECT_EQ(with.outcome, without.outcome);
+        EXPECT_EQ(with.pushes, without.pushes);
+        // The rooms are chambers to the solver: it searched them apart.
+        EXPECT_NE(with.expanded, without.expanded);
+    }
+    EXPECT_GT(joined, 0);
 }
 
 // The whole-board set's targets: a pool of one kind of level cannot fill

@@ -267,7 +267,7 @@ int64_t composePool(const ComposeSettings& settings) {
                 const Candidate& c = parts[(size_t)randomBelow(rng, (int32_t)parts.size())];
                 int32_t columns, rows;
                 openExtent(c.board, &columns, &rows);
-                bool again = count > 2 && columns * rows > 48;
+                bool again = count > 2 && columns * rows > settings.maxPartArea;
                 for (const Candidate& o : chosen)
                     again |= o.room == c.room;
                 if (again || boxes + boxesOffGoal(c) > settings.maxBoxes) continue;

@@ -19,6 +19,7 @@ struct ComposeSettings {
     int64_t jobs;
     int32_t minParts, maxParts;
     int32_t minBoxes, maxBoxes; // boxes off goal of the whole
+    int32_t maxPartArea;        // with three parts or more: each part's open extent, in cells
     int64_t proofLimit;         // positions the full solver may expand
     int64_t plainLimit;         // and the plain search
     std::vector<std::string> partPools;

@@ -16,11 +16,13 @@
 //       Deterministic: each room has its own random stream from N and its
 //       number, and the solvers are limited by positions, not by time.
 //   bexaran-levelgen compose --seed N --first J --jobs K --from FILE [--from FILE ...]
-//                    [--parts A-B] [--boxes A-B] [--proof N] [--plain N]
-//                    [--pool FILE] [--quiet]
+//                    [--parts A-B] [--boxes A-B] [--part-area C] [--proof N]
+//                    [--plain N] [--pool FILE] [--quiet]
 //       levels of A to B rooms (2-4 unless told) of the pools read with
 //       --from, joined on the whole board, with A to B boxes off goal in
-//       all (12-32 unless told); each proven within N positions is measured
+//       all (12-32 unless told), each room at most C cells in extent where
+//       there are three or more (48 unless told); each proven within N
+//       positions is measured
 //       (the plain search within its N, its count a lower bound where it
 //       stops) and appended to the pool. Job j is the same level every time.
 //   bexaran-levelgen measure --pool FILE [--pool FILE ...] --out FILE
@@ -59,8 +61,8 @@ int usage() {
             "                        [--plain N] [--pool FILE] [--quiet]\n"
             "       bexaran-levelgen compose --seed N --first J --jobs K --from FILE [--from FILE "
             "...]\n"
-            "                        [--parts A-B] [--boxes A-B] [--proof N] [--plain N]\n"
-            "                        [--pool FILE] [--quiet]\n"
+            "                        [--parts A-B] [--boxes A-B] [--part-area C] [--proof N]\n"
+            "                        [--plain N] [--pool FILE] [--quiet]\n"
             "       bexaran-levelgen measure --pool FILE [--pool FILE ...] --out FILE\n"
             "       bexaran-levelgen assemble --pool FILE [--pool FILE ...] --table FILE\n"
             "                        --solutions FILE\n"
@@ -134,7 +136,7 @@ int runGenerate(int argc, char** argv) {
 }
 
 int runCompose(int argc, char** argv) {
-    ComposeSettings s = {1, 0, 100, 2, 4, 12, 32, 3000000, 3000000, {}, "pool.txt", false};
+    ComposeSettings s = {1, 0, 100, 2, 4, 12, 32, 48, 3000000, 3000000, {}, "pool.txt", false};
     for (int i = 2; i < argc; ++i) {
         const char* a = argv[i];
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -158,6 +160,8 @@ int runCompose(int argc, char** argv) {
             s.proofLimit = strtoll(v, nullptr, 10);
         else if (!strcmp(a, "--plain"))
             s.plainLimit = strtoll(v, nullptr, 10);
+        else if (!strcmp(a, "--part-area"))
+            s.maxPartArea = atoi(v);
         else if (!strcmp(a, "--parts")) {
             if (sscanf(v, "%d-%d", &s.minParts, &s.maxParts) != 2) return usage();
         } else if (!strcmp(a, "--boxes")) {

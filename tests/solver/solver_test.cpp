@@ -423,12 +423,9 @@ void hearProgress(void* context, int64_t expanded) {
 }
 
 TEST(Solver, ReportsProgressWithoutChangingTheAnswer) {
-    Board board;
-    memcpy(board.cells, LevelTable[46], BoardCellCount); // level 47: some 11000 positions
-    int32_t player = -1;
-    for (int32_t c = 0; c < BoardCellCount; ++c)
-        if (strchr("$<>^v", board.cells[c])) player = c;
-    ASSERT_GE(player, 0);
+    MadeRoom made = makeRoom(77, 0, 9); // some 5000 positions
+    Board board = made.board;
+    int32_t player = made.player;
     SolverResult quiet = solvePosition(board, player, noLimits(0));
     ProgressHeard heard = {0, 0, true};
     SolverLimits limits = noLimits(0);

@@ -20,6 +20,11 @@ struct Chambers {
     std::unordered_map<std::string, int32_t> known; // group, keeper area, boxes -> pushes
     SolverLimits limits;
     std::chrono::steady_clock::time_point began;
+    // The search's progress hook, told the positions of the groups' searches
+    // on top of its own.
+    void (*progress)(void* context, int64_t expanded);
+    void* progressContext;
+    const int64_t* searched; // the search's count so far
 };
 
 namespace {
@@ -37,6 +42,11 @@ void markReach(const Room& room, int32_t cell, std::vector<uint8_t>* seen,
             int32_t to = room.boxTo[(*cells)[i]][d];
             if (to != RoomNone && !(*seen)[to]) (*seen)[to] = 1, cells->push_back(to);
         }
+}
+
+void groupProgress(void* context, int64_t expanded) {
+    const Chambers* ch = (const Chambers*)context;
+    ch->progress(ch->progressContext, *ch->searched + expanded);
 }
 
 int32_t rootOf(std::vector<int32_t>& parent, int32_t i) {
@@ -116,6 +126,8 @@ Chambers* findChambers(const Board& board, const Room& room, const RoomStart& st
         ch->alone.push_back(alone);
     }
     ch->limits = limits;
+    ch->progress = limits.progress;
+    ch->progressContext = limits.progressContext;
     ch->limits.progress = nullptr;
     ch->limits.proofOnly = 1;
     ch->limits.maxMegabytes =
@@ -157,6 +169,11 @@ int32_t chamberEstimate(Chambers* ch, const uint8_t* boxes, int32_t boxCount, in
             // Out of time: the group counts nothing, which is still a bound.
             if (spent.count() >= limits.maxSeconds) continue;
             limits.maxSeconds -= spent.count();
+        }
+        if (ch->progress) {
+            ch->searched = expanded;
+            limits.progress = groupProgress;
+            limits.progressContext = ch;
         }
         SolverResult r = solvePosition(alone, room.open.cellOf[keeper], limits);
         *expanded += r.expanded;

@@ -79,6 +79,16 @@ var Bexaran = (function () {
     var wholeBoard = { x: 0, y: 0, width: byId("board").width, height: byId("board").height };
     var view = wholeBoard; // the part of the board on the canvas, in board pixels
     var phone = false;
+    // A room whose cells, fitted whole, would be smaller than a thumb: on a
+    // phone it is shown whole, shrunk (wholeView "start" as it begins, until
+    // the keeper first moves; "chosen" when the player asks), or close, at a
+    // thumb's size, the board gliding so he stays FollowMargin cells from an
+    // edge where the room goes on.
+    var FollowMargin = 3;
+    var big = false, wholeView = "start", startKeeper = -1;
+    var shrunk = 1; // the whole view's size against the close one's
+    var pan = [0, 0]; // the close view's corner on the board, CSS pixels
+    var marked = -1, arrow = null; // the chosen box, the hint's arrow: placed again on a new layout
 
     // Device pixels per board pixel for a picture in a space of CSS pixels:
     // whole ones where that still fills three quarters of the space (and
@@ -116,6 +126,7 @@ var Bexaran = (function () {
     function setView(next) {
         if (sameView(next, view)) return;
         view = next;
+        showWhole();
         var canvas = byId("board");
         canvas.width = view.width;
         canvas.height = view.height;
@@ -134,12 +145,86 @@ var Bexaran = (function () {
         phone = scale < ratio && !!core;
         var next = phone ? phoneView() : wholeBoard;
         if (phone) scale = scaleFor(next, window.innerWidth, window.innerHeight - bars, ratio, ThumbCell);
+        var wasBig = big;
+        big = phone && Cell * scale / ratio < ThumbCell - 0.01 && !(editor && editor.drawing());
+        if (big && !wasBig) showWhole();
+        // Coming in or out of the zoom, the board is put in place at once.
+        if (big !== wasBig) byId("pan").style.transition = "none";
+        var fitted = scale;
+        if (big) scale = closeScale(ratio);
+        shrunk = fitted / scale;
         frame.classList.toggle("phone", phone);
+        byId("stage").classList.toggle("big", big);
+        byId("zoom").hidden = !big;
         setView(next);
         canvas.style.width = (next.width * scale / ratio) + "px";
         canvas.style.height = (next.height * scale / ratio) + "px";
         frame.style.width = phone ? "" : canvas.style.width;
         byId("status").classList.toggle("narrow", (phone ? window.innerWidth : next.width * scale / ratio) < 480);
+        markCell(marked);
+        if (arrow) showArrow(arrow[0], arrow[1]);
+        aim(false);
+        byId("pan").offsetWidth; // the jump is laid out before the glide is back
+        byId("pan").style.transition = "";
+    }
+
+    // Device pixels per board pixel for a thumb's cell: whole ones where they
+    // come near enough, so the pictures stay crisp.
+    function closeScale(ratio) {
+        var exact = ThumbCell * ratio / Cell, whole = Math.round(exact);
+        return whole >= exact * 0.9 && whole <= exact * 1.25 ? whole : exact;
+    }
+
+    // A room comes on the screen whole; his first move brings the close view.
+    function showWhole() {
+        wholeView = "start";
+        startKeeper = core ? room()[4] : -1;
+    }
+
+    // "Вся комната" / "Крупно": the close view centred on him, or the whole room.
+    function toggleZoom() {
+        if (blocked()) return;
+        wholeView = wholeView ? "" : "chosen";
+        aim(true);
+    }
+
+    // Where a big room lies in the stage: the whole of it shrunk and centred,
+    // or the close view following the keeper; the hint's arrow, while shown,
+    // is kept in view too.
+    function aim(centre) {
+        var pane = byId("pan");
+        if (!big) { pane.style.transform = ""; return; }
+        var keeper = room()[4];
+        if (wholeView === "start" && keeper !== startKeeper) { wholeView = ""; centre = true; }
+        var stage = byId("stage"), canvas = byId("board"), axis;
+        var size = [canvas.offsetWidth, canvas.offsetHeight], space = [stage.clientWidth, stage.clientHeight];
+        var cell = size[0] * Cell / view.width;
+        byId("zoom").textContent = wholeView ? "Крупно" : "Вся комната";
+        if (wholeView) {
+            pane.style.transform = "translate(" + (space[0] - size[0] * shrunk) / 2 + "px," +
+                                   (space[1] - size[1] * shrunk) / 2 + "px) scale(" + shrunk + ")";
+            return;
+        }
+        var at = function (c) {
+            return ((axis ? Math.floor(c / Columns) : c % Columns) - (axis ? view.y : view.x) / Cell) * cell;
+        };
+        for (axis = 0; axis < 2; ++axis) {
+            pan[axis] = follow(centre ? at(keeper) + (cell - space[axis]) / 2 : pan[axis], size[axis], space[axis],
+                               at(keeper), cell, FollowMargin);
+            if (arrow) pan[axis] = follow(pan[axis], size[axis], space[axis], at(arrow[0]), cell, 1);
+        }
+        pane.style.transform = "translate(" + -pan[0] + "px," + -pan[1] + "px)";
+    }
+
+    // The close view's offset along one line of the board (size CSS pixels,
+    // space of them shown) that keeps the cell at `at` margin cells from
+    // either edge, moving from `from` as little as that takes; a board that
+    // fits is centred.
+    function follow(from, size, space, at, cell, margin) {
+        if (size <= space) return (size - space) / 2;
+        margin = Math.min(margin, Math.floor((space / cell - 1) / 2)) * cell;
+        from = Math.max(Math.min(from, at - margin), at + cell + margin - space);
+        return Math.max(0, Math.min(from, size - space));
     }
 
     // The cells lo..hi of a line of limit cells, widened to at least least
@@ -225,6 +310,7 @@ var Bexaran = (function () {
     // the menu offers what the history can do.
     function after() {
         followRoom();
+        aim(false);
         flush();
         persist();
         if (moves && !(editor && editor.isOpen())) {
@@ -435,6 +521,7 @@ var Bexaran = (function () {
         for (var name in text.dataset) delete text.dataset[name];
         byId("hintBar").hidden = true;
         byId("hintArrow").hidden = true;
+        arrow = null;
         layout();
     }
 
@@ -448,14 +535,14 @@ var Bexaran = (function () {
     }
 
     function showArrow(box, direction) {
-        var arrow = byId("hintArrow"), canvas = byId("board"), size = canvas.offsetWidth * Cell / view.width;
-        arrow.textContent = direction === Direction.left ? "\u2190" : direction === Direction.right ? "\u2192" :
+        var shown = byId("hintArrow"), size = placeOver(shown, box);
+        shown.textContent = direction === Direction.left ? "\u2190" : direction === Direction.right ? "\u2192" :
                             direction === Direction.up ? "\u2191" : "\u2193";
-        arrow.style.left = (canvas.offsetLeft + ((box % Columns) * Cell - view.x) * size / Cell) + "px";
-        arrow.style.top = (canvas.offsetTop + (Math.floor(box / Columns) * Cell - view.y) * size / Cell) + "px";
-        arrow.style.width = arrow.style.height = arrow.style.lineHeight = size + "px";
-        arrow.style.fontSize = (size * 0.8) + "px";
-        arrow.hidden = false;
+        shown.style.lineHeight = size + "px";
+        shown.style.fontSize = (size * 0.8) + "px";
+        shown.hidden = false;
+        arrow = [box, direction];
+        aim(false);
     }
 
     function positionNow() {
@@ -504,6 +591,7 @@ var Bexaran = (function () {
         clearHint();
         if (pointing) pointing.forget();
         moves.reset(true);
+        showWhole();
     }
 
     var commands = {
@@ -707,12 +795,20 @@ var Bexaran = (function () {
     // The chosen box's frame over its cell, or none (cell -1).
     function markCell(cell) {
         var frame = byId("boxMark");
+        marked = cell;
         if (cell < 0) { frame.hidden = true; return; }
-        var canvas = byId("board"), size = canvas.offsetWidth * Cell / view.width;
-        frame.style.left = (canvas.offsetLeft + ((cell % Columns) * Cell - view.x) * size / Cell) + "px";
-        frame.style.top = (canvas.offsetTop + (Math.floor(cell / Columns) * Cell - view.y) * size / Cell) + "px";
-        frame.style.width = frame.style.height = size + "px";
+        placeOver(frame, cell);
         frame.hidden = false;
+    }
+
+    // Puts a square over a cell of the canvas, in the canvas's own (not
+    // zoomed) CSS pixels, the zoom of a big room moving both alike; its size.
+    function placeOver(element, cell) {
+        var canvas = byId("board"), size = canvas.offsetWidth * Cell / view.width;
+        element.style.left = (canvas.offsetLeft + ((cell % Columns) * Cell - view.x) * size / Cell) + "px";
+        element.style.top = (canvas.offsetTop + (Math.floor(cell / Columns) * Cell - view.y) * size / Cell) + "px";
+        element.style.width = element.style.height = size + "px";
+        return size;
     }
 
     var pointing = null;
@@ -791,6 +887,7 @@ var Bexaran = (function () {
         byId("messageOk").addEventListener("click", function () { messageClosed(false); });
         byId("messageCancel").addEventListener("click", function () { messageClosed(true); });
         byId("aboutClose").addEventListener("click", aboutClosed);
+        byId("zoom").addEventListener("click", function () { toggleZoom(); after(); });
         window.addEventListener("pagehide", persist);
         // A shared room: the page's address with #board= opens it in the editor.
         var openShared = function () { if (/^#board=/.test(location.hash)) openEditor(); };

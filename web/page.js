@@ -87,7 +87,9 @@ var Bexaran = (function () {
     var FollowMargin = 3;
     var big = false, wholeView = "start", startKeeper = -1;
     var shrunk = 1; // the whole view's size against the close one's
-    var pan = [0, 0]; // the close view's corner on the board, CSS pixels
+    // The close view's corner on the board, and the canvas's size, in CSS pixels
+    // (offsetWidth would round it).
+    var pan = [0, 0], shownSize = [0, 0];
     var marked = -1, arrow = null; // the chosen box, the hint's arrow: placed again on a new layout
 
     // Device pixels per board pixel for a picture in a space of CSS pixels:
@@ -157,8 +159,9 @@ var Bexaran = (function () {
         byId("stage").classList.toggle("big", big);
         byId("zoom").hidden = !big;
         setView(next);
-        canvas.style.width = (next.width * scale / ratio) + "px";
-        canvas.style.height = (next.height * scale / ratio) + "px";
+        shownSize = [next.width * scale / ratio, next.height * scale / ratio];
+        canvas.style.width = shownSize[0] + "px";
+        canvas.style.height = shownSize[1] + "px";
         frame.style.width = phone ? "" : canvas.style.width;
         byId("status").classList.toggle("narrow", (phone ? window.innerWidth : next.width * scale / ratio) < 480);
         markCell(marked);
@@ -196,8 +199,7 @@ var Bexaran = (function () {
         if (!big) { pane.style.transform = ""; return; }
         var keeper = room()[4];
         if (wholeView === "start" && keeper !== startKeeper) { wholeView = ""; centre = true; }
-        var stage = byId("stage"), canvas = byId("board"), axis;
-        var size = [canvas.offsetWidth, canvas.offsetHeight], space = [stage.clientWidth, stage.clientHeight];
+        var stage = byId("stage").getBoundingClientRect(), size = shownSize, space = [stage.width, stage.height], axis;
         var cell = size[0] * Cell / view.width;
         byId("zoom").textContent = wholeView ? "Крупно" : "Вся комната";
         if (wholeView) {
@@ -804,7 +806,7 @@ var Bexaran = (function () {
     // Puts a square over a cell of the canvas, in the canvas's own (not
     // zoomed) CSS pixels, the zoom of a big room moving both alike; its size.
     function placeOver(element, cell) {
-        var canvas = byId("board"), size = canvas.offsetWidth * Cell / view.width;
+        var canvas = byId("board"), size = shownSize[0] * Cell / view.width;
         element.style.left = (canvas.offsetLeft + ((cell % Columns) * Cell - view.x) * size / Cell) + "px";
         element.style.top = (canvas.offsetTop + (Math.floor(cell / Columns) * Cell - view.y) * size / Cell) + "px";
         element.style.width = element.style.height = size + "px";

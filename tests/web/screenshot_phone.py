@@ -2,7 +2,9 @@
 """Takes pictures of a room as large as the board on a phone, in headless
 Chromium emulating one (390 by 844 CSS pixels, three device pixels to one):
 the room whole as it is dropped in, the close view after the keeper has
-walked right, the same turned sideways, and the whole room asked for again.
+walked right, the same turned sideways, and the whole room asked for again;
+then the editor on the phone with a room of the board's full 20 by 16 cells
+opened from a link, as it draws it and as it plays it.
 
     /usr/bin/python3 tests/web/screenshot_phone.py build/web OUT_FOLDER
 """
@@ -32,6 +34,10 @@ ROWS = ["@@@@@@@@@@@@@@@@@@@@",
         "@@@@@@@@@@@@@@@@@@@@",
         "@@@@@@@@@@@@@@@@@@@@"]
 KEEPER = 5 * 20 + 1
+# The editor's room: floor right up to the board's outer wall.
+FULL = ["@" * 20] + ["@" + " " * 18 + "@"] * 14 + ["@" * 20]
+FULL[3] = "@  o      x        @"
+FULL[8] = "@  $   @@@@   o x  @"
 
 DROP = """
 var bytes = Uint8Array.from(atob(arguments[0]), function (c) { return c.charCodeAt(0); });
@@ -60,6 +66,21 @@ def screen(driver, width, height):
     settle(driver)
 
 
+def editor(driver, out):
+    screen(driver, 390, 844)
+    link = base64.urlsafe_b64encode("".join(FULL).encode()).decode().rstrip("=")
+    driver.execute_script("location.hash = arguments[0]", "#board=" + link)
+    time.sleep(1.5)
+    driver.save_screenshot(os.path.join(out, "phone-editor.png"))
+    driver.execute_script("document.getElementById('play').click()")
+    settle(driver)
+    driver.save_screenshot(os.path.join(out, "phone-editor-play.png"))
+    for _ in range(6):
+        driver.execute_script("document.dispatchEvent(new KeyboardEvent('keydown', {code: 'ArrowRight'}))")
+        settle(driver)
+    driver.save_screenshot(os.path.join(out, "phone-editor-play-close.png"))
+
+
 def main():
     site, out = sys.argv[1], sys.argv[2]
     os.makedirs(out, exist_ok=True)
@@ -80,6 +101,7 @@ def main():
         driver.find_element("id", "zoom").click()
         settle(driver)
         driver.save_screenshot(os.path.join(out, "phone-landscape-whole.png"))
+        editor(driver, out)
     finally:
         driver.quit()
         server.shutdown()

@@ -86,11 +86,13 @@ var Bexaran = (function () {
     // edge where the room goes on.
     var FollowMargin = 3;
     var big = false, wholeView = "start", startKeeper = -1;
-    var shrunk = 1; // the whole view's size against the close one's
+    // The whole view's size against the close one's.
+    var shrunk = 1;
     // The close view's corner on the board, and the canvas's size, in CSS pixels
     // (offsetWidth would round it).
     var pan = [0, 0], shownSize = [0, 0];
-    var marked = -1, arrow = null; // the chosen box, the hint's arrow: placed again on a new layout
+    // The chosen box, the hint's arrow and its direction: placed again on a new layout.
+    var marked = -1, arrow = null;
 
     // Device pixels per board pixel for a picture in a space of CSS pixels:
     // whole ones where that still fills three quarters of the space (and
@@ -167,7 +169,8 @@ var Bexaran = (function () {
         markCell(marked);
         if (arrow) showArrow(arrow[0], arrow[1]);
         aim(false);
-        byId("pan").offsetWidth; // the jump is laid out before the glide is back
+        // The jump is laid out before the glide is back.
+        byId("pan").offsetWidth;
         byId("pan").style.transition = "";
     }
 

@@ -975,6 +975,7 @@ var Bexaran = (function () {
                 download: function (bytes, name) { var was = saveName; saveName = name; Bexaran.download(bytes); saveName = was; }
             };
         },
-        view: function () { return [view.x, view.y, view.width, view.height]; }
+        view: function () { return [view.x, view.y, view.width, view.height]; },
+        keeper: function () { return room()[4]; }
     };
 })();

@@ -889,7 +889,7 @@ class Page(unittest.TestCase):
     def assert_close_on_keeper(self, why):
         """Thumb-sized cells, the keeper on the screen and, where the room goes
         on past an edge of the screen, at least three cells from it."""
-        g = self.on_screen([self.keeper()])
+        g = self.on_screen([self.js("return Bexaran.keeper()")])
         x, y, touches = g["centres"][0]
         cell, stage, board = g["cell"], g["stage"], g["board"]
         self.assertGreaterEqual(cell, 40 - 0.01, why + ": cells under a thumb's size")
@@ -984,6 +984,42 @@ class Page(unittest.TestCase):
         self.assertAlmostEqual(arrow[0], x, delta=0.5)
         self.assertAlmostEqual(arrow[1], y, delta=0.5)
         self.assertAlmostEqual(arrow[2], g["cell"], delta=0.5)
+
+    def test_editor_phone_draws_the_whole_board_and_plays_a_big_room_close(self):
+        rows = ["@" * 20] + ["@" + " " * 18 + "@"] * 14 + ["@" * 20]
+        rows[8] = "@  $ o          x  @"
+        self.screen(390, 844)
+        self.driver.get(self.link_of(rows))
+        self.wait_for("window.BexaranEditor && BexaranEditor.mode() === 'edit'", "the editor")
+        self.assertEqual(self.verdict()[0], "optimal")
+        # Drawing: the whole board on the screen, no zoom, a tap paints its cell.
+        g = self.js(GEOMETRY)
+        self.assertEqual(g["view"], [0, 0, 640, 512])
+        self.assertTrue(g["rect"][0] >= 0 and g["rect"][0] + g["rect"][2] <= 390.01, "the board cut off")
+        self.assertTrue(self.js("return document.getElementById('zoom').hidden"))
+        self.js("document.querySelector('#palette button[data-tool=\"0\"]').click()")
+        self.finger(2 * 20 + 10, 2 * 20 + 10)
+        self.assertEqual(self.js("return BexaranEditor.rows()[2][10]"), "@")
+        self.driver.find_element(By.ID, "editUndo").click()
+        self.assertEqual(self.verdict()[0], "optimal")
+        # The solution shown: the board follows him all the way.
+        self.driver.find_element(By.ID, "showSolution").click()
+        self.wait_for("BexaranEditor.mode() === 'replay'", "the replay")
+        end, at_rest = time.time() + 30, False
+        while self.js("return BexaranEditor.mode()") == "replay":
+            self.assertLess(time.time(), end, "the replay never ended")
+            keeper, resting = self.js("return [Bexaran.keeper(), !Bexaran.walking() && !document.getAnimations().length]")
+            g = self.on_screen([keeper])
+            x, y, touches = g["centres"][0]
+            self.assertTrue(self.inside(x, y, g["stage"]), "the keeper left the screen during the replay")
+            if keeper == 8 * 20 + 15 and resting and not at_rest:
+                self.assert_close_on_keeper("the solution shown")
+                at_rest = True
+            time.sleep(0.03)
+        self.assertTrue(at_rest, "the replay's end was not seen at rest")
+        self.settle()
+        g = self.js(GEOMETRY)
+        self.assertTrue(g["rect"][0] >= 0 and g["rect"][0] + g["rect"][2] <= 390.01, "drawing again: cut off")
 
     def test_desktop_shows_the_whole_board_at_its_size(self):
         self.screen(1280, 900, ratio=1, mobile=False)

@@ -140,7 +140,7 @@ var Bexaran = (function () {
     // The whole board where it can be shown at its natural size or larger
     // (a desktop); else (a phone) the room, as large as fits between the menu
     // bar and the status bar, which then span the screen.
-    function layout() {
+    function layout(again) {
         var canvas = byId("board"), frame = byId("frame"), panel = byId("editor");
         var ratio = window.devicePixelRatio || 1;
         var bars = byId("menubar").offsetHeight + byId("status").offsetHeight + (panel ? panel.offsetHeight : 0) +
@@ -159,7 +159,10 @@ var Bexaran = (function () {
         shrunk = fitted / scale;
         frame.classList.toggle("phone", phone);
         byId("stage").classList.toggle("big", big);
+        // The button takes room in the menu bar: shown or hidden, the bars are measured anew (once).
+        var toggled = byId("zoom").hidden === big;
         byId("zoom").hidden = !big;
+        if (toggled && !again) { layout(true); return; }
         setView(next);
         shownSize = [next.width * scale / ratio, next.height * scale / ratio];
         canvas.style.width = shownSize[0] + "px";
@@ -189,7 +192,6 @@ var Bexaran = (function () {
 
     // "Вся комната" / "Крупно": the close view centred on him, or the whole room.
     function toggleZoom() {
-        if (blocked()) return;
         wholeView = wholeView ? "" : "chosen";
         aim(true);
     }
@@ -616,6 +618,7 @@ var Bexaran = (function () {
         "watchSolution": watchSolution,
         "copyMoves": copyMoves,
         "hint": askHint,
+        "zoom": toggleZoom,
         "about": function () { showAbout(); }
     };
 
@@ -892,7 +895,6 @@ var Bexaran = (function () {
         byId("messageOk").addEventListener("click", function () { messageClosed(false); });
         byId("messageCancel").addEventListener("click", function () { messageClosed(true); });
         byId("aboutClose").addEventListener("click", aboutClosed);
-        byId("zoom").addEventListener("click", function () { toggleZoom(); after(); });
         window.addEventListener("pagehide", persist);
         // A shared room: the page's address with #board= opens it in the editor.
         var openShared = function () { if (/^#board=/.test(location.hash)) openEditor(); };
@@ -902,7 +904,7 @@ var Bexaran = (function () {
     }
 
     layout();
-    window.addEventListener("resize", layout);
+    window.addEventListener("resize", function () { layout(); });
 
     // What the core calls (web/platform_web.cpp).
     return {

@@ -901,6 +901,14 @@ class Page(unittest.TestCase):
                 self.assertGreaterEqual(stage[axis + 2] - (x, y)[axis], 3.5 * cell - 1, why + ": no margin ahead")
         return g
 
+    def assert_frame_on(self, cell, why):
+        g = self.on_screen([cell])
+        frame = self.js("var m = document.getElementById('boxMark'), r = m.getBoundingClientRect();"
+                        "return [r.left + r.width / 2, r.top + r.height / 2, r.width, m.hidden]")
+        self.assertFalse(frame[3], why + ": no frame")
+        for got, want in zip(frame[:3], g["centres"][0][:2] + [g["cell"]]):
+            self.assertAlmostEqual(got, want, delta=0.5, msg=why + ": the frame is off its box")
+
     def test_phone_big_room_follows_the_keeper_and_fingers_land_true(self):
         self.screen(390, 844)
         data = self.load_big_room()
@@ -984,6 +992,21 @@ class Page(unittest.TestCase):
         self.assertAlmostEqual(arrow[0], x, delta=0.5)
         self.assertAlmostEqual(arrow[1], y, delta=0.5)
         self.assertAlmostEqual(arrow[2], g["cell"], delta=0.5)
+        # A box chosen close up is pushed to a cell tapped in the whole room,
+        # its frame on it in either view.
+        cells, keeper = [chr(b) for b in self.position()[:320]], self.keeper()
+        g = self.on_screen(list(range(320)))
+        box = next(c for c, (x, y, touches) in enumerate(g["centres"])
+                   if cells[c] == "o" and touches and self.inside(x, y, g["stage"]))
+        target = max((t for t in range(320) if cells[t] in " x"),
+                     key=lambda t: fewest_pushes(cells, keeper, box, t) or 0)
+        self.finger(box, box)
+        self.assert_frame_on(box, "chosen close up")
+        self.driver.find_element(By.ID, "zoom").click()
+        self.settle()
+        self.assert_frame_on(box, "in the whole room")
+        self.finger(target, target)
+        self.assertEqual(chr(self.position()[target]), "o", "the box pushed to the cell tapped in the whole room")
 
     def test_editor_phone_draws_the_whole_board_and_plays_a_big_room_close(self):
         rows = ["@" * 20] + ["@" + " " * 18 + "@"] * 14 + ["@" * 20]

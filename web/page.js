@@ -79,6 +79,20 @@ var Bexaran = (function () {
     var wholeBoard = { x: 0, y: 0, width: byId("board").width, height: byId("board").height };
     var view = wholeBoard; // the part of the board on the canvas, in board pixels
     var phone = false;
+    // A room whose cells, fitted whole, would be smaller than a thumb: on a
+    // phone it is shown whole, shrunk (wholeView "start" as it begins, until
+    // the keeper first moves; "chosen" when the player asks), or close, at a
+    // thumb's size, the board gliding so he stays FollowMargin cells from an
+    // edge where the room goes on.
+    var FollowMargin = 3;
+    var big = false, wholeView = "start", startKeeper = -1;
+    // The whole view's size against the close one's.
+    var shrunk = 1;
+    // The close view's corner on the board, and the canvas's size, in CSS pixels
+    // (offsetWidth would round it).
+    var pan = [0, 0], shownSize = [0, 0];
+    // The chosen box, the hint's arrow and its direction: placed again on a new layout.
+    var marked = -1, arrow = null;
 
     // Device pixels per board pixel for a picture in a space of CSS pixels:
     // whole ones where that still fills three quarters of the space (and
@@ -116,6 +130,7 @@ var Bexaran = (function () {
     function setView(next) {
         if (sameView(next, view)) return;
         view = next;
+        showWhole();
         var canvas = byId("board");
         canvas.width = view.width;
         canvas.height = view.height;
@@ -125,7 +140,7 @@ var Bexaran = (function () {
     // The whole board where it can be shown at its natural size or larger
     // (a desktop); else (a phone) the room, as large as fits between the menu
     // bar and the status bar, which then span the screen.
-    function layout() {
+    function layout(again) {
         var canvas = byId("board"), frame = byId("frame"), panel = byId("editor");
         var ratio = window.devicePixelRatio || 1;
         var bars = byId("menubar").offsetHeight + byId("status").offsetHeight + (panel ? panel.offsetHeight : 0) +
@@ -134,12 +149,89 @@ var Bexaran = (function () {
         phone = scale < ratio && !!core;
         var next = phone ? phoneView() : wholeBoard;
         if (phone) scale = scaleFor(next, window.innerWidth, window.innerHeight - bars, ratio, ThumbCell);
+        var wasBig = big;
+        big = phone && Cell * scale / ratio < ThumbCell - 0.01 && !(editor && editor.drawing());
+        if (big && !wasBig) showWhole();
+        // Coming in or out of the zoom, the board is put in place at once.
+        if (big !== wasBig) byId("pan").style.transition = "none";
+        var fitted = scale;
+        if (big) scale = closeScale(ratio);
+        shrunk = fitted / scale;
         frame.classList.toggle("phone", phone);
+        byId("stage").classList.toggle("big", big);
+        // The button takes room in the menu bar: shown or hidden, the bars are measured anew (once).
+        var toggled = byId("zoom").hidden === big;
+        byId("zoom").hidden = !big;
+        if (toggled && !again) { layout(true); return; }
         setView(next);
-        canvas.style.width = (next.width * scale / ratio) + "px";
-        canvas.style.height = (next.height * scale / ratio) + "px";
+        shownSize = [next.width * scale / ratio, next.height * scale / ratio];
+        canvas.style.width = shownSize[0] + "px";
+        canvas.style.height = shownSize[1] + "px";
         frame.style.width = phone ? "" : canvas.style.width;
         byId("status").classList.toggle("narrow", (phone ? window.innerWidth : next.width * scale / ratio) < 480);
+        markCell(marked);
+        if (arrow) showArrow(arrow[0], arrow[1]);
+        aim(false);
+        // The jump is laid out before the glide is back.
+        byId("pan").offsetWidth;
+        byId("pan").style.transition = "";
+    }
+
+    // Device pixels per board pixel for a thumb's cell: whole ones where they
+    // come near enough, so the pictures stay crisp.
+    function closeScale(ratio) {
+        var exact = ThumbCell * ratio / Cell, whole = Math.round(exact);
+        return whole >= exact * 0.9 && whole <= exact * 1.25 ? whole : exact;
+    }
+
+    // A room comes on the screen whole; his first move brings the close view.
+    function showWhole() {
+        wholeView = "start";
+        startKeeper = core ? room()[4] : -1;
+    }
+
+    // "Вся комната" / "Крупно": the close view centred on him, or the whole room.
+    function toggleZoom() {
+        wholeView = wholeView ? "" : "chosen";
+        aim(true);
+    }
+
+    // Where a big room lies in the stage: the whole of it shrunk and centred,
+    // or the close view following the keeper; the hint's arrow, while shown,
+    // is kept in view too.
+    function aim(centre) {
+        var pane = byId("pan");
+        if (!big) { pane.style.transform = ""; return; }
+        var keeper = room()[4];
+        if (wholeView === "start" && keeper !== startKeeper) { wholeView = ""; centre = true; }
+        var stage = byId("stage").getBoundingClientRect(), size = shownSize, space = [stage.width, stage.height], axis;
+        var cell = size[0] * Cell / view.width;
+        byId("zoom").textContent = wholeView ? "Крупно" : "Вся комната";
+        if (wholeView) {
+            pane.style.transform = "translate(" + (space[0] - size[0] * shrunk) / 2 + "px," +
+                                   (space[1] - size[1] * shrunk) / 2 + "px) scale(" + shrunk + ")";
+            return;
+        }
+        var at = function (c) {
+            return ((axis ? Math.floor(c / Columns) : c % Columns) - (axis ? view.y : view.x) / Cell) * cell;
+        };
+        for (axis = 0; axis < 2; ++axis) {
+            pan[axis] = follow(centre ? at(keeper) + (cell - space[axis]) / 2 : pan[axis], size[axis], space[axis],
+                               at(keeper), cell, FollowMargin);
+            if (arrow) pan[axis] = follow(pan[axis], size[axis], space[axis], at(arrow[0]), cell, 1);
+        }
+        pane.style.transform = "translate(" + -pan[0] + "px," + -pan[1] + "px)";
+    }
+
+    // The close view's offset along one line of the board (size CSS pixels,
+    // space of them shown) that keeps the cell at `at` margin cells from
+    // either edge, moving from `from` as little as that takes; a board that
+    // fits is centred.
+    function follow(from, size, space, at, cell, margin) {
+        if (size <= space) return (size - space) / 2;
+        margin = Math.min(margin, Math.floor((space / cell - 1) / 2)) * cell;
+        from = Math.max(Math.min(from, at - margin), at + cell + margin - space);
+        return Math.max(0, Math.min(from, size - space));
     }
 
     // The cells lo..hi of a line of limit cells, widened to at least least
@@ -225,6 +317,7 @@ var Bexaran = (function () {
     // the menu offers what the history can do.
     function after() {
         followRoom();
+        aim(false);
         flush();
         persist();
         if (moves && !(editor && editor.isOpen())) {
@@ -435,6 +528,7 @@ var Bexaran = (function () {
         for (var name in text.dataset) delete text.dataset[name];
         byId("hintBar").hidden = true;
         byId("hintArrow").hidden = true;
+        arrow = null;
         layout();
     }
 
@@ -448,14 +542,14 @@ var Bexaran = (function () {
     }
 
     function showArrow(box, direction) {
-        var arrow = byId("hintArrow"), canvas = byId("board"), size = canvas.offsetWidth * Cell / view.width;
-        arrow.textContent = direction === Direction.left ? "\u2190" : direction === Direction.right ? "\u2192" :
+        var shown = byId("hintArrow"), size = placeOver(shown, box);
+        shown.textContent = direction === Direction.left ? "\u2190" : direction === Direction.right ? "\u2192" :
                             direction === Direction.up ? "\u2191" : "\u2193";
-        arrow.style.left = (canvas.offsetLeft + ((box % Columns) * Cell - view.x) * size / Cell) + "px";
-        arrow.style.top = (canvas.offsetTop + (Math.floor(box / Columns) * Cell - view.y) * size / Cell) + "px";
-        arrow.style.width = arrow.style.height = arrow.style.lineHeight = size + "px";
-        arrow.style.fontSize = (size * 0.8) + "px";
-        arrow.hidden = false;
+        shown.style.lineHeight = size + "px";
+        shown.style.fontSize = (size * 0.8) + "px";
+        shown.hidden = false;
+        arrow = [box, direction];
+        aim(false);
     }
 
     function positionNow() {
@@ -504,6 +598,7 @@ var Bexaran = (function () {
         clearHint();
         if (pointing) pointing.forget();
         moves.reset(true);
+        showWhole();
     }
 
     var commands = {
@@ -523,6 +618,7 @@ var Bexaran = (function () {
         "watchSolution": watchSolution,
         "copyMoves": copyMoves,
         "hint": askHint,
+        "zoom": toggleZoom,
         "about": function () { showAbout(); }
     };
 
@@ -707,12 +803,20 @@ var Bexaran = (function () {
     // The chosen box's frame over its cell, or none (cell -1).
     function markCell(cell) {
         var frame = byId("boxMark");
+        marked = cell;
         if (cell < 0) { frame.hidden = true; return; }
-        var canvas = byId("board"), size = canvas.offsetWidth * Cell / view.width;
-        frame.style.left = (canvas.offsetLeft + ((cell % Columns) * Cell - view.x) * size / Cell) + "px";
-        frame.style.top = (canvas.offsetTop + (Math.floor(cell / Columns) * Cell - view.y) * size / Cell) + "px";
-        frame.style.width = frame.style.height = size + "px";
+        placeOver(frame, cell);
         frame.hidden = false;
+    }
+
+    // Puts a square over a cell of the canvas, in the canvas's own (not
+    // zoomed) CSS pixels, the zoom of a big room moving both alike; its size.
+    function placeOver(element, cell) {
+        var canvas = byId("board"), size = shownSize[0] * Cell / view.width;
+        element.style.left = (canvas.offsetLeft + ((cell % Columns) * Cell - view.x) * size / Cell) + "px";
+        element.style.top = (canvas.offsetTop + (Math.floor(cell / Columns) * Cell - view.y) * size / Cell) + "px";
+        element.style.width = element.style.height = size + "px";
+        return size;
     }
 
     var pointing = null;
@@ -800,7 +904,7 @@ var Bexaran = (function () {
     }
 
     layout();
-    window.addEventListener("resize", layout);
+    window.addEventListener("resize", function () { layout(); });
 
     // What the core calls (web/platform_web.cpp).
     return {
@@ -873,6 +977,7 @@ var Bexaran = (function () {
                 download: function (bytes, name) { var was = saveName; saveName = name; Bexaran.download(bytes); saveName = was; }
             };
         },
-        view: function () { return [view.x, view.y, view.width, view.height]; }
+        view: function () { return [view.x, view.y, view.width, view.height]; },
+        keeper: function () { return room()[4]; }
     };
 })();

@@ -165,6 +165,40 @@ TWELVE_BOXES = [
     "@@         $@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@"]
 TOOLS = "@ xo#$"  # the palette's order
 
+# A room of 18 by 14 cells, as large as the board allows: on a phone its
+# cells, fitted whole, are far under a thumb's size. The keeper at the left
+# of an open row.
+BIG_ROOM = [
+    "@@@@@@@@@@@@@@@@@@@@", "@                  @", "@  o     @@     x  @", "@        @@        @",
+    "@   @@         @@  @", "@                  @", "@      @    @      @", "@  @        @      @",
+    "@  @   @@          @", "@          @@  o   @", "@   x    o         @", "@       @@     @@  @",
+    "@           x      @", "@                  @", "@@@@@@@@@@@@@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@"]
+BIG_KEEPER = 5 * 20 + 1
+
+# The stage, the board and each asked cell's centre on the screen (CSS
+# pixels), with whether a finger there would touch the board.
+ON_SCREEN = """
+var c = document.getElementById('board'), r = c.getBoundingClientRect(), v = Bexaran.view();
+var s = document.getElementById('stage').getBoundingClientRect();
+return {stage: [s.left, s.top, s.right, s.bottom], board: [r.left, r.top, r.right, r.bottom],
+        cell: r.width * 32 / v[2], centres: arguments[0].map(function (cell) {
+  var x = r.left + ((cell % 20) * 32 + 16 - v[0]) * r.width / v[2];
+  var y = r.top + (Math.floor(cell / 20) * 32 + 16 - v[1]) * r.height / v[3];
+  return [x, y, document.elementFromPoint(x, y) === c];
+})};
+"""
+
+# A finger down on one point of the screen and up on another, each on
+# whatever is there, as a real touch lands.
+FINGER = """
+function fire(type, x, y) {
+  document.elementFromPoint(x, y).dispatchEvent(
+      new PointerEvent(type, {clientX: x, clientY: y, bubbles: true, pointerType: 'touch'}));
+}
+fire('pointerdown', arguments[0], arguments[1]);
+fire('pointerup', arguments[2], arguments[3]);
+"""
+
 
 def read_ppm_rgb(path):
     with open(path, "rb") as f:
@@ -824,6 +858,191 @@ class Page(unittest.TestCase):
         self.assert_board([moves, "z"], "undo on a phone")
         self.press("r", ctrl=True)
         self.assert_board([moves, "z", "r"], "restart on a phone")
+
+    # ---- a room too large for thumb-sized cells on a phone ------------------
+
+    def load_big_room(self):
+        data = "".join(BIG_ROOM).encode() + b"".join(n.to_bytes(4, "little") for n in (0, BIG_KEEPER, 3, 0))
+        self.load_file(data, 1)
+        self.settle()
+        return data
+
+    def settle(self):
+        """Walks and the board's glide over."""
+        self.wait_for("!Bexaran.walking() && document.getAnimations().length === 0", "the board at rest", 30)
+
+    def on_screen(self, cells):
+        return self.js(ON_SCREEN, cells)
+
+    def finger(self, fro, to):
+        """A real touch from cell fro to cell to: both must be on the screen."""
+        g = self.on_screen([fro, to])
+        for cell, (x, y, touches) in zip((fro, to), g["centres"]):
+            self.assertTrue(touches and self.inside(x, y, g["stage"]), "cell %d is not on the screen" % cell)
+        self.js(FINGER, *(g["centres"][0][:2] + g["centres"][1][:2]))
+        self.settle()
+
+    @staticmethod
+    def inside(x, y, rect):
+        return rect[0] <= x <= rect[2] and rect[1] <= y <= rect[3]
+
+    def assert_close_on_keeper(self, why):
+        """Thumb-sized cells, the keeper on the screen and, where the room goes
+        on past an edge of the screen, at least three cells from it."""
+        g = self.on_screen([self.js("return Bexaran.keeper()")])
+        x, y, touches = g["centres"][0]
+        cell, stage, board = g["cell"], g["stage"], g["board"]
+        self.assertGreaterEqual(cell, 40 - 0.01, why + ": cells under a thumb's size")
+        self.assertTrue(touches and self.inside(x, y, stage), why + ": the keeper is off the screen")
+        for axis in (0, 1):
+            if board[axis] < stage[axis] - 0.5:
+                self.assertGreaterEqual((x, y)[axis] - stage[axis], 3.5 * cell - 1, why + ": no margin before him")
+            if board[axis + 2] > stage[axis + 2] + 0.5:
+                self.assertGreaterEqual(stage[axis + 2] - (x, y)[axis], 3.5 * cell - 1, why + ": no margin ahead")
+        return g
+
+    def assert_frame_on(self, cell, why):
+        g = self.on_screen([cell])
+        frame = self.js("var m = document.getElementById('boxMark'), r = m.getBoundingClientRect();"
+                        "return [r.left + r.width / 2, r.top + r.height / 2, r.width, m.hidden]")
+        self.assertFalse(frame[3], why + ": no frame")
+        for got, want in zip(frame[:3], g["centres"][0][:2] + [g["cell"]]):
+            self.assertAlmostEqual(got, want, delta=0.5, msg=why + ": the frame is off its box")
+
+    def test_phone_big_room_follows_the_keeper_and_fingers_land_true(self):
+        self.screen(390, 844)
+        data = self.load_big_room()
+        self.assert_room_fills_screen(data, "a big room as it begins")
+        self.assertEqual(self.js("return document.getElementById('zoom').textContent"), "Крупно")
+        # Walking right: the board glides under him and keeps room ahead.
+        for i in range(12):
+            self.press(Keys.ARROW_RIGHT)
+            self.settle()
+            g = self.assert_close_on_keeper("after %d steps right" % (i + 1))
+        self.assertLess(g["board"][0], g["stage"][0] - 40, "the board never moved")
+        self.assertEqual(self.keeper(), BIG_KEEPER + 12)
+        # A tap on a far cell of the moved board walks him to that very cell.
+        cells = [chr(b) for b in self.position()[:320]]
+        floor = [c for c in range(320) if cells[c] in " x"]
+        g = self.on_screen(floor)
+        shown = [c for c, (x, y, touches) in zip(floor, g["centres"]) if touches and self.inside(x, y, g["stage"])]
+        self.assertTrue(all(c % 20 >= 5 for c in shown), "the board is not scrolled: %s" % shown)
+        far = max(shown, key=lambda c: len(walk(cells, self.keeper(), c) or ""))
+        self.finger(far, far)
+        self.assertEqual(self.keeper(), far, "the tapped cell")
+        self.assert_close_on_keeper("after the walk")
+        # A drag from a box to a cell, both on the screen, pushes that box there.
+        cells, keeper = [chr(b) for b in self.position()[:320]], self.keeper()
+        g = self.on_screen(list(range(320)))
+        shown = [c for c, (x, y, touches) in enumerate(g["centres"]) if touches and self.inside(x, y, g["stage"])]
+        choices = [(fewest_pushes(cells, keeper, b, t), b, t) for b in shown if cells[b] == "o"
+                   for t in shown if cells[t] in " x" and t != b]
+        pushes, box, target = max(c for c in choices if c[0] is not None)
+        self.assertGreater(pushes, 1)
+        before = len(self.history_moves())
+        self.finger(box, target)
+        self.assertEqual(chr(self.position()[target]), "o", "the box is where it was dragged")
+        self.assertEqual(sum(m.isupper() for m in self.history_moves()[before:]), pushes, "the fewest pushes")
+        self.assert_close_on_keeper("after the push")
+        # A reload keeps the game and shows the room whole; his next step
+        # brings the close view back round him.
+        position = self.position()
+        self.driver.refresh()
+        self.wait_drawn()
+        self.settle()
+        self.assertEqual(self.position(), position, "the game after the reload")
+        self.assert_room_fills_screen(position, "after the reload")
+        keeper = self.keeper()
+        free = next(m for m in "LRUD" if chr(position[keeper + STEPS[m]]) in " x")
+        self.press(ARROWS[free])
+        self.settle()
+        self.assertEqual(self.keeper(), keeper + STEPS[free])
+        self.assert_close_on_keeper("a step after the reload")
+
+    def test_phone_big_room_whole_on_a_tap_sideways_and_the_hint_on_its_box(self):
+        self.screen(390, 844)
+        data = self.load_big_room()
+        self.press(Keys.ARROW_DOWN)
+        self.settle()
+        self.assert_close_on_keeper("the first step")
+        # The whole room on one tap, and a tap in it still lands on its cell.
+        self.driver.find_element(By.ID, "zoom").click()
+        self.settle()
+        self.assert_room_fills_screen(data, "the whole room asked for")
+        far = 13 * 20 + 18
+        self.finger(far, far)
+        self.assertEqual(self.keeper(), far, "a tap on the shrunk room")
+        self.driver.find_element(By.ID, "zoom").click()
+        self.settle()
+        self.assert_close_on_keeper("the close view asked for")
+        # Turned sideways the close view stays round him; the hint's arrow lies
+        # on its box, brought on the screen.
+        self.screen(844, 390)
+        self.settle()
+        self.assert_close_on_keeper("sideways")
+        hint = self.ask_hint()
+        self.settle()
+        self.assertTrue(hint["text"].startswith("Решение"), hint["text"])
+        box = int(hint["box"])
+        g = self.on_screen([box])
+        arrow = self.js("var r = document.getElementById('hintArrow').getBoundingClientRect();"
+                        "return [r.left + r.width / 2, r.top + r.height / 2, r.width]")
+        x, y, touches = g["centres"][0]
+        self.assertTrue(touches and self.inside(x, y, g["stage"]), "the hinted box is off the screen")
+        self.assertAlmostEqual(arrow[0], x, delta=0.5)
+        self.assertAlmostEqual(arrow[1], y, delta=0.5)
+        self.assertAlmostEqual(arrow[2], g["cell"], delta=0.5)
+        # A box chosen close up is pushed to a cell tapped in the whole room,
+        # its frame on it in either view.
+        cells, keeper = [chr(b) for b in self.position()[:320]], self.keeper()
+        g = self.on_screen(list(range(320)))
+        box = next(c for c, (x, y, touches) in enumerate(g["centres"])
+                   if cells[c] == "o" and touches and self.inside(x, y, g["stage"]))
+        target = max((t for t in range(320) if cells[t] in " x"),
+                     key=lambda t: fewest_pushes(cells, keeper, box, t) or 0)
+        self.finger(box, box)
+        self.assert_frame_on(box, "chosen close up")
+        self.driver.find_element(By.ID, "zoom").click()
+        self.settle()
+        self.assert_frame_on(box, "in the whole room")
+        self.finger(target, target)
+        self.assertEqual(chr(self.position()[target]), "o", "the box pushed to the cell tapped in the whole room")
+
+    def test_editor_phone_draws_the_whole_board_and_plays_a_big_room_close(self):
+        rows = ["@" * 20] + ["@" + " " * 18 + "@"] * 14 + ["@" * 20]
+        rows[8] = "@  $ o          x  @"
+        self.screen(390, 844)
+        self.driver.get(self.link_of(rows))
+        self.wait_for("window.BexaranEditor && BexaranEditor.mode() === 'edit'", "the editor")
+        self.assertEqual(self.verdict()[0], "optimal")
+        # Drawing: the whole board on the screen, no zoom, a tap paints its cell.
+        g = self.js(GEOMETRY)
+        self.assertEqual(g["view"], [0, 0, 640, 512])
+        self.assertTrue(g["rect"][0] >= 0 and g["rect"][0] + g["rect"][2] <= 390.01, "the board cut off")
+        self.assertTrue(self.js("return document.getElementById('zoom').hidden"))
+        self.js("document.querySelector('#palette button[data-tool=\"0\"]').click()")
+        self.finger(2 * 20 + 10, 2 * 20 + 10)
+        self.assertEqual(self.js("return BexaranEditor.rows()[2][10]"), "@")
+        self.driver.find_element(By.ID, "editUndo").click()
+        self.assertEqual(self.verdict()[0], "optimal")
+        # The solution shown: the board follows him all the way.
+        self.driver.find_element(By.ID, "showSolution").click()
+        self.wait_for("BexaranEditor.mode() === 'replay'", "the replay")
+        end, at_rest = time.time() + 30, False
+        while self.js("return BexaranEditor.mode()") == "replay":
+            self.assertLess(time.time(), end, "the replay never ended")
+            keeper, resting = self.js("return [Bexaran.keeper(), !Bexaran.walking() && !document.getAnimations().length]")
+            g = self.on_screen([keeper])
+            x, y, touches = g["centres"][0]
+            self.assertTrue(self.inside(x, y, g["stage"]), "the keeper left the screen during the replay")
+            if keeper == 8 * 20 + 15 and resting and not at_rest:
+                self.assert_close_on_keeper("the solution shown")
+                at_rest = True
+            time.sleep(0.03)
+        self.assertTrue(at_rest, "the replay's end was not seen at rest")
+        self.settle()
+        g = self.js(GEOMETRY)
+        self.assertTrue(g["rect"][0] >= 0 and g["rect"][0] + g["rect"][2] <= 390.01, "drawing again: cut off")
 
     def test_desktop_shows_the_whole_board_at_its_size(self):
         self.screen(1280, 900, ratio=1, mobile=False)

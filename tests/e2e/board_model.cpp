@@ -62,19 +62,23 @@ std::vector<int> walkTo(int target) {
     return path;
 }
 
-// The first reachable cell in board order that has such a push.
+// The first reachable cell in board order that has such a push, a walk away
+// from the keeper where there is one: callers walk, then push, and check
+// each on its own.
 bool findPush(bool blocked, std::vector<int>* path, int* direction) {
-    for (int cell : keeperReach()) {
-        for (int d : BoardDirections) {
-            const int box = neighbour(cell, d);
-            if (!isOnBoard(box) || !holdsBox(game.board.cells[box])) continue;
-            const bool pushes = testStep(&game.board, cell, d).kind == MovePush;
-            if (pushes == blocked) continue;
-            *path = walkTo(cell);
-            *direction = d;
-            return true;
+    for (int pass = 0; pass < 2; ++pass)
+        for (int cell : keeperReach()) {
+            if (pass == 0 && cell == game.playerCell) continue;
+            for (int d : BoardDirections) {
+                const int box = neighbour(cell, d);
+                if (!isOnBoard(box) || !holdsBox(game.board.cells[box])) continue;
+                const bool pushes = testStep(&game.board, cell, d).kind == MovePush;
+                if (pushes == blocked) continue;
+                *path = walkTo(cell);
+                *direction = d;
+                return true;
+            }
         }
-    }
     return false;
 }
 

@@ -108,7 +108,10 @@ struct Search {
     uint32_t corralMark[RoomMaxCells]; // stamp of the corral a free cell belongs to
     uint8_t pushable[RoomMaxCells];    // 1: the boxes expand may push (all, or one corral's)
     bool piCorrals;
+    bool piAllowed; // PI-corrals are to prune once plan.piCorralsAfter expansions are made
     bool corralDeadlocks;
+    SearchPlan plan;
+    uint32_t ceiling; // no position of a higher priority is stored
     int64_t expanded; // positions expanded, each counted once
     int64_t turns;    // expansions, partial ones included
     Clock::time_point began;
@@ -322,6 +325,8 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         return;
     }
     uint32_t priority = pushes + (uint32_t)s->weight * estimate;
+    // Every solution through it has more pushes than the one known.
+    if (priority > s->ceiling) return;
     if (priority > parent.priority) {
         if (priority < *heldBack) *heldBack = priority;
         return;
@@ -658,8 +663,10 @@ bool replaySolution(const Search& s, const Board& start, int32_t playerCell, uin
 }
 
 void startSearch(Search* s, const Room& room, const RoomStart& start, const SolverLimits& limits,
-                 int32_t weight, int32_t order) {
+                 int32_t weight, int32_t order, const SearchPlan& plan) {
     s->order = order;
+    s->plan = plan;
+    s->ceiling = weight == 1 && plan.incumbent >= 0 ? (uint32_t)plan.incumbent : UINT32_MAX;
     s->sameBoxFirst = !limits.plain;
     s->variants.clear();
     s->variants.emplace_back(new RoomVariant());
@@ -670,7 +677,8 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     s->weight = weight;
     s->boxCount = start.boxCount;
     s->sided = !limits.plain && !(limits.skipRules & SolverRuleSidedMatching);
-    s->piCorrals = !limits.plain && !(limits.skipRules & SolverRulePiCorrals);
+    s->piAllowed = !limits.plain && !(limits.skipRules & SolverRulePiCorrals);
+    s->piCorrals = s->piAllowed && plan.piCorralsAfter == 0;
     s->corralDeadlocks = !limits.plain && !(limits.skipRules & SolverRuleCorralDeadlocks);
     s->frozenWalls = !limits.plain && !(limits.skipRules & SolverRuleFrozenWalls);
     s->lowest = 0;
@@ -706,9 +714,9 @@ uint8_t startVariant(Search* s, const RoomStart& start) {
 
 SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
                     const RoomStart& start, const SolverLimits& limits, int32_t weight,
-                    int32_t order) {
+                    int32_t order, const SearchPlan& plan) {
     Search* s = new Search();
-    startSearch(s, room, start, limits, weight, order);
+    startSearch(s, room, start, limits, weight, order, plan);
     SearchRun run = {0, 0, -1, -1, 0, std::string()};
     for (int32_t i = 0; i < start.boxCount; ++i)
         s->occupied[start.boxes[i]] = 1;
@@ -730,7 +738,8 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
     root.variant = rootVariant;
     if (estimate < MatchInfinite)
         pushOpen(s, addNode(s, root, start.boxes, hash, findSlot(s, hash, keeper, start.boxes)));
-    uint32_t reported = 0; // expansions since the search began, for the progress hook
+    uint32_t reported = 0;    // expansions since the search began, for the progress hook
+    int64_t plateauFrom = -1; // expansions when no open position was below the incumbent
     for (;;) {
         if (outOfLimits(s)) {
             if (weight == 1) run.lowerBound = (int32_t)s->lowest;
@@ -738,9 +747,20 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
         }
         uint32_t n = popOpen(s);
         if (n == NodeNone) {
-            run.exhausted = 1;
+            // With an incumbent, nothing below it is left: it is optimal.
+            run.exhausted = s->ceiling == UINT32_MAX;
+            if (!run.exhausted) run.lowerBound = (int32_t)s->ceiling;
             break;
         }
+        if (s->lowest >= s->ceiling) {
+            if (plateauFrom < 0) plateauFrom = s->expanded;
+            if (s->expanded - plateauFrom >= s->plan.plateauExpansions) {
+                run.lowerBound = (int32_t)s->ceiling;
+                break;
+            }
+        }
+        if (!s->piCorrals && s->piAllowed && s->expanded >= s->plan.piCorralsAfter)
+            s->piCorrals = true;
         if (s->nodes[n].estimate == 0) {
             run.found = replaySolution(*s, board, playerCell, n, &run.moves);
             assert(run.found);

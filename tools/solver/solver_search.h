@@ -27,8 +27,22 @@ enum SearchOrder : int32_t {
     SearchOrderGoalsFirst = 1,
 };
 
+// How a proof may use what is known before it starts.
+struct SearchPlan {
+    // Expansions made without PI-corrals before they start to prune, so that
+    // one search plays both the wider order and the narrower one.
+    int64_t piCorralsAfter = 0;
+    // Pushes of a solution already found, or -1. A position whose priority
+    // is above it is not stored (no solution through it is shorter), and
+    // once no open position is below it the incumbent is optimal: the search
+    // goes on for at most plateauExpansions more, for a solution of its own
+    // with as many pushes, and then reports the bound reached.
+    int32_t incumbent = -1;
+    int64_t plateauExpansions = 0;
+};
+
 // Searches from start within the limits (maxExpanded and maxSeconds as given,
 // 0 = none). board is the position as read, used to replay the solution.
 SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
                     const RoomStart& start, const SolverLimits& limits, int32_t weight,
-                    int32_t order);
+                    int32_t order, const SearchPlan& plan = SearchPlan());

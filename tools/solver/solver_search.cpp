@@ -62,9 +62,18 @@ struct OpenEntry {
     uint32_t node;
 };
 
-bool laterEntry(const OpenEntry& a, const OpenEntry& b) {
-    return a.order > b.order;
-}
+// Outside the plain search, entries of the same order go oldest position
+// first: with the order total, the heap pops the same sequence whatever
+// library sorts it, so the page's worker searches the very positions the
+// native solver does. The plain search keeps the order its effort figures
+// were measured with.
+struct LaterEntry {
+    bool total;
+    bool operator()(const OpenEntry& a, const OpenEntry& b) const {
+        if (a.order != b.order || !total) return a.order > b.order;
+        return a.node > b.node;
+    }
+};
 
 struct Push {
     uint32_t parent;
@@ -84,6 +93,7 @@ struct Search {
     int32_t weight;
     int32_t order;     // SearchOrder
     bool sameBoxFirst; // the box just pushed first (not in the plain search)
+    bool oldestFirst;  // ties in the open list go oldest first (LaterEntry)
     int32_t boxCount;
     bool sided; // the matching counts each box from the keeper's side of it
     std::vector<Node> nodes;
@@ -111,7 +121,7 @@ struct Search {
     bool piAllowed; // PI-corrals are to prune once plan.piCorralsAfter expansions are made
     bool corralDeadlocks;
     SearchPlan plan;
-    uint32_t ceiling; // no position of a higher priority is stored
+    uint32_t ceiling; // the incumbent's pushes in the proof, else UINT32_MAX
     int64_t expanded; // positions expanded, each counted once
     int64_t turns;    // expansions, partial ones included
     Clock::time_point began;
@@ -184,7 +194,7 @@ void pushOpen(Search* s, uint32_t n) {
     }
     std::vector<OpenEntry>& bucket = s->open[priority];
     bucket.push_back(OpenEntry{order, n});
-    std::push_heap(bucket.begin(), bucket.end(), laterEntry);
+    std::push_heap(bucket.begin(), bucket.end(), LaterEntry{s->oldestFirst});
     if (priority < s->lowest) s->lowest = priority;
 }
 
@@ -325,8 +335,6 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         return;
     }
     uint32_t priority = pushes + (uint32_t)s->weight * estimate;
-    // Every solution through it has more pushes than the one known.
-    if (priority > s->ceiling) return;
     if (priority > parent.priority) {
         if (priority < *heldBack) *heldBack = priority;
         return;
@@ -622,7 +630,7 @@ uint32_t popOpen(Search* s) {
     while (s->lowest < s->open.size()) {
         std::vector<OpenEntry>& bucket = s->open[s->lowest];
         while (!bucket.empty()) {
-            std::pop_heap(bucket.begin(), bucket.end(), laterEntry);
+            std::pop_heap(bucket.begin(), bucket.end(), LaterEntry{s->oldestFirst});
             uint32_t n = bucket.back().node;
             bucket.pop_back();
             const Node& node = s->nodes[n];
@@ -668,6 +676,7 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     s->plan = plan;
     s->ceiling = weight == 1 && plan.incumbent >= 0 ? (uint32_t)plan.incumbent : UINT32_MAX;
     s->sameBoxFirst = !limits.plain;
+    s->oldestFirst = !limits.plain;
     s->variants.clear();
     s->variants.emplace_back(new RoomVariant());
     s->variants[0]->room = room;
@@ -747,9 +756,7 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
         }
         uint32_t n = popOpen(s);
         if (n == NodeNone) {
-            // With an incumbent, nothing below it is left: it is optimal.
-            run.exhausted = s->ceiling == UINT32_MAX;
-            if (!run.exhausted) run.lowerBound = (int32_t)s->ceiling;
+            run.exhausted = 1;
             break;
         }
         if (s->lowest >= s->ceiling) {

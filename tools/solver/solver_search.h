@@ -32,11 +32,13 @@ struct SearchPlan {
     // Expansions made without PI-corrals before they start to prune, so that
     // one search plays both the wider order and the narrower one.
     int64_t piCorralsAfter = 0;
-    // Pushes of a solution already found, or -1. A position whose priority
-    // is above it is not stored (no solution through it is shorter), and
-    // once no open position is below it the incumbent is optimal: the search
-    // goes on for at most plateauExpansions more, for a solution of its own
-    // with as many pushes, and then reports the bound reached.
+    // Pushes of a solution already found, or -1. Once no open position is
+    // below it the incumbent is optimal: the search goes on for at most
+    // plateauExpansions more, for a solution of its own with as many pushes
+    // (its moves may be fewer), and then reports the bound reached. Positions
+    // above it need no test to be left out: partial expansion never stores a
+    // child above the parent's bucket until that bucket's turn, which does
+    // not come before the search stops.
     int32_t incumbent = -1;
     int64_t plateauExpansions = 0;
 };

@@ -1087,10 +1087,11 @@ class Page(unittest.TestCase):
             f.write("".join(row.replace("$", "P") + "\n" for row in TWELVE_PROVEN))
         solved = subprocess.run([ARGS.solve, "--board", board], capture_output=True, text=True).stdout
         pushes = int(re.search(r"^pushes (\d+)$", solved, re.M).group(1))
+        steps = int(re.search(r"^moves (\d+)$", solved, re.M).group(1))
         self.assertEqual(state, "optimal", text)
         shown = re.match(r"Решение: (\d+) толч[а-я]*, (\d+) шаг", text)
         self.assertIsNotNone(shown, text)
-        self.assertEqual(int(shown.group(1)), pushes)
+        self.assertEqual((int(shown.group(1)), int(shown.group(2))), (pushes, steps))
         self.assertEqual(pushes, 38)
 
     def test_editor_share_links_and_bad_links(self):

@@ -15,14 +15,15 @@ namespace {
 // The greedier search for some solution while the proof runs: its
 // estimate's weight is high, so it heads for the goals and seldom looks back,
 // and it gets SolverGreedyPercent of the budget. SolverDiveLimit positions are
-// the proof's goals-first dive (every one that paid on the rooms benchmark and
+// each of the proof's dives (every dive that paid on the rooms benchmark and
 // the levels took under 6,000; one that fails costs them all), and
-// SolverFirstDive the stretch of the main search without PI-corrals.
+// SolverPlateauLimit the positions the proof may search for a solution of its
+// own once its bound has reached the greedier one's pushes.
 enum {
     SolverGreedyWeight = 20,
     SolverGreedyPercent = 5,
-    SolverFirstDive = 20000,
-    SolverDiveLimit = 6000
+    SolverDiveLimit = 6000,
+    SolverPlateauLimit = 20000,
 };
 
 SolverResult emptyResult(SolverOutcome outcome) {
@@ -102,35 +103,51 @@ SearchRun runGreedy(const Board& board, int32_t playerCell, const Room& room,
                      SearchOrderFewestMoves);
 }
 
-// The proof. The full search first dives, on at most a fifth of the budget
-// and SolverDiveLimit positions, with fewest boxes off goals first. Then,
-// when greedy, the greedier search looks for some solution (*quick). Then
-// the main search runs with fewest moves first, its first SolverFirstDive
-// expansions with every push of a PI-corral kept and PI-corrals on after.
-// The dive and the main search are the same exact search (the pruning rules
-// only leave out pushes some optimal solution does without) meeting
-// positions in other orders: on a wide plateau of equal estimates one order
-// may reach a solution as short as the bound in a few dozen positions where
-// another finds none in a million. The main search's wider start was once a
-// dive of its own, whose positions the main search went through again (the
-// same ones wherever no PI-corral acted). The plain search, whose effort is
-// the levels' measure, runs without the dive. expanded counts every search's
-// positions.
+// A dive of the proof: the exact search in the given order on at most a
+// tenth of the budget and SolverDiveLimit positions.
+SearchRun runDive(const Board& board, int32_t playerCell, const Room& room, const RoomStart& start,
+                  const SolverLimits& limits, std::chrono::steady_clock::time_point began,
+                  int64_t expanded, uint32_t skipRules, int32_t order) {
+    ProgressShift shift;
+    bool limited = limits.maxSeconds > 0 || limits.maxExpanded > 0;
+    SolverLimits dive = leftOver(limits, began, expanded, &shift);
+    if (limited) {
+        SolverLimits part = share(limits, 0.1);
+        if (part.maxSeconds > 0) dive.maxSeconds = std::min(dive.maxSeconds, part.maxSeconds);
+        if (part.maxExpanded > 0) dive.maxExpanded = std::min(dive.maxExpanded, part.maxExpanded);
+    }
+    if (dive.maxExpanded == 0 || dive.maxExpanded > SolverDiveLimit)
+        dive.maxExpanded = SolverDiveLimit;
+    dive.skipRules |= skipRules;
+    return runSearch(board, playerCell, room, start, dive, 1, order);
+}
+
+// The proof. The full search first dives twice: with fewest boxes off goals
+// first, then with fewest moves first and every push of a PI-corral kept.
+// Then, when greedy, the greedier search looks for some solution (*quick),
+// and the main search runs with fewest moves first and PI-corrals on. All
+// three are the same exact search (the pruning rules only leave out pushes
+// some optimal solution does without) meeting positions in other orders: on
+// a wide plateau of equal estimates one order may reach a solution as short
+// as the bound in a few dozen positions where another finds none in a
+// million. The plain search, whose effort is the levels' measure, runs
+// without the dives. expanded counts every search's positions.
 SearchRun runProof(const Board& board, int32_t playerCell, const Room& room, const RoomStart& start,
                    const SolverLimits& limits, bool greedy, SearchRun* quick) {
     auto began = std::chrono::steady_clock::now();
-    SearchPlan plan;
-    plan.plateauExpansions = SolverFirstDive;
     SearchRun first = {0, 0, -1, -1, 0, std::string()};
     if (!limits.plain) {
-        bool limited = limits.maxSeconds > 0 || limits.maxExpanded > 0;
-        SolverLimits dive = limited ? share(limits, 0.2) : limits;
-        if (dive.maxExpanded == 0 || dive.maxExpanded > SolverDiveLimit)
-            dive.maxExpanded = SolverDiveLimit;
-        first = runSearch(board, playerCell, room, start, dive, 1, SearchOrderGoalsFirst);
+        first = runDive(board, playerCell, room, start, limits, began, 0, 0, SearchOrderGoalsFirst);
         if (first.found || first.exhausted) return first;
-        plan.piCorralsAfter = SolverFirstDive;
+        SearchRun second = runDive(board, playerCell, room, start, limits, began, first.expanded,
+                                   SolverRulePiCorrals, SearchOrderFewestMoves);
+        second.expanded += first.expanded;
+        if (second.found || second.exhausted) return second;
+        first.expanded = second.expanded;
+        first.lowerBound = std::max(first.lowerBound, second.lowerBound);
     }
+    SearchPlan plan;
+    plan.plateauExpansions = SolverPlateauLimit;
     if (greedy) {
         *quick = runGreedy(board, playerCell, room, start, limits, began, first.expanded);
         // Expanding every position it could reach shows, as the proof

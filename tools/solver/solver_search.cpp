@@ -118,7 +118,6 @@ struct Search {
     uint32_t corralMark[RoomMaxCells]; // stamp of the corral a free cell belongs to
     uint8_t pushable[RoomMaxCells];    // 1: the boxes expand may push (all, or one corral's)
     bool piCorrals;
-    bool piAllowed; // PI-corrals are to prune once plan.piCorralsAfter expansions are made
     bool corralDeadlocks;
     SearchPlan plan;
     uint32_t ceiling; // the incumbent's pushes in the proof, else UINT32_MAX
@@ -686,8 +685,7 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     s->weight = weight;
     s->boxCount = start.boxCount;
     s->sided = !limits.plain && !(limits.skipRules & SolverRuleSidedMatching);
-    s->piAllowed = !limits.plain && !(limits.skipRules & SolverRulePiCorrals);
-    s->piCorrals = s->piAllowed && plan.piCorralsAfter == 0;
+    s->piCorrals = !limits.plain && !(limits.skipRules & SolverRulePiCorrals);
     s->corralDeadlocks = !limits.plain && !(limits.skipRules & SolverRuleCorralDeadlocks);
     s->frozenWalls = !limits.plain && !(limits.skipRules & SolverRuleFrozenWalls);
     s->lowest = 0;
@@ -766,8 +764,6 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
                 break;
             }
         }
-        if (!s->piCorrals && s->piAllowed && s->expanded >= s->plan.piCorralsAfter)
-            s->piCorrals = true;
         if (s->nodes[n].estimate == 0) {
             run.found = replaySolution(*s, board, playerCell, n, &run.moves);
             assert(run.found);

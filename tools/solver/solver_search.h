@@ -29,9 +29,6 @@ enum SearchOrder : int32_t {
 
 // How a proof may use what is known before it starts.
 struct SearchPlan {
-    // Expansions made without PI-corrals before they start to prune, so that
-    // one search plays both the wider order and the narrower one.
-    int64_t piCorralsAfter = 0;
     // Pushes of a solution already found, or -1. Once no open position is
     // below it the incumbent is optimal: the search goes on for at most
     // plateauExpansions more, for a solution of its own with as many pushes

@@ -15,14 +15,16 @@ namespace {
 // The greedier search for some solution while the proof runs: its
 // estimate's weight is high, so it heads for the goals and seldom looks back,
 // and it gets SolverGreedyPercent of the budget. SolverDiveLimit positions are
-// each of the proof's dives (every dive that paid on the rooms benchmark and
-// the levels took under 6,000; one that fails costs them all), and
+// the proof's goals-first dive and SolverWideDiveLimit its dive with
+// PI-corrals off (every dive that paid on the rooms benchmark and the levels
+// took under 6,000 and 100; one that fails costs them all), and
 // SolverPlateauLimit the positions the proof may search for a solution of its
 // own once its bound has reached the greedier one's pushes.
 enum {
     SolverGreedyWeight = 20,
     SolverGreedyPercent = 5,
     SolverDiveLimit = 6000,
+    SolverWideDiveLimit = 1000,
     SolverPlateauLimit = 20000,
 };
 
@@ -104,10 +106,10 @@ SearchRun runGreedy(const Board& board, int32_t playerCell, const Room& room,
 }
 
 // A dive of the proof: the exact search in the given order on at most a
-// tenth of the budget and SolverDiveLimit positions.
+// tenth of the budget and cap positions.
 SearchRun runDive(const Board& board, int32_t playerCell, const Room& room, const RoomStart& start,
                   const SolverLimits& limits, std::chrono::steady_clock::time_point began,
-                  int64_t expanded, uint32_t skipRules, int32_t order) {
+                  int64_t expanded, int64_t cap, uint32_t skipRules, int32_t order) {
     ProgressShift shift;
     bool limited = limits.maxSeconds > 0 || limits.maxExpanded > 0;
     SolverLimits dive = leftOver(limits, began, expanded, &shift);
@@ -116,8 +118,7 @@ SearchRun runDive(const Board& board, int32_t playerCell, const Room& room, cons
         if (part.maxSeconds > 0) dive.maxSeconds = std::min(dive.maxSeconds, part.maxSeconds);
         if (part.maxExpanded > 0) dive.maxExpanded = std::min(dive.maxExpanded, part.maxExpanded);
     }
-    if (dive.maxExpanded == 0 || dive.maxExpanded > SolverDiveLimit)
-        dive.maxExpanded = SolverDiveLimit;
+    if (dive.maxExpanded == 0 || dive.maxExpanded > cap) dive.maxExpanded = cap;
     dive.skipRules |= skipRules;
     return runSearch(board, playerCell, room, start, dive, 1, order);
 }
@@ -137,10 +138,12 @@ SearchRun runProof(const Board& board, int32_t playerCell, const Room& room, con
     auto began = std::chrono::steady_clock::now();
     SearchRun first = {0, 0, -1, -1, 0, std::string()};
     if (!limits.plain) {
-        first = runDive(board, playerCell, room, start, limits, began, 0, 0, SearchOrderGoalsFirst);
+        first = runDive(board, playerCell, room, start, limits, began, 0, SolverDiveLimit, 0,
+                        SearchOrderGoalsFirst);
         if (first.found || first.exhausted) return first;
-        SearchRun second = runDive(board, playerCell, room, start, limits, began, first.expanded,
-                                   SolverRulePiCorrals, SearchOrderFewestMoves);
+        SearchRun second =
+            runDive(board, playerCell, room, start, limits, began, first.expanded,
+                    SolverWideDiveLimit, SolverRulePiCorrals, SearchOrderFewestMoves);
         second.expanded += first.expanded;
         if (second.found || second.exhausted) return second;
         first.expanded = second.expanded;

@@ -82,6 +82,8 @@ struct Push {
     int32_t keeper;   // the child's lowest keeper cell
     uint64_t hash;    // the child's
     int32_t wallsOff; // the push may have cut cells beside the box off from the keeper
+    int32_t estimate; // the child's
+    uint8_t variant;  // the room tables the child is searched with
 };
 
 struct Search {
@@ -91,9 +93,10 @@ struct Search {
     bool frozenWalls;
     SolverLimits limits;
     int32_t weight;
-    int32_t order;     // SearchOrder
-    bool sameBoxFirst; // the box just pushed first (not in the plain search)
-    bool oldestFirst;  // ties in the open list go oldest first (LaterEntry)
+    int32_t order;      // SearchOrder
+    bool sameBoxFirst;  // the box just pushed first (not in the plain search)
+    bool oldestFirst;   // ties in the open list go oldest first (LaterEntry)
+    bool estimateFirst; // a child held back is not looked up (expand)
     int32_t boxCount;
     bool sided; // the matching counts each box from the keeper's side of it
     std::vector<Node> nodes;
@@ -283,10 +286,28 @@ void copyForChild(Search* s) {
     to.u = from.u, to.v = from.v, to.rowOfColumn = from.rowOfColumn;
 }
 
+// The estimate of the position after a push of the box on from to to, with
+// the room tables it is to be searched with in *variant (the parent's on
+// entry); >= MatchInfinite when no assignment of boxes to goals is left.
+int32_t childEstimate(Search* s, const Push& p, const uint8_t* child, uint8_t* variant) {
+    int32_t row = s->rowOfCell[p.from];
+    Matching& m = s->childMatching;
+    copyForChild(s);
+    s->childRow = row;
+    // The pushed box's row counts from the side the keeper stands on.
+    for (int32_t g = 0; g < m.columns; ++g) {
+        int32_t d = loneDistanceFrom(*s->room, g, p.to, p.direction ^ 1);
+        m.cost[(size_t)row * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
+    }
+    int32_t estimate = resolveMatchingRow(&m, row);
+    if (s->frozenWalls && s->room->goal[p.to] && estimate < MatchInfinite)
+        estimate = frozenWallEstimate(s, p, estimate, child, variant);
+    return estimate;
+}
+
 // Records the position after one push: new, or a cheaper way to a known one.
-// A new position whose priority exceeds the parent's is not stored yet
-// (partial expansion: most such children are never needed, and memory is
-// what ends long proofs); the lowest such priority goes to *heldBack.
+// A new position later in the open list than its parent is not stored yet;
+// the lowest such priority goes to *heldBack (see expand).
 void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* heldBack) {
     uint8_t child[RoomMaxCells];
     movedBoxes(parentBoxes, s->boxCount, p.box, p.to, child);
@@ -310,30 +331,17 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         }
         return;
     }
-    int32_t row = s->rowOfCell[p.from];
-    Matching& m = s->childMatching;
-    copyForChild(s);
-    s->childRow = row;
-    // The pushed box's row counts from the side the keeper stands on.
-    for (int32_t g = 0; g < m.columns; ++g) {
-        int32_t d = loneDistanceFrom(*s->room, g, p.to, p.direction ^ 1);
-        m.cost[(size_t)row * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
-    }
-    int32_t estimate = resolveMatchingRow(&m, row);
-    uint8_t variant = parent.variant;
-    if (s->frozenWalls && s->room->goal[p.to] && estimate < MatchInfinite)
-        estimate = frozenWallEstimate(s, p, estimate, child, &variant);
     Node node = {};
-    node.variant = variant;
+    node.variant = p.variant;
     node.parent = p.parent, node.moves = moves, node.pushes = (uint16_t)pushes;
     node.estimate = EstimateNever, node.state = NodeClosed;
     node.keeper = (uint8_t)keeper, node.standing = (uint8_t)p.from;
     node.direction = (uint8_t)p.direction;
-    if (estimate >= MatchInfinite) { // no assignment of boxes to goals: never solvable
+    if (p.estimate >= MatchInfinite) { // no assignment of boxes to goals: never solvable
         addNode(s, node, child, hash, slot);
         return;
     }
-    uint32_t priority = pushes + (uint32_t)s->weight * estimate;
+    uint32_t priority = pushes + (uint32_t)s->weight * p.estimate;
     if (priority > parent.priority) {
         if (priority < *heldBack) *heldBack = priority;
         return;
@@ -343,7 +351,7 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         addNode(s, node, child, hash, slot); // stored as never solvable
         return;
     }
-    node.estimate = (uint16_t)estimate, node.priority = priority;
+    node.estimate = (uint16_t)p.estimate, node.priority = priority;
     node.state = NodeOpen;
     pushOpen(s, addNode(s, node, child, hash, slot));
 }
@@ -577,6 +585,7 @@ void expand(Search* s, uint32_t n) {
     matchPosition(s, n, parentBoxes);
     uint64_t boxHash = hashBoxes(s, parentBoxes);
     uint32_t heldBack = UINT32_MAX;
+    const Node parentNode = s->nodes[n];
     choosePushable(s, area, parentBoxes);
     for (int32_t i = 0; i < s->boxCount; ++i) {
         int32_t b = parentBoxes[i];
@@ -586,19 +595,39 @@ void expand(Search* s, uint32_t n) {
             if (behind == RoomNone || s->areaMark[behind] != area) continue;
             if (to == RoomNone || s->occupied[to] || room.dead[to]) continue;
             s->occupied[b] = 0, s->occupied[to] = 1;
-            if (!s->limits.plain && isFrozenDeadlock(room, s->occupied, to)) {
-                s->occupied[b] = 1, s->occupied[to] = 0;
+            bool frozen = !s->limits.plain && isFrozenDeadlock(room, s->occupied, to);
+            s->occupied[b] = 1, s->occupied[to] = 0;
+            if (frozen) continue;
+            // The estimate first: a child later in the open list than its
+            // parent is not stored until the parent's turn comes round again
+            // at its bucket (partial expansion: most such children are never
+            // needed, and memory is what ends long proofs); the lowest such
+            // priority goes to heldBack. Outside the plain search such a
+            // child is not even looked up, which spares its keeper's area
+            // and the table (a seventh of the instructions on room 14.2);
+            // a known one then takes its cheaper way at the parent's next
+            // turn instead of now. The plain search looks every child up
+            // first as it always has, so its effort figures stand.
+            Push p = {n, i, b, to, d, s->walk[behind], 0, 0, 0, 0, parentNode.variant};
+            uint8_t child[RoomMaxCells];
+            movedBoxes(parentBoxes, s->boxCount, i, to, child);
+            p.estimate = childEstimate(s, p, child, &p.variant);
+            // Never solvable: outside the plain search not even stored.
+            if (s->estimateFirst && p.estimate >= MatchInfinite) continue;
+            uint32_t priority = parentNode.pushes + 1u + (uint32_t)s->weight * p.estimate;
+            if (s->estimateFirst && priority > parentNode.priority) {
+                heldBack = std::min(heldBack, priority);
                 continue;
             }
-            int32_t childKeeper = childKeeperCell(s, area, s->nodes[n].keeper, b, to);
-            uint64_t hash =
-                boxHash ^ s->zobrist[0][b] ^ s->zobrist[0][to] ^ s->zobrist[1][childKeeper];
+            s->occupied[b] = 0, s->occupied[to] = 1;
+            p.keeper = childKeeperCell(s, area, parentNode.keeper, b, to);
+            p.hash = boxHash ^ s->zobrist[0][b] ^ s->zobrist[0][to] ^ s->zobrist[1][p.keeper];
+            p.wallsOff = mayWallOff(s, area, to);
+            s->occupied[b] = 1, s->occupied[to] = 0;
             // The table lookups are the search's slowest part: fetch all the
             // slots first, look them up after.
-            __builtin_prefetch(positionHome(s->table, hash));
-            s->pushes.push_back(
-                Push{n, i, b, to, d, s->walk[behind], childKeeper, hash, mayWallOff(s, area, to)});
-            s->occupied[b] = 1, s->occupied[to] = 0;
+            __builtin_prefetch(positionHome(s->table, p.hash));
+            s->pushes.push_back(p);
         }
     }
     for (const Push& p : s->pushes)
@@ -676,6 +705,7 @@ void startSearch(Search* s, const Room& room, const RoomStart& start, const Solv
     s->ceiling = weight == 1 && plan.incumbent >= 0 ? (uint32_t)plan.incumbent : UINT32_MAX;
     s->sameBoxFirst = !limits.plain;
     s->oldestFirst = !limits.plain;
+    s->estimateFirst = !limits.plain;
     s->variants.clear();
     s->variants.emplace_back(new RoomVariant());
     s->variants[0]->room = room;

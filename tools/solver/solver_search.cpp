@@ -113,6 +113,7 @@ struct Search {
     int32_t childRow;
     std::vector<Push> pushes;        // of the position being expanded
     uint32_t matchedNode;            // whose boxes s->matching holds, or NodeNone
+    int32_t matchedCost;             // the cost of s->matching's assignment
     uint8_t rowOfCell[RoomMaxCells]; // the matching's row of each of its boxes
     uint8_t occupied[RoomMaxCells + 1];
     uint64_t boxBits[RoomBoardWords]; // the expanded position's boxes by board cell
@@ -286,22 +287,59 @@ void copyForChild(Search* s) {
     to.u = from.u, to.v = from.v, to.rowOfColumn = from.rowOfColumn;
 }
 
-// The estimate of the position after a push of the box on from to to, with
-// the room tables it is to be searched with in *variant (the parent's on
-// entry); >= MatchInfinite when no assignment of boxes to goals is left.
-int32_t childEstimate(Search* s, const Push& p, const uint8_t* child, uint8_t* variant) {
+// The pushed box's cost to goal column g (0-based) after push p: from the
+// side the keeper stands on.
+int32_t pushedCost(const Search* s, const Push& p, int32_t g) {
+    int32_t d = loneDistanceFrom(*s->room, g, p.to, p.direction ^ 1);
+    return d == RoomUnreachable ? MatchInfinite : d;
+}
+
+// Whether after push p the matching costs one less than the parent's: so it
+// does when the pushed box came a push nearer the goal the parent's
+// assignment gives it. The push lowers each of the box's costs by at most
+// one (pushed on from its new cell, it is one push past the old one) and
+// leaves the other rows as they were, so no assignment can cost less than
+// the parent's optimum less one, and the parent's own assignment then does.
+bool costsOneLess(const Search* s, const Push& p) {
+    const Matching& m = s->matching;
     int32_t row = s->rowOfCell[p.from];
-    Matching& m = s->childMatching;
-    copyForChild(s);
-    s->childRow = row;
-    // The pushed box's row counts from the side the keeper stands on.
-    for (int32_t g = 0; g < m.columns; ++g) {
-        int32_t d = loneDistanceFrom(*s->room, g, p.to, p.direction ^ 1);
-        m.cost[(size_t)row * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
+    if (s->matchedCost >= MatchInfinite) return false;
+    for (int32_t j = 1; j <= m.columns; ++j) {
+        if (m.rowOfColumn[j] != row + 1) continue;
+        int32_t before = m.cost[(size_t)row * m.columns + j - 1];
+        return before < MatchInfinite && pushedCost(s, p, j - 1) == before - 1;
     }
-    int32_t estimate = resolveMatchingRow(&m, row);
-    if (s->frozenWalls && s->room->goal[p.to] && estimate < MatchInfinite)
+    return false;
+}
+
+// The estimate of the position after push p, with the room tables it is to
+// be searched with in *variant (the parent's on entry); >= MatchInfinite when
+// no assignment of boxes to goals is left.
+int32_t childEstimate(Search* s, const Push& p, const uint8_t* parentBoxes, uint8_t* variant) {
+    int32_t estimate;
+    if (costsOneLess(s, p)) {
+        estimate = s->matchedCost - 1;
+#ifndef NDEBUG
+        Matching check = s->matching;
+        int32_t row = s->rowOfCell[p.from];
+        for (int32_t g = 0; g < check.columns; ++g)
+            check.cost[(size_t)row * check.columns + g] = pushedCost(s, p, g);
+        assert(resolveMatchingRow(&check, row) == estimate);
+#endif
+    } else {
+        int32_t row = s->rowOfCell[p.from];
+        Matching& m = s->childMatching;
+        copyForChild(s);
+        s->childRow = row;
+        for (int32_t g = 0; g < m.columns; ++g)
+            m.cost[(size_t)row * m.columns + g] = pushedCost(s, p, g);
+        estimate = resolveMatchingRow(&m, row);
+    }
+    if (s->frozenWalls && s->room->goal[p.to] && estimate < MatchInfinite) {
+        uint8_t child[RoomMaxCells];
+        movedBoxes(parentBoxes, s->boxCount, p.box, p.to, child);
         estimate = frozenWallEstimate(s, p, estimate, child, variant);
+    }
     return estimate;
 }
 
@@ -465,18 +503,17 @@ void matchPosition(Search* s, uint32_t n, const uint8_t* boxes) {
                 s->sided ? sidedDistance(room, g, to, node.keeper) : loneDistance(room, g, to);
             m.cost[(size_t)row * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
         }
-        int32_t cost = resolveMatchingRow(&m, row);
+        s->matchedCost = resolveMatchingRow(&m, row);
 #ifndef NDEBUG
         Matching fresh;
         setPositionCosts(s, boxes, node.keeper, &fresh);
-        assert(solveMatching(&fresh) == cost);
+        assert(solveMatching(&fresh) == s->matchedCost);
 #endif
-        (void)cost;
     } else {
         for (int32_t i = 0; i < s->boxCount; ++i)
             s->rowOfCell[boxes[i]] = (uint8_t)i;
         setPositionCosts(s, boxes, node.keeper, &m);
-        solveMatching(&m);
+        s->matchedCost = solveMatching(&m);
     }
     s->matchedNode = n;
 }
@@ -609,9 +646,7 @@ void expand(Search* s, uint32_t n) {
             // turn instead of now. The plain search looks every child up
             // first as it always has, so its effort figures stand.
             Push p = {n, i, b, to, d, s->walk[behind], 0, 0, 0, 0, parentNode.variant};
-            uint8_t child[RoomMaxCells];
-            movedBoxes(parentBoxes, s->boxCount, i, to, child);
-            p.estimate = childEstimate(s, p, child, &p.variant);
+            p.estimate = childEstimate(s, p, parentBoxes, &p.variant);
             // Never solvable: outside the plain search not even stored.
             if (s->estimateFirst && p.estimate >= MatchInfinite) continue;
             uint32_t priority = parentNode.pushes + 1u + (uint32_t)s->weight * p.estimate;

@@ -163,6 +163,14 @@ TWELVE_BOXES = [
     "@@  @   @   @@    @@", "@@   o   o  @@ xxx@@", "@@    @   @ @@ xxx@@", "@@ o   o          @@",
     "@@  @   @   @@ xxx@@", "@@   o   o  @@ xxx@@", "@@    @   @ @@    @@", "@@ o   o    @@@@@@@@",
     "@@         $@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@"]
+# Twelve boxes that the solver does prove within the editor's budget: a goal
+# cluster against the room's upper wall, its boxes pulled out a few cells
+# (38 pushes; natively some 40,000 positions, well inside 5 s in the worker).
+TWELVE_PROVEN = [
+    "@@@@@@@@@@@@@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@",
+    "@@@@@@@@@@@@@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@", "@@@@@@@@@@@@@@@@@@@@", "@@@@@@ o$o  xx# @@@@",
+    "@@@@@@ oo oxxx@@@@@@", "@@@@@@ o   ##x  @@@@", "@@@@@@       x@@@@@@", "@@@@@@ @    xxo @@@@",
+    "@@@@@@ @        @@@@", "@@@@@@ @@o    o @@@@", "@@@@@@          @@@@", "@@@@@@@@@@@@@@@@@@@@"]
 TOOLS = "@ xo#$"  # the palette's order
 
 # A room of 18 by 14 cells, as large as the board allows: on a phone its
@@ -1288,6 +1296,22 @@ class Page(unittest.TestCase):
         self.js("window.taskObserver.disconnect()")
         self.assertLess(self.js("return window.longestTask"), 100,
                         "the longest task on the page's main thread while the solver searched, ms")
+
+    def test_editor_proves_a_room_of_twelve_boxes_within_its_budget(self):
+        self.open_editor()
+        self.draw(TWELVE_PROVEN)
+        state, text = self.verdict()
+        board = os.path.join(ARGS.work, "twelve.txt")
+        with open(board, "w") as f:
+            f.write("".join(row.replace("$", "P") + "\n" for row in TWELVE_PROVEN))
+        solved = subprocess.run([ARGS.solve, "--board", board], capture_output=True, text=True).stdout
+        pushes = int(re.search(r"^pushes (\d+)$", solved, re.M).group(1))
+        steps = int(re.search(r"^moves (\d+)$", solved, re.M).group(1))
+        self.assertEqual(state, "optimal", text)
+        shown = re.match(r"Решение: (\d+) толч[а-я]*, (\d+) шаг", text)
+        self.assertIsNotNone(shown, text)
+        self.assertEqual((int(shown.group(1)), int(shown.group(2))), (pushes, steps))
+        self.assertEqual(pushes, 38)
 
     def test_editor_share_links_and_bad_links(self):
         self.open_editor()

@@ -20,9 +20,11 @@ struct SolverLimits {
     int plain;
     // Memory for stored positions, in megabytes; 0 means 2048.
     int32_t maxMegabytes;
-    // When the limits end the proof before a solution is found, a greedier
-    // search gets a fifth of the budget to find some solution (reported as
-    // SolverSolvedOnly). 1 gives the whole budget to the proof instead.
+    // Within limits, a greedier search gets a twentieth of the budget, after
+    // the proof's short dives and before its main search, to find some
+    // solution: reported (as SolverSolvedOnly) when the proof does not end,
+    // and proven optimal when the proof's bound reaches its pushes. 1 gives
+    // the whole budget to the proof instead.
     int32_t proofOnly;
     // Called now and then with the positions expanded so far in the current
     // search, for a progress line; null means none.

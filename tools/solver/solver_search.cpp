@@ -64,9 +64,18 @@ struct OpenEntry {
     uint32_t node;
 };
 
-bool laterEntry(const OpenEntry& a, const OpenEntry& b) {
-    return a.order > b.order;
-}
+// Outside the plain search, entries of the same order go oldest position
+// first: with the order total, the heap pops the same sequence whatever
+// library sorts it, so the page's worker searches the very positions the
+// native solver does. The plain search keeps the order its effort figures
+// were measured with.
+struct LaterEntry {
+    bool total;
+    bool operator()(const OpenEntry& a, const OpenEntry& b) const {
+        if (a.order != b.order || !total) return a.order > b.order;
+        return a.node > b.node;
+    }
+};
 
 struct Push {
     uint32_t parent;
@@ -75,6 +84,8 @@ struct Push {
     int32_t keeper;   // the child's lowest keeper cell
     uint64_t hash;    // the child's
     int32_t wallsOff; // the push may have cut cells beside the box off from the keeper
+    int32_t estimate; // the child's
+    uint8_t variant;  // the room tables the child is searched with
 };
 
 struct Search {
@@ -84,8 +95,10 @@ struct Search {
     bool frozenWalls;
     SolverLimits limits;
     int32_t weight;
-    int32_t order;     // SearchOrder
-    bool sameBoxFirst; // the box just pushed first (not in the plain search)
+    int32_t order;      // SearchOrder
+    bool sameBoxFirst;  // the box just pushed first (not in the plain search)
+    bool oldestFirst;   // ties in the open list go oldest first (LaterEntry)
+    bool estimateFirst; // a child held back is not looked up (expand)
     int32_t boxCount;
     bool sided; // the matching counts each box from the keeper's side of it
     std::vector<Node> nodes;
@@ -102,6 +115,7 @@ struct Search {
     int32_t childRow;
     std::vector<Push> pushes;        // of the position being expanded
     uint32_t matchedNode;            // whose boxes s->matching holds, or NodeNone
+    int32_t matchedCost;             // the cost of s->matching's assignment
     uint8_t rowOfCell[RoomMaxCells]; // the matching's row of each of its boxes
     uint8_t occupied[RoomMaxCells + 1];
     uint64_t boxBits[RoomBoardWords]; // the expanded position's boxes by board cell
@@ -111,6 +125,8 @@ struct Search {
     uint8_t pushable[RoomMaxCells];    // 1: the boxes expand may push (all, or one corral's)
     bool piCorrals;
     bool corralDeadlocks;
+    SearchPlan plan;
+    uint32_t ceiling;   // the incumbent's pushes in the proof, else UINT32_MAX
     Chambers* chambers; // groups of boxes that never meet, or null
     int64_t expanded;   // positions expanded, each counted once
     int64_t turns;      // expansions, partial ones included
@@ -184,7 +200,7 @@ void pushOpen(Search* s, uint32_t n) {
     }
     std::vector<OpenEntry>& bucket = s->open[priority];
     bucket.push_back(OpenEntry{order, n});
-    std::push_heap(bucket.begin(), bucket.end(), laterEntry);
+    std::push_heap(bucket.begin(), bucket.end(), LaterEntry{s->oldestFirst});
     if (priority < s->lowest) s->lowest = priority;
 }
 
@@ -274,10 +290,71 @@ void copyForChild(Search* s) {
     to.u = from.u, to.v = from.v, to.rowOfColumn = from.rowOfColumn;
 }
 
+// The pushed box's cost to goal column g (0-based) after push p: from the
+// side the keeper stands on.
+int32_t pushedCost(const Search* s, const Push& p, int32_t g) {
+    int32_t d = loneDistanceFrom(*s->room, g, p.to, p.direction ^ 1);
+    return d == RoomUnreachable ? MatchInfinite : d;
+}
+
+// Whether after push p the matching costs one less than the parent's: so it
+// does when the pushed box came a push nearer the goal the parent's
+// assignment gives it. The push lowers each of the box's costs by at most
+// one (pushed on from its new cell, it is one push past the old one) and
+// leaves the other rows as they were, so no assignment can cost less than
+// the parent's optimum less one, and the parent's own assignment then does.
+bool costsOneLess(const Search* s, const Push& p) {
+    const Matching& m = s->matching;
+    int32_t row = s->rowOfCell[p.from];
+    if (s->matchedCost >= MatchInfinite) return false;
+    for (int32_t j = 1; j <= m.columns; ++j) {
+        if (m.rowOfColumn[j] != row + 1) continue;
+        int32_t before = m.cost[(size_t)row * m.columns + j - 1];
+        return before < MatchInfinite && pushedCost(s, p, j - 1) == before - 1;
+    }
+    return false;
+}
+
+// The estimate of the position after push p, with the room tables it is to
+// be searched with in *variant (the parent's on entry); >= MatchInfinite when
+// no assignment of boxes to goals is left.
+int32_t childEstimate(Search* s, const Push& p, const uint8_t* parentBoxes, uint8_t* variant) {
+    int32_t estimate;
+    if (costsOneLess(s, p)) {
+        estimate = s->matchedCost - 1;
+#ifndef NDEBUG
+        Matching check = s->matching;
+        int32_t row = s->rowOfCell[p.from];
+        for (int32_t g = 0; g < check.columns; ++g)
+            check.cost[(size_t)row * check.columns + g] = pushedCost(s, p, g);
+        assert(resolveMatchingRow(&check, row) == estimate);
+#endif
+    } else {
+        int32_t row = s->rowOfCell[p.from];
+        Matching& m = s->childMatching;
+        copyForChild(s);
+        s->childRow = row;
+        for (int32_t g = 0; g < m.columns; ++g)
+            m.cost[(size_t)row * m.columns + g] = pushedCost(s, p, g);
+        estimate = resolveMatchingRow(&m, row);
+    }
+    if (s->frozenWalls && s->room->goal[p.to] && estimate < MatchInfinite) {
+        uint8_t child[RoomMaxCells];
+        movedBoxes(parentBoxes, s->boxCount, p.box, p.to, child);
+        estimate = frozenWallEstimate(s, p, estimate, child, variant);
+    }
+    if (s->chambers && estimate < MatchInfinite) {
+        uint8_t child[RoomMaxCells];
+        movedBoxes(parentBoxes, s->boxCount, p.box, p.to, child);
+        estimate = std::max(estimate,
+                            chamberEstimate(s->chambers, child, s->boxCount, p.from, &s->expanded));
+    }
+    return estimate;
+}
+
 // Records the position after one push: new, or a cheaper way to a known one.
-// A new position whose priority exceeds the parent's is not stored yet
-// (partial expansion: most such children are never needed, and memory is
-// what ends long proofs); the lowest such priority goes to *heldBack.
+// A new position later in the open list than its parent is not stored yet;
+// the lowest such priority goes to *heldBack (see expand).
 void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* heldBack) {
     uint8_t child[RoomMaxCells];
     movedBoxes(parentBoxes, s->boxCount, p.box, p.to, child);
@@ -301,33 +378,17 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         }
         return;
     }
-    int32_t row = s->rowOfCell[p.from];
-    Matching& m = s->childMatching;
-    copyForChild(s);
-    s->childRow = row;
-    // The pushed box's row counts from the side the keeper stands on.
-    for (int32_t g = 0; g < m.columns; ++g) {
-        int32_t d = loneDistanceFrom(*s->room, g, p.to, p.direction ^ 1);
-        m.cost[(size_t)row * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
-    }
-    int32_t estimate = resolveMatchingRow(&m, row);
-    uint8_t variant = parent.variant;
-    if (s->frozenWalls && s->room->goal[p.to] && estimate < MatchInfinite)
-        estimate = frozenWallEstimate(s, p, estimate, child, &variant);
-    if (s->chambers && estimate < MatchInfinite)
-        estimate = std::max(estimate,
-                            chamberEstimate(s->chambers, child, s->boxCount, p.from, &s->expanded));
     Node node = {};
-    node.variant = variant;
+    node.variant = p.variant;
     node.parent = p.parent, node.moves = moves, node.pushes = (uint16_t)pushes;
     node.estimate = EstimateNever, node.state = NodeClosed;
     node.keeper = (uint8_t)keeper, node.standing = (uint8_t)p.from;
     node.direction = (uint8_t)p.direction;
-    if (estimate >= MatchInfinite) { // no assignment of boxes to goals: never solvable
+    if (p.estimate >= MatchInfinite) { // no assignment of boxes to goals: never solvable
         addNode(s, node, child, hash, slot);
         return;
     }
-    uint32_t priority = pushes + (uint32_t)s->weight * estimate;
+    uint32_t priority = pushes + (uint32_t)s->weight * p.estimate;
     if (priority > parent.priority) {
         if (priority < *heldBack) *heldBack = priority;
         return;
@@ -337,7 +398,7 @@ void offerChild(Search* s, const Push& p, const uint8_t* parentBoxes, uint32_t* 
         addNode(s, node, child, hash, slot); // stored as never solvable
         return;
     }
-    node.estimate = (uint16_t)estimate, node.priority = priority;
+    node.estimate = (uint16_t)p.estimate, node.priority = priority;
     node.state = NodeOpen;
     pushOpen(s, addNode(s, node, child, hash, slot));
 }
@@ -451,18 +512,17 @@ void matchPosition(Search* s, uint32_t n, const uint8_t* boxes) {
                 s->sided ? sidedDistance(room, g, to, node.keeper) : loneDistance(room, g, to);
             m.cost[(size_t)row * m.columns + g] = d == RoomUnreachable ? MatchInfinite : d;
         }
-        int32_t cost = resolveMatchingRow(&m, row);
+        s->matchedCost = resolveMatchingRow(&m, row);
 #ifndef NDEBUG
         Matching fresh;
         setPositionCosts(s, boxes, node.keeper, &fresh);
-        assert(solveMatching(&fresh) == cost);
+        assert(solveMatching(&fresh) == s->matchedCost);
 #endif
-        (void)cost;
     } else {
         for (int32_t i = 0; i < s->boxCount; ++i)
             s->rowOfCell[boxes[i]] = (uint8_t)i;
         setPositionCosts(s, boxes, node.keeper, &m);
-        solveMatching(&m);
+        s->matchedCost = solveMatching(&m);
     }
     s->matchedNode = n;
 }
@@ -571,6 +631,7 @@ void expand(Search* s, uint32_t n) {
     matchPosition(s, n, parentBoxes);
     uint64_t boxHash = hashBoxes(s, parentBoxes);
     uint32_t heldBack = UINT32_MAX;
+    const Node parentNode = s->nodes[n];
     choosePushable(s, area, parentBoxes);
     for (int32_t i = 0; i < s->boxCount; ++i) {
         int32_t b = parentBoxes[i];
@@ -580,19 +641,37 @@ void expand(Search* s, uint32_t n) {
             if (behind == RoomNone || s->areaMark[behind] != area) continue;
             if (to == RoomNone || s->occupied[to] || room.dead[to]) continue;
             s->occupied[b] = 0, s->occupied[to] = 1;
-            if (!s->limits.plain && isFrozenDeadlock(room, s->occupied, to)) {
-                s->occupied[b] = 1, s->occupied[to] = 0;
+            bool frozen = !s->limits.plain && isFrozenDeadlock(room, s->occupied, to);
+            s->occupied[b] = 1, s->occupied[to] = 0;
+            if (frozen) continue;
+            // The estimate first: a child later in the open list than its
+            // parent is not stored until the parent's turn comes round again
+            // at its bucket (partial expansion: most such children are never
+            // needed, and memory is what ends long proofs); the lowest such
+            // priority goes to heldBack. Outside the plain search such a
+            // child is not even looked up, which spares its keeper's area
+            // and the table (a seventh of the instructions on room 14.2);
+            // a known one then takes its cheaper way at the parent's next
+            // turn instead of now. The plain search looks every child up
+            // first as it always has, so its effort figures stand.
+            Push p = {n, i, b, to, d, s->walk[behind], 0, 0, 0, 0, parentNode.variant};
+            p.estimate = childEstimate(s, p, parentBoxes, &p.variant);
+            // Never solvable: outside the plain search not even stored.
+            if (s->estimateFirst && p.estimate >= MatchInfinite) continue;
+            uint32_t priority = parentNode.pushes + 1u + (uint32_t)s->weight * p.estimate;
+            if (s->estimateFirst && priority > parentNode.priority) {
+                heldBack = std::min(heldBack, priority);
                 continue;
             }
-            int32_t childKeeper = childKeeperCell(s, area, s->nodes[n].keeper, b, to);
-            uint64_t hash =
-                boxHash ^ s->zobrist[0][b] ^ s->zobrist[0][to] ^ s->zobrist[1][childKeeper];
+            s->occupied[b] = 0, s->occupied[to] = 1;
+            p.keeper = childKeeperCell(s, area, parentNode.keeper, b, to);
+            p.hash = boxHash ^ s->zobrist[0][b] ^ s->zobrist[0][to] ^ s->zobrist[1][p.keeper];
+            p.wallsOff = mayWallOff(s, area, to);
+            s->occupied[b] = 1, s->occupied[to] = 0;
             // The table lookups are the search's slowest part: fetch all the
             // slots first, look them up after.
-            __builtin_prefetch(positionHome(s->table, hash));
-            s->pushes.push_back(
-                Push{n, i, b, to, d, s->walk[behind], childKeeper, hash, mayWallOff(s, area, to)});
-            s->occupied[b] = 1, s->occupied[to] = 0;
+            __builtin_prefetch(positionHome(s->table, p.hash));
+            s->pushes.push_back(p);
         }
     }
     for (const Push& p : s->pushes)
@@ -623,7 +702,7 @@ uint32_t popOpen(Search* s) {
     while (s->lowest < s->open.size()) {
         std::vector<OpenEntry>& bucket = s->open[s->lowest];
         while (!bucket.empty()) {
-            std::pop_heap(bucket.begin(), bucket.end(), laterEntry);
+            std::pop_heap(bucket.begin(), bucket.end(), LaterEntry{s->oldestFirst});
             uint32_t n = bucket.back().node;
             bucket.pop_back();
             const Node& node = s->nodes[n];
@@ -664,9 +743,13 @@ bool replaySolution(const Search& s, const Board& start, int32_t playerCell, uin
 }
 
 void startSearch(Search* s, const Room& room, const RoomStart& start, const SolverLimits& limits,
-                 int32_t weight, int32_t order) {
+                 int32_t weight, int32_t order, const SearchPlan& plan) {
     s->order = order;
+    s->plan = plan;
+    s->ceiling = weight == 1 && plan.incumbent >= 0 ? (uint32_t)plan.incumbent : UINT32_MAX;
     s->sameBoxFirst = !limits.plain;
+    s->oldestFirst = !limits.plain;
+    s->estimateFirst = !limits.plain;
     s->variants.clear();
     s->variants.emplace_back(new RoomVariant());
     s->variants[0]->room = room;
@@ -712,9 +795,9 @@ uint8_t startVariant(Search* s, const RoomStart& start) {
 
 SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
                     const RoomStart& start, const SolverLimits& limits, int32_t weight,
-                    int32_t order) {
+                    int32_t order, const SearchPlan& plan) {
     Search* s = new Search();
-    startSearch(s, room, start, limits, weight, order);
+    startSearch(s, room, start, limits, weight, order, plan);
     SearchRun run = {0, 0, -1, -1, 0, std::string()};
     for (int32_t i = 0; i < start.boxCount; ++i)
         s->occupied[start.boxes[i]] = 1;
@@ -746,7 +829,8 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
     root.variant = rootVariant;
     if (estimate < MatchInfinite)
         pushOpen(s, addNode(s, root, start.boxes, hash, findSlot(s, hash, keeper, start.boxes)));
-    uint32_t reported = 0; // expansions since the search began, for the progress hook
+    uint32_t reported = 0;    // expansions since the search began, for the progress hook
+    int64_t plateauFrom = -1; // expansions when no open position was below the incumbent
     for (;;) {
         if (outOfLimits(s)) {
             if (weight == 1) run.lowerBound = (int32_t)s->lowest;
@@ -756,6 +840,13 @@ SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
         if (n == NodeNone) {
             run.exhausted = 1;
             break;
+        }
+        if (s->lowest >= s->ceiling) {
+            if (plateauFrom < 0) plateauFrom = s->expanded;
+            if (s->expanded - plateauFrom >= s->plan.plateauExpansions) {
+                run.lowerBound = (int32_t)s->ceiling;
+                break;
+            }
         }
         if (s->nodes[n].estimate == 0) {
             run.found = replaySolution(*s, board, playerCell, n, &run.moves);

@@ -27,8 +27,21 @@ enum SearchOrder : int32_t {
     SearchOrderGoalsFirst = 1,
 };
 
+// How a proof may use what is known before it starts.
+struct SearchPlan {
+    // Pushes of a solution already found, or -1. Once no open position is
+    // below it the incumbent is optimal: the search goes on for at most
+    // plateauExpansions more, for a solution of its own with as many pushes
+    // (its moves may be fewer), and then reports the bound reached. Positions
+    // above it need no test to be left out: partial expansion never stores a
+    // child above the parent's bucket until that bucket's turn, which does
+    // not come before the search stops.
+    int32_t incumbent = -1;
+    int64_t plateauExpansions = 0;
+};
+
 // Searches from start within the limits (maxExpanded and maxSeconds as given,
 // 0 = none). board is the position as read, used to replay the solution.
 SearchRun runSearch(const Board& board, int32_t playerCell, const Room& room,
                     const RoomStart& start, const SolverLimits& limits, int32_t weight,
-                    int32_t order);
+                    int32_t order, const SearchPlan& plan = SearchPlan());

@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """Measures the editor's solver, built to WebAssembly and run in a Web Worker
 in headless Chromium, against the native one (bexaran-solve) on the same
-rooms: the fixed boards of the solver benchmark (tests/bench/solver_bench.cpp),
-each solved RUNS times by both in one run of this script. The figure is the
+rooms: the fixed boards of the solver benchmark (tests/bench/solver_bench.cpp)
+and levels 40 and 47 of the table (searches of seconds, so the worker's fixed
+cost of some milliseconds a search weighs little), each solved RUNS times by
+both in one run of this script. The figure is the
 solver's own time for the search (no process start, no worker start); the
 positions expanded must be equal, or the two did not do the same work.
 
@@ -21,6 +23,8 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 
 BENCH = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "bench", "solver_bench.cpp")
+TABLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "game", "level_table.cpp")
+LEVELS = (40, 47)
 STARTS = "$<>^v"
 
 # Solves one room in a fresh worker; answers the verdict.
@@ -51,6 +55,13 @@ def bench_boards():
                 cells[(y + 2) * 20 + x] = row[x]
         boards.append(cells)
     return boards
+
+
+def level_boards():
+    """Levels of the table as they start."""
+    with open(TABLE) as f:
+        rows = re.findall(r'ROW\("([^"]*)"\)', f.read())
+    return [list("".join(rows[(n - 1) * 16:n * 16])) for n in LEVELS]
 
 
 def native(solve, cells, runs, folder):
@@ -96,7 +107,7 @@ def main():
     driver.get("http://127.0.0.1:%d/" % server.server_address[1])
     totals = [0.0, 0.0]
     try:
-        for n, cells in enumerate(bench_boards()):
+        for n, cells in enumerate(bench_boards() + level_boards()):
             native_seconds, native_expanded = native(solve, cells, runs, folder)
             wasm_seconds, wasm_expanded = wasm(driver, cells, runs)
             if native_expanded != wasm_expanded:

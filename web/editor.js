@@ -334,6 +334,17 @@
         line.dataset.state = state;
         byId("progress").textContent = progress;
         byId("showSolution").disabled = !(shown && shown.moves);
+        fitPanel();
+    }
+
+    // The panel grew or shrank (the text field shown, a line wrapped): the
+    // board is fitted again to the space left, so it never lies over the panel.
+    var panelHeight = -1;
+    function fitPanel() {
+        var height = byId("editor").offsetHeight;
+        if (height === panelHeight) return;
+        panelHeight = height;
+        host.layout();
     }
 
     function verdictText(v) {
@@ -380,7 +391,9 @@
     function startSearch(checked, key) {
         var mine = search = BexaranSolver.solve(Build, { cells: checked.game.slice(0, Cells), keeper: checked.keeper },
                                                 budget, function (expanded) {
-            if (search === mine) byId("progress").textContent = "Ищу… просмотрено " + positionsText(expanded);
+            if (search !== mine) return;
+            byId("progress").textContent = "Ищу… просмотрено " + positionsText(expanded);
+            fitPanel();
         }, function (answer) {
             if (search !== mine) return;
             search = null;
@@ -512,6 +525,7 @@
         ["openRoom", "renameRoom", "deleteRoom"].forEach(function (id) { byId(id).disabled = !chosen; });
         byId("restoreRoom").hidden = !deleted;
         if (deleted) byId("restoreRoom").textContent = "Вернуть «" + deleted.name + "»";
+        fitPanel();
     }
 
     function typedName(list) {
@@ -718,6 +732,7 @@
         if (button.dataset.tool !== undefined) chooseTool(Number(button.dataset.tool));
         else if (panelCommands[button.id]) panelCommands[button.id]();
         else if (roomCommands[button.id]) roomCommands[button.id](byId("rooms").value);
+        fitPanel();
         if (document.activeElement === button) button.blur(); // the keys go on working the board
     }
 

@@ -91,6 +91,7 @@ var Bexaran = (function () {
     // The close view's corner on the board, and the canvas's size, in CSS pixels
     // (offsetWidth would round it).
     var pan = [0, 0], shownSize = [0, 0];
+    var laidOutFor = ""; // the screen's size at the last layout
     // The chosen box, the hint's arrow and its direction: placed again on a new layout.
     var marked = -1, arrow = null;
 
@@ -152,8 +153,11 @@ var Bexaran = (function () {
         var wasBig = big;
         big = phone && Cell * scale / ratio < ThumbCell - 0.01 && !(editor && editor.drawing());
         if (big && !wasBig) showWhole();
-        // Coming in or out of the zoom, the board is put in place at once.
-        if (big !== wasBig) byId("pan").style.transition = "none";
+        // Coming in or out of the zoom, in another room or on a turned screen,
+        // the board is put in place at once: it glides only to follow him.
+        var screen = window.innerWidth + "x" + window.innerHeight;
+        if (big !== wasBig || !sameView(next, view) || screen !== laidOutFor) byId("pan").style.transition = "none";
+        laidOutFor = screen;
         var fitted = scale;
         if (big) scale = closeScale(ratio);
         shrunk = fitted / scale;
@@ -884,9 +888,10 @@ var Bexaran = (function () {
         if (restored) moves.restore();
         else moves.reset(true);
         layout();
-        flush();
+        // The menu offers the restored history's undo and redo from the first
+        // key on, not from the timer's first tick.
+        after();
         performance.mark("bexaran-board-drawn");
-        persist();
         timer = setInterval(function () { core._webTick(); walkOn(); after(); }, TickMs);
         document.addEventListener("keydown", onKey);
         setUpMenus();

@@ -679,7 +679,7 @@ class Page(unittest.TestCase):
         self.wait_for("document.querySelectorAll('#levelGrid [data-level]').length === 50", "the level list")
         self.driver.find_element(By.CSS_SELECTOR, "#levelGrid [data-level='10']").click()
         first = self.ask_hint()
-        self.assertEqual(first["text"], "Решение: %d толчков отсюда" % optimum)
+        self.assertEqual(first["text"], "Решение: %s отсюда" % pushes_text(optimum))
         for left in range(optimum, 0, -1):
             hint = first if left == optimum else self.ask_hint()
             self.assertEqual((hint.get("proven"), int(hint["pushes"])), ("1", left), hint["text"])
@@ -1721,16 +1721,31 @@ def notation_of(rows):
 
 
 def centred(text):
-    """The editor's rows of a room read from the notation: in the middle of the board."""
+    """The editor's rows of a room read from the notation: in the middle of the
+    board, the floor signs joined to the text's edge outside the walls."""
     lines = text.rstrip("\n").split("\n")
     width, height = max(len(l) for l in lines), len(lines)
+    grid = [l.ljust(width) for l in lines]
+    outside, stack = set(), [(x, y) for y in range(height) for x in range(width)
+                             if x in (0, width - 1) or y in (0, height - 1)]
+    while stack:
+        x, y = stack.pop()
+        if 0 <= x < width and 0 <= y < height and (x, y) not in outside and grid[y][x] == " ":
+            outside.add((x, y))
+            stack += [(x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)]
     left, top = (20 - width) // 2, (16 - height) // 2
     back = {v: k for k, v in NOTATION.items()}
     rows = [["@"] * 20 for _ in range(16)]
-    for y, line in enumerate(lines):
-        for x, mark in enumerate(line):
-            rows[top + y][left + x] = back[mark]
+    for y in range(height):
+        for x in range(width):
+            rows[top + y][left + x] = "@" if (x, y) in outside else back[grid[y][x]]
     return ["".join(r) for r in rows]
+
+
+def pushes_text(n):
+    """A count of pushes in Russian: 1 толчок, 2 толчка, 5 толчков, 21 толчок."""
+    word = "толчков" if 11 <= n % 100 <= 14 else {1: "толчок", 2: "толчка", 3: "толчка", 4: "толчка"}.get(n % 10, "толчков")
+    return "%d %s" % (n, word)
 
 
 def worker_version(site):

@@ -580,7 +580,7 @@ class Page(unittest.TestCase):
     def test_levels_list_marks_progress_and_starts_any_level(self):
         self.solve_here(self.solution)
         cells, keeper = parse_level(subprocess.check_output([ARGS.cli, "level", "2"], text=True).splitlines())
-        longer = detour(cells, keeper) + self.solutions[1]
+        longer = with_detour(cells, keeper, self.solutions[1])
         self.solve_here(longer)
         self.assertTrue(self.status()[0].endswith(" 3"))
         marks = self.level_marks()
@@ -854,7 +854,9 @@ class Page(unittest.TestCase):
                 target = keeper + steps[move]
                 self.js(TAP, target % 20 * 32 + 16, target // 20 * 32 + 16)
                 if kinds[i] == "p":  # a box is chosen by a tap, and pushed by a tap on the cell beyond
-                    self.assert_board([moves[:i]], "a tap on a box chooses it, before move %d" % (i + 1))
+                    self.assertEqual(self.position(), self.cli_save(moves[:i])[1],
+                                     "a tap on a box only chooses it, before move %d" % (i + 1))
+                    self.assertEqual(self.status()[3], "Куда толкнуть ящик?")
                     beyond = target + steps[move]
                     self.js(TAP, beyond % 20 * 32 + 16, beyond // 20 * 32 + 16)
                     self.wait_for("!Bexaran.walking()", "the push")
@@ -1240,14 +1242,20 @@ class Page(unittest.TestCase):
         self.open_editor()
         self.driver.find_element(By.ID, "clear").click()
         self.assertEqual(self.js("return Bexaran.view()"), [0, 0, 640, 512], "nothing drawn yet")
-        rows = self.level_rows(1)
+        # The narrowest level, the lowest of those: its room and margin leave
+        # cells of 40 CSS px across the phone and room for them down it.
+        def extent(rows):
+            columns = len({x for row in rows for x, code in enumerate(row) if code != "@"})
+            return columns, len([row for row in rows if row.strip("@")])
+        rows = min((self.level_rows(n) for n in range(1, 51)), key=extent)
         self.draw(rows)
-        self.assertEqual(self.js("return BexaranEditor.rows()"), rows, "level 1 drawn by taps on a phone")
+        self.assertEqual(self.js("return BexaranEditor.rows()"), rows, "the level drawn by taps on a phone")
         g = self.js(GEOMETRY)
         x, y, width, height = g["view"]
         cells = [i for i, code in enumerate("".join(rows)) if code != "@"]
-        left, right = min(i % 20 for i in cells) - 2, max(i % 20 for i in cells) + 2
-        top, bottom = min(i // 20 for i in cells) - 2, max(i // 20 for i in cells) + 2
+        # Two cells all round, as far as the board goes.
+        left, right = max(min(i % 20 for i in cells) - 2, 0), min(max(i % 20 for i in cells) + 2, 19)
+        top, bottom = max(min(i // 20 for i in cells) - 2, 0), min(max(i // 20 for i in cells) + 2, 15)
         self.assertTrue(x <= left * 32 and y <= top * 32 and x + width >= (right + 1) * 32 and
                         y + height >= (bottom + 1) * 32, "the view %s leaves out the room's margin" % g["view"])
         self.assertGreaterEqual(g["rect"][2] * 32 / width, 40, "a cell of the drawing view under 40 CSS px")
@@ -1267,20 +1275,26 @@ class Page(unittest.TestCase):
             self.assertEqual(state, "optimal", "level %d: %s" % (level, text))
             shown = re.match(r"Решение: (\d+) толч[а-я]*, (\d+) шаг", text)
             self.assertEqual((int(shown.group(1)), int(shown.group(2))), (pushes, steps), "level %d" % level)
-        # A box in a corner off its goal: no solution, and why.
+        # A box in a corner off its goal (a floor cell with walls on two
+        # sides that meet) instead of one of the room's boxes: no solution,
+        # and why.
         rows = self.level_rows(1)
         self.draw(rows)
-        keeper = "".join(rows).index("$")
-        self.js(DRAW, TOOLS.index("o"), [keeper + 1])  # right of the keeper: walls above and to the right
-        self.js(DRAW, TOOLS.index(" "), ["".join(rows).index("o")])
+        flat = "".join(rows)
+        corner = next(c for c in range(21, 299) if flat[c] == " " and any(
+            flat[c + a] == "@" and flat[c + b] == "@" for a, b in ((-1, -20), (-20, 1), (1, 20), (20, -1))))
+        self.js(DRAW, TOOLS.index("o"), [corner])
+        self.js(DRAW, TOOLS.index(" "), [flat.index("o")])
         self.assertEqual(self.verdict(), ("none", "Решения нет: ящик застрял"))
         # An invalid room says what is missing; undo and redo walk the edits.
-        self.js(DRAW, TOOLS.index(" "), [keeper + 1])
-        self.assertEqual(self.verdict(), ("invalid", "Ящиков 2, мест 3"))
+        self.js(DRAW, TOOLS.index(" "), [corner])
+        missing = "Ящиков %d, мест %d" % (flat.count("o") + flat.count("#") - 1,
+                                          flat.count("x") + flat.count("#") + flat.count("+"))
+        self.assertEqual(self.verdict(), ("invalid", missing))
         self.press("z", ctrl=True, wait=False)
         self.assertEqual(self.verdict()[0], "none")
         self.press("y", ctrl=True, wait=False)
-        self.assertEqual(self.verdict(), ("invalid", "Ящиков 2, мест 3"))
+        self.assertEqual(self.verdict(), ("invalid", missing))
 
     def test_editor_twelve_boxes_search_without_freezing_the_page(self):
         self.open_editor()
@@ -1675,6 +1689,18 @@ def detour(cells, keeper):
             if home is not None:
                 return to_push + letter + around + back + home
     return None
+
+
+def with_detour(cells, keeper, moves):
+    """The moves with a detour (see above) put in at the first point along
+    them where one can be made: a solution two pushes longer."""
+    for k in range(len(moves) + 1):
+        extra = detour(cells, keeper)
+        if extra is not None:
+            return moves[:k] + extra + moves[k:]
+        if k < len(moves):
+            cells, keeper, _ = step(cells, keeper, moves[k])
+    raise AssertionError("no box can be pushed one cell and back anywhere along the moves")
 
 
 def corner_push(cells, keeper):

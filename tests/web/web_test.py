@@ -826,6 +826,8 @@ class Page(unittest.TestCase):
             for width, height in ((412, 915), (915, 412)):
                 self.screen(width, height)
                 why = "level %d at %d by %d" % (level, width, height)
+                # A big room shown whole comes to rest before it is measured.
+                self.wait_for("document.getAnimations().length === 0", why + ": the board at rest")
                 self.assert_room_fills_screen(data, why)
                 self.assert_board(["load=" + path], why)
             self.screen(412, 915)

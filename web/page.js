@@ -374,7 +374,8 @@ var Bexaran = (function () {
         stopWalking();
         var was = positionHex();
         core._webLoad(bytes ? giveFile(bytes) : -1);
-        if (positionHex() !== was) moves.reset(false);
+        // A loaded game is a room come on the screen: whole, as a level begins.
+        if (positionHex() !== was) moves.reset(false), showWhole();
         after();
     }
 

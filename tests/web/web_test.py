@@ -839,6 +839,8 @@ class Page(unittest.TestCase):
         data = bytes(board) + b"".join(n.to_bytes(4, "little") for n in (0, 20 * 14 + 18, 1, 0))
         path = self.load_file(data, 1)
         self.assertEqual(self.js("return Bexaran.view()"), [0, 0, 640, 512])
+        # Loaded after big rooms were followed close, it still begins whole.
+        self.wait_for("document.getAnimations().length === 0", "the board at rest")
         self.assert_room_fills_screen(data, "a room as large as the grid")
         self.assert_board(["load=" + path], "a room as large as the grid")
 

@@ -16,7 +16,7 @@
 //       Deterministic: each room has its own random stream from N and its
 //       number, and the solvers are limited by positions, not by time.
 //   bexaran-levelgen compose --seed N --first J --jobs K --from FILE [--from FILE ...]
-//                    [--parts A-B] [--boxes A-B] [--part-area C] [--proof N]
+//                    [--join A-B] [--boxes A-B] [--part-area C] [--proof N]
 //                    [--plain N] [--pool FILE] [--quiet]
 //       levels of A to B rooms (2-4 unless told) of the pools read with
 //       --from, joined on the whole board, with A to B boxes off goal in
@@ -61,7 +61,7 @@ int usage() {
             "                        [--plain N] [--pool FILE] [--quiet]\n"
             "       bexaran-levelgen compose --seed N --first J --jobs K --from FILE [--from FILE "
             "...]\n"
-            "                        [--parts A-B] [--boxes A-B] [--part-area C] [--proof N]\n"
+            "                        [--join A-B] [--boxes A-B] [--part-area C] [--proof N]\n"
             "                        [--plain N] [--pool FILE] [--quiet]\n"
             "       bexaran-levelgen measure --pool FILE [--pool FILE ...] --out FILE\n"
             "       bexaran-levelgen assemble --pool FILE [--pool FILE ...] --table FILE\n"
@@ -162,7 +162,7 @@ int runCompose(int argc, char** argv) {
             s.plainLimit = strtoll(v, nullptr, 10);
         else if (!strcmp(a, "--part-area"))
             s.maxPartArea = atoi(v);
-        else if (!strcmp(a, "--parts")) {
+        else if (!strcmp(a, "--join")) {
             if (sscanf(v, "%d-%d", &s.minParts, &s.maxParts) != 2) return usage();
         } else if (!strcmp(a, "--boxes")) {
             if (sscanf(v, "%d-%d", &s.minBoxes, &s.maxBoxes) != 2) return usage();
